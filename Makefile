@@ -1,0 +1,54 @@
+# Front door. `make test` installs what is missing, builds everything and runs every test.
+.PHONY: all deps native win64 win32 test unit run bench fuzz clean
+
+CMAKE_GEN := -G Ninja
+NATIVE_DIR := build/native
+WIN64_DIR := build/win64
+WIN32_DIR := build/win32
+
+all: native win64 win32
+
+deps:
+	@scripts/ensure-deps.sh
+
+native: deps
+	@cmake -S . -B $(NATIVE_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DVEILORA_SANITIZE=ON -DVEILORA_WIN64_DIR=$(CURDIR)/$(WIN64_DIR) >/dev/null
+	@cmake --build $(NATIVE_DIR)
+
+win64: deps
+	@cmake -S . -B $(WIN64_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release \
+		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
+	@cmake --build $(WIN64_DIR) --target all veilora_win32_tests
+	@scripts/check-imports.sh $(WIN64_DIR)/veilora.exe
+
+win32: deps
+	@cmake -S . -B $(WIN32_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release \
+		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake >/dev/null
+	@cmake --build $(WIN32_DIR) --target all veilora_win32_tests
+	@scripts/check-imports.sh $(WIN32_DIR)/veilora.exe
+
+# Unit tests only (fast loop while working on the core).
+unit: native
+	@ctest --test-dir $(NATIVE_DIR) -L unit -j2 --output-on-failure
+
+test: native win64 win32
+	@ctest --test-dir $(NATIVE_DIR) -j2 --output-on-failure
+
+run: win64
+	@scripts/run.sh $(WIN64_DIR)/veilora.exe
+
+bench: deps win64
+	@cmake -S . -B build/bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DVEILORA_BENCH=ON \
+		-DVEILORA_WIN64_DIR=$(CURDIR)/$(WIN64_DIR) >/dev/null
+	@cmake --build build/bench
+	@scripts/bench.sh build/bench
+
+fuzz: deps
+	@cmake -S . -B build/fuzz $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEILORA_FUZZ=ON \
+		-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+	@cmake --build build/fuzz
+	@fuzz/run.sh build/fuzz
+
+clean:
+	rm -rf build

@@ -1,0 +1,1 @@
+namespace veilora { int placeholder() { return 0; } }

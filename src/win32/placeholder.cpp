@@ -1,0 +1,1 @@
+namespace veilora { int placeholder_win32() { return 0; } }
