@@ -1,6 +1,23 @@
 #include <windows.h>
 
+#include <commctrl.h>
+
+#include "app/app_win32.h"
+#include "win32/handles.h"
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    MessageBoxW(nullptr, L"hello", L"Veilora", MB_OK);
-    return 0;
+    // One instance per user session.
+    veilora::win32::KernelHandle instance(
+        ::CreateMutexW(nullptr, FALSE, L"Local\\Fernwick.Veilora.Instance"));
+    if (::GetLastError() == ERROR_ALREADY_EXISTS) {
+        ::MessageBoxW(nullptr, L"This program is already running.", L"Already Running",
+                      MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND | MB_TOPMOST);
+        return 0;
+    }
+
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    ::InitCommonControlsEx(&controls);
+
+    veilora::AppWin32 app;
+    return app.run();
 }

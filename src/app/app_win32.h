@@ -1,0 +1,52 @@
+// The program: its hidden main window, start-up, the message loop and shutdown.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "app/app.h"
+#include "app/desktop_win32.h"
+#include "app/dialogs_win32.h"
+#include "cover/cover_window_win32.h"
+#include "monitor/input_hooks_win32.h"
+#include "monitor/mouse_monitor_win32.h"
+#include "settings/reg_settings.h"
+#include "settings/registry_win32.h"
+#include "sound/mixer_win32.h"
+#include "win32/trace.h"
+#include "win32/window.h"
+
+namespace veilora {
+
+class AppWin32 final : public win32::Window, private CoverWindow::Events {
+public:
+    AppWin32();
+    ~AppWin32() override;
+
+    // Start-up, the message loop, shutdown. Returns the process exit code.
+    int run();
+
+private:
+    bool startUp();
+    void shutdown();
+    HWND dialogOwner() const;
+
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void onCoverDoubleClick() override;
+    void onCoverMouseUp(MouseButton button) override;
+
+    std::unique_ptr<win32::FileTrace> trace_;
+    RegistryWin32 registry_;
+    RegSettings settings_;
+    InputHooks hooks_;
+    CoverWindow cover_;
+    MixerVolume volume_;
+    DesktopWin32 desktop_;
+    DialogsWin32 dialogs_;
+    std::unique_ptr<MouseMonitorWin32> monitor_;
+    std::unique_ptr<App> app_;
+    bool shutDown_ = false;
+};
+
+}  // namespace veilora

@@ -1,0 +1,36 @@
+// What hiding does to the desktop, with the real API.
+#pragma once
+
+#include <windows.h>
+
+#include "app/ports.h"
+#include "cover/cover_window_win32.h"
+#include "monitor/input_hooks_win32.h"
+
+namespace veilora {
+
+// Marks the key events the program injects, so they can be told from the user's.
+inline constexpr ULONG_PTR kInjectedByVeilora = 0x56454C41;  // "VELA"
+
+class DesktopWin32 final : public Desktop {
+public:
+    DesktopWin32(InputHooks& hooks, CoverWindow& cover);
+
+    ScreenSize primaryScreenSize() override;
+    void minimizeAllWindows() override;
+    bool blockTaskSwitching() override;
+    void unblockTaskSwitching() override;
+    void showCover() override;
+    void hideCover() override;
+    void setCoverTopmost(bool topmost) override;
+
+private:
+    InputHooks& hooks_;
+    CoverWindow& cover_;
+};
+
+// Minimizes the visible application windows of other programs one by one: used where no
+// shell acts on Windows+M.
+void minimizeApplicationWindows();
+
+}  // namespace veilora

@@ -1,0 +1,26 @@
+// Message boxes and the password prompt, owned by whichever of the program's windows the
+// user is looking at.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+#include "app/ports.h"
+
+namespace veilora {
+
+class DialogsWin32 final : public Dialogs {
+public:
+    explicit DialogsWin32(std::function<HWND()> owner) : owner_(std::move(owner)) {}
+
+    void showMessage(std::string_view text, std::string_view title, MessageIcon icon) override;
+    std::optional<std::string> promptPassword() override;
+
+private:
+    std::function<HWND()> owner_;
+};
+
+UINT messageBoxIconFlags(MessageIcon icon);
+
+}  // namespace veilora

@@ -1,1 +1,0 @@
-namespace veilora { int placeholder() { return 0; } }

@@ -1,0 +1,68 @@
+// The narrow interfaces through which the application core meets the outside world.
+// The Win32 shell implements them with the real API; unit tests use fakes.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace veilora {
+
+struct ScreenSize {
+    int width = 0;   // pixels
+    int height = 0;  // pixels
+};
+
+// What hiding does to the desktop: minimizing, the cover window, the task-switch block.
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+    virtual ScreenSize primaryScreenSize() = 0;
+    virtual void minimizeAllWindows() = 0;
+    // Installs the keyboard hook that swallows Alt+Tab, Alt+Esc and Ctrl+Esc.
+    // False when it could not be installed; the cover is shown all the same.
+    virtual bool blockTaskSwitching() = 0;
+    virtual void unblockTaskSwitching() = 0;
+    virtual void showCover() = 0;
+    virtual void hideCover() = 0;
+    virtual void setCoverTopmost(bool topmost) = 0;
+};
+
+// The global mouse monitor as the core sees it. Stopping pauses the trigger events
+// (moves, wheel, middle button); starting resumes them.
+class MouseMonitor {
+public:
+    virtual ~MouseMonitor() = default;
+    virtual void startMonitor() = 0;
+    virtual void stopMonitor() = 0;
+};
+
+// The speakers level of the first mixer, one channel, 0 to 65535.
+class Volume {
+public:
+    virtual ~Volume() = default;
+    virtual std::uint32_t getLevel() = 0;  // 0 when there is no mixer
+    virtual bool setLevel(std::uint32_t level) = 0;
+};
+
+enum class MessageIcon { None, Information, Exclamation, Critical };
+
+// Message boxes and the password prompt. Texts are in the ANSI code page.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    virtual void showMessage(std::string_view text, std::string_view title, MessageIcon icon) = 0;
+    // The masked "Enter Password" prompt; nullopt when the user cancels.
+    virtual std::optional<std::string> promptPassword() = 0;
+};
+
+// Opt-in timing trace; the core reports its milestones here when a sink is set.
+class TraceSink {
+public:
+    virtual ~TraceSink() = default;
+    virtual void event(std::string_view name) = 0;
+    virtual void event(std::string_view name, long long value) = 0;
+};
+
+}  // namespace veilora

@@ -1,0 +1,56 @@
+// The cover: a borderless, topmost window over the whole primary screen showing the saved
+// picture of a harmless desktop. It is created once at start-up and kept with its picture
+// ready, so hiding is a single show call.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/app.h"
+#include "win32/handles.h"
+#include "win32/trace.h"
+#include "win32/window.h"
+
+namespace veilora {
+
+class CoverWindow final : public win32::Window {
+public:
+    class Events {
+    public:
+        virtual ~Events() = default;
+        virtual void onCoverDoubleClick() = 0;
+        virtual void onCoverMouseUp(MouseButton button) = 0;
+    };
+
+    CoverWindow(Events& events, win32::FileTrace* trace);
+    bool create();
+
+    // Loads a bitmap file as the picture. False (and no picture) when it cannot be read.
+    bool setPicture(const std::wstring& path);
+    void clearPicture();
+    bool hasPicture() const { return static_cast<bool>(picture_); }
+
+    void show();
+    void hide();
+    void setTopmost(bool topmost);
+    bool visible() const;
+
+    // The colour shown where there is no picture.
+    static constexpr COLORREF kBackground = RGB(58, 110, 165);
+
+private:
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void paint();
+
+    Events& events_;
+    win32::FileTrace* trace_;
+    win32::BrushHandle background_;
+    win32::BitmapHandle picture_;
+    win32::MemoryDc pictureDc_;
+    HGDIOBJ pictureDcDefault_ = nullptr;
+    SIZE pictureSize_{};
+    bool tracePaint_ = false;
+};
+
+}  // namespace veilora

@@ -1,0 +1,40 @@
+#include "monitor/mouse_monitor_win32.h"
+
+#include <windowsx.h>
+
+namespace veilora {
+
+MouseMonitorWin32::MouseMonitorWin32(InputHooks& hooks, HWND target, UINT message)
+    : hooks_(hooks), target_(target), message_(message) {}
+
+void MouseMonitorWin32::startMonitor() {
+    hooks_.installMouseHook(target_, message_);
+    paused_ = false;
+}
+
+void MouseMonitorWin32::stopMonitor() { paused_ = true; }
+
+void MouseMonitorWin32::shutdown() {
+    paused_ = true;
+    hooks_.removeMouseHook();
+}
+
+void MouseMonitorWin32::deliver(App& app, WPARAM kind, LPARAM point) {
+    switch (static_cast<MouseEventKind>(kind)) {
+        case MouseEventKind::Move:
+            if (!paused_) app.onMouseMove(GET_X_LPARAM(point), GET_Y_LPARAM(point));
+            break;
+        case MouseEventKind::Wheel:
+            if (!paused_) app.onMouseWheel();
+            break;
+        case MouseEventKind::MiddleDown:
+            if (!paused_) app.onMouseMiddleDown();
+            break;
+        case MouseEventKind::LeftDown: app.onMouseLeftDown(); break;
+        case MouseEventKind::LeftUp: app.onMouseLeftUp(); break;
+        case MouseEventKind::RightDown: app.onMouseRightDown(); break;
+        case MouseEventKind::RightUp: app.onMouseRightUp(); break;
+    }
+}
+
+}  // namespace veilora

@@ -1,0 +1,34 @@
+// The global mouse monitor: system-wide mouse events delivered on the user-interface thread.
+//
+// The hook lives from the first start to shutdown. Stopping pauses the trigger events (moves,
+// wheel, middle button) until the next start, including those already queued; button presses
+// and releases always come through so the button flags follow the real buttons.
+#pragma once
+
+#include <windows.h>
+
+#include "app/app.h"
+#include "app/ports.h"
+#include "monitor/input_hooks_win32.h"
+
+namespace veilora {
+
+class MouseMonitorWin32 final : public MouseMonitor {
+public:
+    MouseMonitorWin32(InputHooks& hooks, HWND target, UINT message);
+
+    void startMonitor() override;
+    void stopMonitor() override;
+    void shutdown();
+
+    // Called by the target window for each posted event.
+    void deliver(App& app, WPARAM kind, LPARAM point);
+
+private:
+    InputHooks& hooks_;
+    HWND target_;
+    UINT message_;
+    bool paused_ = true;
+};
+
+}  // namespace veilora

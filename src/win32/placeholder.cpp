@@ -1,1 +1,0 @@
-namespace veilora { int placeholder_win32() { return 0; } }

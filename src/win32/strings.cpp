@@ -1,0 +1,28 @@
+#include "win32/strings.h"
+
+#include <windows.h>
+
+namespace veilora::win32 {
+
+std::wstring widen(std::string_view ansi) {
+    if (ansi.empty()) return {};
+    const int size = static_cast<int>(ansi.size());
+    const int needed = ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(needed > 0 ? needed : 0), L'\0');
+    if (needed > 0) ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, wide.data(), needed);
+    return wide;
+}
+
+std::string narrow(std::wstring_view wide) {
+    if (wide.empty()) return {};
+    const int size = static_cast<int>(wide.size());
+    const int needed =
+        ::WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<size_t>(needed > 0 ? needed : 0), '\0');
+    if (needed > 0) {
+        ::WideCharToMultiByte(CP_ACP, 0, wide.data(), size, ansi.data(), needed, nullptr, nullptr);
+    }
+    return ansi;
+}
+
+}  // namespace veilora::win32

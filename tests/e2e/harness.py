@@ -1,0 +1,439 @@
+"""End-to-end harness: the real veilora.exe under Wine, in a private Xvfb display.
+
+Every test gets its own X display, a fresh Wine prefix copied from a template made once per
+run, a Wine virtual desktop of 1024x768 with its taskbar always shown, and a temporary program
+folder holding a copy of the exe. Nothing here sleeps blindly: waits poll a condition with a
+deadline. Only what a session started is torn down.
+"""
+
+import contextlib
+import fcntl
+import os
+import re
+import shutil
+import signal
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parents[2]
+WIN64_DIR = Path(os.environ.get("VEILORA_WIN64_DIR", ROOT / "build" / "win64"))
+WORK = Path(os.environ.get("VEILORA_E2E_WORK", ROOT / "build" / "e2e"))
+ARTIFACTS = ROOT / "build" / "e2e-artifacts"
+TEMPLATE = WORK / "template-prefix"
+DESKTOP = "veilora"
+SCREEN_W, SCREEN_H = 1024, 768
+
+BASE_ENV = {
+    "WINEDEBUG": "-all",
+    # No Mono or Gecko installer prompts in a fresh prefix.
+    "WINEDLLOVERRIDES": "mscoree,mshtml=",
+    "LANG": "C.UTF-8",
+}
+
+DESKTOP_REG = f"""REGEDIT4
+
+[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]
+"Desktop"="{DESKTOP}"
+
+[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]
+"{DESKTOP}"="{SCREEN_W}x{SCREEN_H}"
+
+[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops\\{DESKTOP}]
+"EnableShell"=dword:00000001
+"""
+
+
+class HarnessError(AssertionError):
+    pass
+
+
+def wait_for(condition, timeout, what, interval=0.05):
+    """Polls condition() until it returns something truthy; fails with `what` at the deadline."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise HarnessError(f"timed out after {timeout:.0f} s waiting for {what}")
+        time.sleep(interval)
+
+
+def _run_quiet(cmd, env, timeout=60, cwd=None):
+    """Runs a command with its output in a file: Wine's services keep inherited pipes open."""
+    with tempfile.TemporaryFile() as out:
+        proc = subprocess.run(cmd, env=env, stdout=out, stderr=subprocess.STDOUT,
+                              stdin=subprocess.DEVNULL, timeout=timeout, cwd=cwd)
+        out.seek(0)
+        return proc.returncode, out.read().decode("utf-8", "replace")
+
+
+def make_template(force=False):
+    """Creates the template prefix once (guarded by a lock so parallel tests share it)."""
+    WORK.mkdir(parents=True, exist_ok=True)
+    with open(WORK / "template.lock", "w") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        ready = TEMPLATE / ".ready"
+        if ready.exists() and not force:
+            return TEMPLATE
+        shutil.rmtree(TEMPLATE, ignore_errors=True)
+        env = dict(os.environ, **BASE_ENV, WINEPREFIX=str(TEMPLATE))
+        env.pop("DISPLAY", None)
+        rc, out = _run_quiet(["wineboot", "-i"], env, timeout=300)
+        if rc != 0:
+            raise HarnessError(f"wineboot failed ({rc}): {out[-2000:]}")
+        reg = WORK / "desktop.reg"
+        reg.write_text(DESKTOP_REG.replace("\n", "\r\n"))
+        _run_quiet(["wine", "regedit", "/S", _winpath(reg)], env, timeout=120)
+        _run_quiet(["wineserver", "-w"], env, timeout=120)
+        # Debian's Wine does not find fonts-wine by itself (caption buttons would draw as letters).
+        fonts = TEMPLATE / "drive_c" / "windows" / "Fonts"
+        fonts.mkdir(parents=True, exist_ok=True)
+        for font in Path("/usr/share/wine/fonts").glob("*"):
+            link = fonts / font.name
+            if not link.exists():
+                link.symlink_to(font)
+        ready.write_text("ok\n")
+        return TEMPLATE
+
+
+def _winpath(path):
+    return "Z:" + str(Path(path).resolve()).replace("/", "\\")
+
+
+class Program:
+    """A running veilora.exe (the wine process becomes the program itself)."""
+
+    def __init__(self, proc, log_path, trace_path):
+        self.proc = proc
+        self.log_path = log_path
+        self.trace_path = Path(trace_path)
+
+    def trace(self):
+        """The program's trace: a list of (microseconds, event, value or None)."""
+        try:
+            lines = self.trace_path.read_text(errors="replace").splitlines()
+        except OSError:
+            return []
+        events = []
+        for line in lines:
+            parts = line.split()
+            if len(parts) >= 2:
+                value = int(parts[2]) if len(parts) > 2 else None
+                events.append((int(parts[0]), parts[1], value))
+        return events
+
+    def events(self, name):
+        return [e for e in self.trace() if e[1] == name]
+
+    def wait_ready(self, timeout=30):
+        """Waits until start-up is complete (the monitor listens, the hot keys work)."""
+        wait_for(lambda: self.events("ready") or not self.running(), timeout, "start-up")
+        if not self.running():
+            raise HarnessError(f"the program ended during start-up: {self.output()}")
+
+    @property
+    def pid(self):
+        return self.proc.pid
+
+    def running(self):
+        return self.proc.poll() is None
+
+    def wait(self, timeout=15):
+        try:
+            return self.proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise HarnessError(f"program still running after {timeout} s")
+
+    def output(self):
+        try:
+            return Path(self.log_path).read_text(errors="replace")
+        except OSError:
+            return ""
+
+    def kill(self):
+        if self.running():
+            self.proc.kill()
+            with contextlib.suppress(subprocess.TimeoutExpired):
+                self.proc.wait(timeout=5)
+
+
+class Session:
+    """One test's private world: X display, Wine prefix, program folder."""
+
+    def __init__(self, name, windows_version=None):
+        self.name = re.sub(r"[^A-Za-z0-9_.-]", "_", name)
+        self.dir = WORK / "runs" / self.name
+        shutil.rmtree(self.dir, ignore_errors=True)
+        self.dir.mkdir(parents=True)
+        self.prefix = self.dir / "prefix"
+        self.prog_dir = self.dir / "prog"
+        self.prog_dir.mkdir()
+        self.programs = []
+        self._xvfb = None
+        self._wineserver_started = False
+        self.exe = WIN64_DIR / "veilora.exe"
+        if not self.exe.exists():
+            raise HarnessError(f"{self.exe} is missing: build it with 'make win64'")
+        shutil.copy2(self.exe, self.prog_dir / "veilora.exe")
+        self._copy_prefix()
+        self._start_x()
+        self.env = dict(os.environ, **BASE_ENV, WINEPREFIX=str(self.prefix), DISPLAY=self.display)
+        self.env.pop("VEILORA_TRACE", None)
+        # A persistent wineserver makes the many short wine commands fast.
+        subprocess.Popen(["wineserver", "-p"], env=self.env, stdout=subprocess.DEVNULL,
+                         stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL).wait(timeout=30)
+        self._wineserver_started = True
+        if windows_version:
+            self.reg_add(r"HKCU\Software\Wine\AppDefaults\veilora.exe", "Version", windows_version)
+
+    # ------------------------------------------------------------------ set-up and tear-down
+    def _copy_prefix(self):
+        template = make_template()
+        # Hard links are cheap; the .reg files are rewritten in place by Wine, so copy those.
+        subprocess.run(["cp", "-al", str(template), str(self.prefix)], check=True)
+        for reg in ("system.reg", "user.reg", "userdef.reg"):
+            subprocess.run(["cp", "--remove-destination", str(template / reg),
+                            str(self.prefix / reg)], check=True)
+        (self.prefix / ".ready").unlink(missing_ok=True)
+
+    def _start_x(self):
+        rfd, wfd = os.pipe()
+        self._xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(wfd), "-screen", "0", f"{SCREEN_W}x{SCREEN_H}x24",
+             "-nolisten", "tcp", "-noreset"],
+            pass_fds=(wfd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            start_new_session=True)
+        os.close(wfd)
+        with os.fdopen(rfd) as r:
+            number = r.readline().strip()
+        if not number:
+            raise HarnessError("Xvfb did not start")
+        self.display = f":{number}"
+
+    def close(self, failed=False):
+        if failed:
+            self.save_artifacts()
+        for program in self.programs:
+            program.kill()
+        if self._wineserver_started:
+            with contextlib.suppress(Exception):
+                subprocess.run(["wineserver", "-k"], env=self.env, timeout=30,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if self._xvfb and self._xvfb.poll() is None:
+            self._xvfb.terminate()
+            with contextlib.suppress(subprocess.TimeoutExpired):
+                self._xvfb.wait(timeout=5)
+            if self._xvfb.poll() is None:
+                self._xvfb.kill()
+        if not failed and not os.environ.get("VEILORA_E2E_KEEP"):
+            shutil.rmtree(self.dir, ignore_errors=True)
+
+    def save_artifacts(self):
+        out = ARTIFACTS / self.name
+        out.mkdir(parents=True, exist_ok=True)
+        with contextlib.suppress(Exception):
+            self.screenshot(out / "screen.png")
+        for i, program in enumerate(self.programs):
+            with contextlib.suppress(Exception):
+                (out / f"program-{i}.log").write_text(program.output())
+        for trace in self.dir.glob("*.trace"):
+            with contextlib.suppress(Exception):
+                shutil.copy2(trace, out / trace.name)
+        with contextlib.suppress(Exception):
+            (out / "windows.txt").write_text(self.probe("windows"))
+
+    # ------------------------------------------------------------------ running things
+    def wine(self, *args, timeout=60, env=None):
+        """Runs a wine command to its end; returns (exit code, output)."""
+        return _run_quiet(["wine", *args], dict(self.env, **(env or {})), timeout=timeout)
+
+    def run_windows_exe(self, path, *args, timeout=600, env=None):
+        return self.wine(_winpath(path), *args, timeout=timeout, env=env)
+
+    def start(self, *args, env=None, name="veilora.exe"):
+        """Starts the program from its folder; returns a Program."""
+        log = self.dir / f"program-{len(self.programs)}.log"
+        trace = self.dir / f"program-{len(self.programs)}.trace"
+        # Every run is traced: tests read the program's own account of what it did.
+        full_env = dict(self.env, VEILORA_TRACE=_winpath(trace), **(env or {}))
+        with open(log, "wb") as out:
+            proc = subprocess.Popen(["wine", _winpath(self.prog_dir / name), *args],
+                                    env=full_env, stdout=out, stderr=subprocess.STDOUT,
+                                    stdin=subprocess.DEVNULL, cwd=self.prog_dir)
+        program = Program(proc, log, trace)
+        self.programs.append(program)
+        return program
+
+    def probe(self, *args, timeout=30):
+        """Runs the test-only probe inside this prefix and desktop; returns its output."""
+        probe = WIN64_DIR / "veilora_probe.exe"
+        rc, out = _run_quiet(["wine", _winpath(probe), *args], self.env, timeout=timeout)
+        if rc != 0:
+            raise HarnessError(f"probe {' '.join(args)} failed ({rc}): {out}")
+        return out.replace("\r\n", "\n")
+
+    # ------------------------------------------------------------------ registry
+    def reg_add(self, key, name, value, kind="REG_SZ"):
+        args = ["reg", "add", key, "/f", "/t", kind, "/d", str(value)]
+        args[3:3] = ["/ve"] if name is None else ["/v", name]
+        rc, out = self.wine(*args)
+        if rc != 0:
+            raise HarnessError(f"reg add {key} {name} failed: {out}")
+
+    def reg_import(self, text):
+        """Imports a REGEDIT4 text in one go (faster than many reg add calls)."""
+        path = self.dir / "import.reg"
+        path.write_text(("REGEDIT4\n\n" + text).replace("\n", "\r\n"), encoding="latin-1")
+        rc, out = self.wine("regedit", "/S", _winpath(path))
+        if rc != 0:
+            raise HarnessError(f"regedit import failed: {out}")
+
+    def reg_query(self, key, name):
+        """Returns (type, data) of a value, or None when it or its key is missing."""
+        args = ["reg", "query", key] + (["/ve"] if name is None else ["/v", name])
+        rc, out = self.wine(*args)
+        if rc != 0:
+            return None
+        for line in out.splitlines():
+            parts = re.split(r"    ", line.strip(), maxsplit=2)
+            if len(parts) >= 2 and parts[1].startswith("REG_"):
+                shown = "(Default)" if name is None else name
+                if parts[0].lower() in (shown.lower(), "(default)"):
+                    return parts[1], (parts[2] if len(parts) > 2 else "")
+        return None
+
+    def reg_delete(self, key, name=None):
+        args = ["reg", "delete", key, "/f"] + ([] if name is None else ["/v", name])
+        self.wine(*args)
+
+    def set_options(self, **values):
+        """Writes Options values (name -> text) and marks the first run as done."""
+        lines = ["[HKEY_CURRENT_USER\\Software\\Fernwick\\Veilora\\General]",
+                 '"First Run"="False"', "",
+                 "[HKEY_CURRENT_USER\\Software\\Fernwick\\Veilora\\Options]"]
+        for name, value in values.items():
+            lines.append(f'"{name}"="{value}"')
+        self.reg_import("\n".join(lines) + "\n")
+
+    # ------------------------------------------------------------------ X input and windows
+    def xdotool(self, *args, check=True):
+        proc = subprocess.run(["xdotool", *map(str, args)], env=self.env, capture_output=True,
+                              text=True, timeout=30)
+        if check and proc.returncode != 0 and args[0] != "search":
+            raise HarnessError(f"xdotool {' '.join(map(str, args))}: {proc.stderr}")
+        return proc.stdout
+
+    def find_windows(self, title):
+        """Visible X windows whose title is exactly `title`."""
+        out = self.xdotool("search", "--onlyvisible", "--name", "^" + re.escape(title) + "$")
+        return [w for w in out.split() if w]
+
+    def wait_window(self, title, timeout=20):
+        return wait_for(lambda: self.find_windows(title), timeout, f"window '{title}'")[0]
+
+    def wait_no_window(self, title, timeout=20):
+        wait_for(lambda: not self.find_windows(title), timeout, f"window '{title}' to go")
+
+    def move(self, x, y):
+        self.xdotool("mousemove", "--", x, y)
+
+    def click(self, x=None, y=None, button=1, repeat=1):
+        if x is not None:
+            self.move(x, y)
+        args = ["click"]
+        if repeat > 1:
+            args += ["--repeat", repeat, "--delay", 80]
+        self.xdotool(*args, button)
+
+    def double_click(self, x=None, y=None):
+        self.click(x, y, repeat=2)
+
+    def key(self, *keys):
+        self.xdotool("key", "--delay", 30, *keys)
+
+    def type_text(self, text):
+        self.xdotool("type", "--delay", 30, text)
+
+    # ------------------------------------------------------------------ screen
+    def screenshot(self, path):
+        rc, out = _run_quiet(["import", "-display", self.display, "-window", "root", str(path)],
+                             self.env, timeout=30)
+        if rc != 0:
+            raise HarnessError(f"screenshot failed: {out}")
+        return Path(path)
+
+    def grab(self):
+        """The whole screen as an Image (RGB)."""
+        proc = subprocess.run(["import", "-display", self.display, "-window", "root", "ppm:-"],
+                              env=self.env, capture_output=True, timeout=30)
+        if proc.returncode != 0:
+            raise HarnessError(f"screen grab failed: {proc.stderr[-500:]}")
+        return Image.from_ppm(proc.stdout)
+
+
+class Image:
+    def __init__(self, width, height, data):
+        self.width, self.height, self.data = width, height, data
+
+    @classmethod
+    def from_ppm(cls, blob):
+        m = re.match(rb"P6\s+(\d+)\s+(\d+)\s+(\d+)\s", blob)
+        if not m:
+            raise HarnessError("not a PPM image")
+        w, h = int(m.group(1)), int(m.group(2))
+        return cls(w, h, blob[m.end():m.end() + w * h * 3])
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.data[i:i + 3])
+
+
+def write_bmp24(path, width, height, color_at):
+    """Writes an uncompressed 24-bit bitmap file; color_at(x, y) gives (r, g, b), y from the top."""
+    row = (width * 3 + 3) & ~3
+    pixels = bytearray()
+    for y in range(height - 1, -1, -1):
+        line = bytearray()
+        for x in range(width):
+            r, g, b = color_at(x, y)
+            line += bytes((b, g, r))
+        line += bytes(row - width * 3)
+        pixels += line
+    header = struct.pack("<2sIHHI", b"BM", 54 + len(pixels), 0, 0, 54)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 0, 0, 0, 0)
+    Path(path).write_bytes(header + info + pixels)
+
+
+class E2ETestCase(unittest.TestCase):
+    """Gives each test its own Session; on failure, screenshots and logs are kept."""
+
+    windows_version = None
+
+    def setUp(self):
+        self.session = Session(self.id().split(".", 1)[-1], windows_version=self.windows_version)
+
+    def tearDown(self):
+        outcome = getattr(self, "_outcome", None)
+        failed = True
+        if outcome is not None and hasattr(outcome, "success"):
+            failed = not outcome.success
+        self.session.close(failed=failed)
+
+
+def main():
+    if len(sys.argv) > 1 and sys.argv[1] == "--make-template":
+        make_template(force=True)
+        print(f"template prefix ready at {TEMPLATE}")
+        return 0
+    print("usage: harness.py --make-template", file=sys.stderr)
+    return 2
+
+
+if __name__ == "__main__":
+    sys.exit(main())

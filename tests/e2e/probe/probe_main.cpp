@@ -1,0 +1,147 @@
+// Test-only probe: reports from inside Wine what xdotool cannot see (window texts, check
+// states, process ids, window flags). Output is UTF-8, one record per line.
+#include <windows.h>
+
+#include <tlhelp32.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string utf8(const std::wstring& text) {
+    if (text.empty()) return {};
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                      nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
+                        nullptr, nullptr);
+    return out;
+}
+
+std::wstring windowText(HWND window) {
+    wchar_t buffer[1024] = {};
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer),
+                        SMTO_ABORTIFHUNG, 2000, &result);
+    return buffer;
+}
+
+std::wstring className(HWND window) {
+    wchar_t buffer[256] = {};
+    GetClassNameW(window, buffer, 256);
+    return buffer;
+}
+
+std::vector<HWND> topLevelWindows() {
+    std::vector<HWND> windows;
+    EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+            reinterpret_cast<std::vector<HWND>*>(p)->push_back(w);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+void printWindow(HWND w) {
+    RECT r{};
+    GetWindowRect(w, &r);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    const LONG_PTR ex = GetWindowLongPtrW(w, GWL_EXSTYLE);
+    std::printf("%llu\t%lu\t%s\t%s\t%ld\t%ld\t%ld\t%ld\tvisible=%d iconic=%d topmost=%d "
+                "foreground=%d enabled=%d owner=%llu\n",
+                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(w)), pid,
+                utf8(className(w)).c_str(), utf8(windowText(w)).c_str(), r.left, r.top,
+                r.right - r.left, r.bottom - r.top, IsWindowVisible(w) ? 1 : 0,
+                IsIconic(w) ? 1 : 0, (ex & WS_EX_TOPMOST) ? 1 : 0,
+                GetForegroundWindow() == w ? 1 : 0, IsWindowEnabled(w) ? 1 : 0,
+                static_cast<unsigned long long>(
+                    reinterpret_cast<UINT_PTR>(GetWindow(w, GW_OWNER))));
+}
+
+HWND findVisible(const std::wstring& title) {
+    for (HWND w : topLevelWindows()) {
+        if (IsWindowVisible(w) && windowText(w) == title) return w;
+    }
+    return nullptr;
+}
+
+int listWindows(bool all) {
+    for (HWND w : topLevelWindows()) {
+        if (all || IsWindowVisible(w)) printWindow(w);
+    }
+    return 0;
+}
+
+int listTexts(const std::wstring& title) {
+    HWND top = findVisible(title);
+    if (!top) {
+        std::printf("no window\n");
+        return 3;
+    }
+    std::vector<HWND> children;
+    EnumChildWindows(
+        top,
+        [](HWND w, LPARAM p) -> BOOL {
+            reinterpret_cast<std::vector<HWND>*>(p)->push_back(w);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&children));
+    for (HWND c : children) {
+        const std::wstring cls = className(c);
+        const LONG_PTR style = GetWindowLongPtrW(c, GWL_STYLE);
+        int checked = -1;
+        if (_wcsicmp(cls.c_str(), L"Button") == 0) {
+            DWORD_PTR state = 0;
+            SendMessageTimeoutW(c, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &state);
+            checked = static_cast<int>(state);
+        }
+        wchar_t password = 0;
+        if (_wcsicmp(cls.c_str(), L"Edit") == 0) {
+            DWORD_PTR ch = 0;
+            SendMessageTimeoutW(c, EM_GETPASSWORDCHAR, 0, 0, SMTO_ABORTIFHUNG, 2000, &ch);
+            password = static_cast<wchar_t>(ch);
+        }
+        std::printf("%s\t%d\t%s\tchecked=%d enabled=%d visible=%d password=%d style=%08lx\n",
+                    utf8(cls).c_str(), GetDlgCtrlID(c), utf8(windowText(c)).c_str(), checked,
+                    IsWindowEnabled(c) ? 1 : 0, IsWindowVisible(c) ? 1 : 0,
+                    static_cast<int>(password), static_cast<unsigned long>(style));
+    }
+    return 0;
+}
+
+int listPids(const std::wstring& exe) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return 2;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL ok = Process32FirstW(snapshot, &entry); ok; ok = Process32NextW(snapshot, &entry)) {
+        if (_wcsicmp(entry.szExeFile, exe.c_str()) == 0) std::printf("%lu\n", entry.th32ProcessID);
+    }
+    CloseHandle(snapshot);
+    return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    const std::wstring command = argc > 1 ? argv[1] : L"";
+    int rc = 2;
+    if (command == L"windows") {
+        rc = listWindows(argc > 2 && std::wstring(argv[2]) == L"all");
+    } else if (command == L"texts" && argc > 2) {
+        rc = listTexts(argv[2]);
+    } else if (command == L"pids" && argc > 2) {
+        rc = listPids(argv[2]);
+    } else if (command == L"screen") {
+        std::printf("%d %d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+        rc = 0;
+    } else {
+        std::fprintf(stderr, "usage: probe windows [all] | texts TITLE | pids EXE | screen\n");
+    }
+    std::fflush(stdout);
+    return rc;
+}

@@ -1,0 +1,61 @@
+"""Starting, refusing a second copy, and ending on request."""
+
+import unittest
+
+from harness import E2ETestCase
+
+FIRST_RUN = ("Since this is the first time you have run Veilora, you should configure the "
+             "program's options. The options dialog will now be shown so you can do this.")
+
+
+class StartupTest(E2ETestCase):
+    def message_text(self, title):
+        """The static texts of the visible window titled `title`."""
+        texts = []
+        for line in self.session.probe("texts", title).splitlines():
+            parts = line.split("\t")
+            if len(parts) >= 3 and parts[0].lower() == "static" and parts[2]:
+                texts.append(parts[2])
+        return texts
+
+    def windows_pid(self):
+        out = self.session.probe("pids", "veilora.exe").split()
+        self.assertEqual(len(out), 1, f"expected one veilora.exe, got {out}")
+        return out[0]
+
+    def test_first_start_shows_the_first_run_message(self):
+        s = self.session
+        program = s.start()
+        s.wait_window("Veilora")
+        self.assertIn(FIRST_RUN, self.message_text("Veilora"))
+        s.key("Return")
+        s.wait_no_window("Veilora")
+        self.assertTrue(program.running(), "the program goes on after the message")
+
+    def test_second_start_is_refused_and_the_first_keeps_running(self):
+        s = self.session
+        s.set_options()
+        first = s.start()
+        first.wait_ready()
+        second = s.start()
+        s.wait_window("Already Running")
+        self.assertIn("This program is already running.", self.message_text("Already Running"))
+        s.key("Return")
+        self.assertEqual(second.wait(20), 0)
+        self.assertTrue(first.running())
+        self.assertEqual(len(s.probe("pids", "veilora.exe").split()), 1)
+
+    def test_a_close_request_ends_the_program_cleanly(self):
+        s = self.session
+        s.set_options()
+        program = s.start()
+        program.wait_ready()
+        pid = self.windows_pid()
+        rc, out = s.wine("taskkill", "/pid", pid)
+        self.assertEqual(rc, 0, out)
+        self.assertEqual(program.wait(20), 0)
+        self.assertEqual(s.probe("pids", "veilora.exe").split(), [])
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,19 @@
+"""The Win32 integration tests (GoogleTest, cross-compiled) run under Wine."""
+
+import unittest
+
+from harness import WIN64_DIR, E2ETestCase
+
+
+class Win32IntegrationTest(E2ETestCase):
+    def test_all_win32_integration_tests_pass(self):
+        exe = WIN64_DIR / "veilora_win32_tests.exe"
+        self.assertTrue(exe.exists(), f"{exe} is missing")
+        rc, out = self.session.run_windows_exe(exe, "--gtest_brief=1")
+        print(out)
+        self.assertEqual(rc, 0, "Win32 integration tests failed:\n" + out[-6000:])
+        self.assertIn("PASSED", out)
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,493 @@
+#include "app/app.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "passwords/password_codec.h"
+#include "support/memory_registry.h"
+
+namespace veilora {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+// All fakes write into one log so the order of the steps can be checked.
+struct Log {
+    std::vector<std::string> entries;
+    void add(std::string entry) { entries.push_back(std::move(entry)); }
+    int count(const std::string& entry) const {
+        int n = 0;
+        for (const auto& e : entries) n += e == entry;
+        return n;
+    }
+};
+
+class FakeDesktop : public Desktop {
+public:
+    explicit FakeDesktop(Log& log) : log_(log) {}
+    ScreenSize primaryScreenSize() override { return screen; }
+    void minimizeAllWindows() override { log_.add("minimize"); }
+    bool blockTaskSwitching() override {
+        log_.add("block");
+        return blockWorks;
+    }
+    void unblockTaskSwitching() override { log_.add("unblock"); }
+    void showCover() override { log_.add("show-cover"); }
+    void hideCover() override { log_.add("hide-cover"); }
+    void setCoverTopmost(bool topmost) override { log_.add(topmost ? "topmost" : "not-topmost"); }
+
+    ScreenSize screen{1024, 768};
+    bool blockWorks = true;
+
+private:
+    Log& log_;
+};
+
+class FakeMonitor : public MouseMonitor {
+public:
+    explicit FakeMonitor(Log& log) : log_(log) {}
+    void startMonitor() override { log_.add("start-monitor"); }
+    void stopMonitor() override { log_.add("stop-monitor"); }
+
+private:
+    Log& log_;
+};
+
+class FakeVolume : public Volume {
+public:
+    explicit FakeVolume(Log& log) : log_(log) {}
+    std::uint32_t getLevel() override {
+        log_.add("get-level");
+        return level;
+    }
+    bool setLevel(std::uint32_t value) override {
+        log_.add("set-level " + std::to_string(value));
+        level = value;
+        return true;
+    }
+    std::uint32_t level = 40000;
+
+private:
+    Log& log_;
+};
+
+class FakeDialogs : public Dialogs {
+public:
+    explicit FakeDialogs(Log& log) : log_(log) {}
+    void showMessage(std::string_view text, std::string_view title, MessageIcon) override {
+        log_.add("message " + std::string(title) + ": " + std::string(text));
+    }
+    std::optional<std::string> promptPassword() override {
+        log_.add("prompt");
+        if (answers.empty()) return std::nullopt;
+        auto answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    std::deque<std::optional<std::string>> answers;
+
+private:
+    Log& log_;
+};
+
+class AppTest : public ::testing::Test {
+protected:
+    AppTest() : settings(registry), desktop(log), monitor(log), volume(log), dialogs(log) {}
+
+    // Loads the options from the fake registry; `options` are "Options" values to store first.
+    App& start(std::vector<std::pair<std::string, std::string>> options, bool enabled = true) {
+        registry = test::MemoryRegistry{};
+        registry.putString(kGeneral, "First Run", "False");
+        registry.putString(kOptions, "Start Enabled", enabled ? "1" : "0");
+        registry.putString(kOptions, "ScrEdge Left", "0");  // no default edge unless asked
+        for (const auto& [name, value] : options) registry.putString(kOptions, name, value);
+        app = std::make_unique<App>(AppPorts{settings, desktop, monitor, volume, dialogs});
+        app->loadOptions(5);
+        log.entries.clear();
+        return *app;
+    }
+    App& startWithPassword(const std::string& password,
+                           std::vector<std::pair<std::string, std::string>> options) {
+        options.emplace_back("PW Hide Screen Cap", "1");
+        App& a = start(options);
+        registry.putString(kGeneral, "Offset", encodePassword(password));
+        return a;
+    }
+    int hides() const { return log.count("stop-monitor"); }
+
+    static constexpr const char* kOptions = "Software\\Fernwick\\Veilora\\Options";
+    static constexpr const char* kGeneral = "Software\\Fernwick\\Veilora\\General";
+
+    Log log;
+    test::MemoryRegistry registry;
+    RegSettings settings;
+    FakeDesktop desktop;
+    FakeMonitor monitor;
+    FakeVolume volume;
+    FakeDialogs dialogs;
+    std::unique_ptr<App> app;
+};
+
+// ---------------------------------------------------------------- edge and corner triggers
+
+TEST_F(AppTest, EdgeZonesOnA1024By768Screen) {
+    struct Case {
+        const char* option;
+        int fromInside, firstInZone, lastInZone;
+        bool vertical;
+    };
+    const Case cases[] = {
+        {"ScrEdge Right", 1019, 1020, 1023, false},
+        {"ScrEdge Left", 5, 4, 0, false},
+        {"ScrEdge Bottom", 763, 764, 767, true},
+        {"ScrEdge Top", 5, 4, 0, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.option);
+        App& a = start({{c.option, "1"}, {"Hide Method Min", "1"}});
+        auto move = [&](int v) { c.vertical ? a.onMouseMove(500, v) : a.onMouseMove(v, 400); };
+        move(c.fromInside);
+        EXPECT_EQ(hides(), 0) << "no hide just outside the zone";
+        const int step = c.lastInZone > c.firstInZone ? 1 : -1;
+        for (int v = c.firstInZone; v != c.lastInZone + step; v += step) move(v);
+        EXPECT_EQ(hides(), std::abs(c.lastInZone - c.firstInZone) + 1);
+    }
+}
+
+TEST_F(AppTest, ZonesUseRealPixelsOnAnyScreenSize) {
+    desktop.screen = {2560, 1440};
+    App& a = start({{"ScrEdge Right", "1"}, {"Hide Method Min", "1"}});
+    a.onMouseMove(1020, 400);  // the right edge of a smaller screen is the middle here
+    a.onMouseMove(2555, 400);
+    EXPECT_EQ(hides(), 0);
+    a.onMouseMove(2556, 400);
+    EXPECT_EQ(hides(), 1);
+}
+
+TEST_F(AppTest, CornerOnlyFiresInTheCorner) {
+    App& a = start({{"Corner Top Left", "1"}, {"Hide Method Min", "1"}});
+    a.onMouseMove(3, 200);
+    a.onMouseMove(200, 3);
+    EXPECT_EQ(hides(), 0);
+    a.onMouseMove(3, 3);
+    EXPECT_EQ(hides(), 1);
+}
+
+TEST_F(AppTest, EachCornerMatchesItsOwnCorner) {
+    const std::pair<const char*, std::pair<int, int>> corners[] = {
+        {"Corner Top Right", {1023, 0}},
+        {"Corner Bottom Left", {0, 767}},
+        {"Corner Bottom Right", {1023, 767}},
+        {"Corner Top Left", {0, 0}},
+    };
+    for (const auto& [option, point] : corners) {
+        SCOPED_TRACE(option);
+        App& a = start({{option, "1"}, {"Hide Method Min", "1"}});
+        for (const auto& [other, p] : corners) {
+            if (other != option) a.onMouseMove(p.first, p.second);
+        }
+        EXPECT_EQ(hides(), 0);
+        a.onMouseMove(point.first, point.second);
+        EXPECT_EQ(hides(), 1);
+    }
+}
+
+TEST_F(AppTest, OverlappingZonesHideOncePerMatchingZone) {
+    App& a = start({{"ScrEdge Left", "1"},
+                    {"ScrEdge Top", "1"},
+                    {"Corner Top Left", "1"},
+                    {"Hide Method Min", "1"}});
+    a.onMouseMove(0, 0);
+    EXPECT_EQ(hides(), 3);
+    EXPECT_EQ(log.count("minimize"), 3);
+}
+
+TEST_F(AppTest, GreyCheckBoxesArmNothing) {
+    App& a = start({{"ScrEdge Left", "2"},
+                    {"Mouse Wheel", "2"},
+                    {"Middle Button", "2"},
+                    {"Both Buttons", "2"},
+                    {"Hide Method Min", "1"}});
+    a.onMouseMove(0, 300);
+    a.onMouseWheel();
+    a.onMouseMiddleDown();
+    a.onMouseLeftDown();
+    a.onMouseRightDown();
+    EXPECT_EQ(hides(), 0);
+}
+
+// ---------------------------------------------------------------- other triggers
+
+TEST_F(AppTest, WheelAndMiddleButtonHideOnlyWhenChosen) {
+    App& a = start({{"Hide Method Min", "1"}});
+    a.onMouseWheel();
+    a.onMouseMiddleDown();
+    EXPECT_EQ(hides(), 0);
+    start({{"Mouse Wheel", "1"}, {"Middle Button", "1"}, {"Hide Method Min", "1"}});
+    app->onMouseWheel();
+    app->onMouseMiddleDown();
+    EXPECT_EQ(hides(), 2);
+}
+
+TEST_F(AppTest, BothButtonsInEitherOrder) {
+    App& a = start({{"Both Buttons", "1"}, {"Hide Method Min", "1"}});
+    a.onMouseLeftDown();
+    EXPECT_EQ(hides(), 0);
+    a.onMouseRightDown();
+    EXPECT_EQ(hides(), 1);
+    EXPECT_TRUE(a.bhid);
+    EXPECT_FALSE(a.ldown);
+    EXPECT_TRUE(a.rdown) << "the button that went down last is held again";
+    a.onMouseRightUp();
+    a.onMouseLeftUp();
+
+    a.bhid = false;
+    a.onMouseRightDown();
+    a.onMouseLeftDown();
+    EXPECT_EQ(hides(), 2);
+    EXPECT_TRUE(a.bhid);
+}
+
+TEST_F(AppTest, PressingTheOtherButtonAgainCountsAsANewPress) {
+    App& a = start({{"Both Buttons", "1"}, {"Hide Method Min", "1"}});
+    a.onMouseLeftDown();
+    a.onMouseRightDown();
+    a.onMouseLeftUp();
+    a.onMouseLeftDown();  // right is still held
+    EXPECT_EQ(hides(), 2);
+}
+
+TEST_F(AppTest, BothButtonsUncheckedStillMarksTheRelease) {
+    App& a = start({{"Hide Method Min", "1"}});
+    a.onMouseLeftDown();
+    a.onMouseRightDown();
+    EXPECT_EQ(hides(), 0);
+    EXPECT_TRUE(a.bhid);
+}
+
+TEST_F(AppTest, NothingHidesWhileDisabledButTheButtonFlagsFollow) {
+    App& a = start({{"ScrEdge Left", "1"},
+                    {"Mouse Wheel", "1"},
+                    {"Middle Button", "1"},
+                    {"Both Buttons", "1"},
+                    {"Hide Method Min", "1"}},
+                   /*enabled=*/false);
+    EXPECT_FALSE(a.enabld);
+    a.onMouseMove(0, 300);
+    a.onMouseWheel();
+    a.onMouseMiddleDown();
+    a.onMouseLeftDown();
+    EXPECT_TRUE(a.ldown);
+    a.onMouseRightDown();
+    EXPECT_EQ(hides(), 0);
+    EXPECT_TRUE(a.bhid);
+}
+
+// ---------------------------------------------------------------- hot keys and marks
+
+TEST_F(AppTest, StartEnabledSetsTheMarksAndTheTriggers) {
+    App& on = start({}, true);
+    EXPECT_TRUE(on.enabledMark());
+    EXPECT_FALSE(on.disabledMark());
+    EXPECT_TRUE(on.enabld);
+    App& off = start({}, false);
+    EXPECT_FALSE(off.enabledMark());
+    EXPECT_TRUE(off.disabledMark());
+    EXPECT_FALSE(off.enabld);
+}
+
+TEST_F(AppTest, ToggleKeyTwiceReturnsToWhereItWas) {
+    App& a = start({}, true);
+    a.onHotKey(kHotKeyToggleEnabled);
+    EXPECT_FALSE(a.enabld);
+    EXPECT_FALSE(a.enabledMark());
+    EXPECT_TRUE(a.disabledMark());
+    a.onHotKey(kHotKeyToggleEnabled);
+    EXPECT_TRUE(a.enabld);
+    EXPECT_TRUE(a.enabledMark());
+    EXPECT_FALSE(a.disabledMark());
+}
+
+TEST_F(AppTest, ClickingTheCheckedItemChangesNothing) {
+    App& a = start({}, false);
+    a.clickEnableItem(1);
+    EXPECT_TRUE(a.disabledMark());
+    EXPECT_FALSE(a.enabld);
+    a.clickEnableItem(0);
+    EXPECT_TRUE(a.enabledMark());
+    EXPECT_FALSE(a.disabledMark());
+    EXPECT_TRUE(a.enabld);
+}
+
+TEST_F(AppTest, HideKeyHidesEvenWhileDisabled) {
+    App& a = start({{"Hide Method Min", "1"}}, false);
+    a.onHotKey(kHotKeyHide);
+    EXPECT_EQ(hides(), 1);
+    a.onHotKey(kHotKeyCapture);  // not armed: nothing
+    a.onHotKey(99);
+    EXPECT_EQ(hides(), 1);
+}
+
+// ---------------------------------------------------------------- hiding
+
+TEST_F(AppTest, HideRunsItsStepsInOrder) {
+    App& a = start({{"Hide Method Min", "1"}, {"Hide Method Scr", "1"}, {"Mute Sound", "1"}});
+    a.hidem();
+    EXPECT_THAT(log.entries, ElementsAre("stop-monitor", "get-level", "minimize", "block",
+                                         "show-cover", "set-level 50"));
+    EXPECT_EQ(a.lvl, 40000);
+    EXPECT_FALSE(a.enabld);
+    EXPECT_TRUE(a.covered());
+}
+
+TEST_F(AppTest, HideWithoutMutingSavesTheLevelAndLeavesItAlone) {
+    App& a = start({{"Hide Method Scr", "1"}});
+    volume.level = 1234;
+    a.hidem();
+    EXPECT_EQ(a.lvl, 1234);
+    EXPECT_EQ(volume.level, 1234u);
+}
+
+TEST_F(AppTest, MinimizeOnlyHideKeepsTheTriggersListening) {
+    App& a = start({{"Hide Method Min", "1"}});
+    a.hidem();
+    EXPECT_THAT(log.entries, ElementsAre("stop-monitor", "get-level", "minimize", "start-monitor"));
+    EXPECT_TRUE(a.enabld);
+    EXPECT_FALSE(a.covered());
+}
+
+TEST_F(AppTest, HidingAgainWhileCoveredKeepsTheSavedLevelAndOneHook) {
+    App& a = start({{"Hide Method Scr", "1"}, {"Mute Sound", "1"}});
+    a.hidem();
+    a.onHotKey(kHotKeyHide);
+    EXPECT_EQ(a.lvl, 40000) << "the lowered level must not replace the user's";
+    EXPECT_EQ(log.count("block"), 1);
+    EXPECT_EQ(log.count("get-level"), 1);
+    a.coverDoubleClick();
+    EXPECT_EQ(volume.level, 40000u);
+    EXPECT_EQ(log.count("unblock"), 1);
+}
+
+TEST_F(AppTest, FailedHookStillShowsTheCoverAndIsTriedAgain) {
+    desktop.blockWorks = false;
+    App& a = start({{"Hide Method Scr", "1"}});
+    a.hidem();
+    EXPECT_EQ(log.count("show-cover"), 1);
+    a.hidem();
+    EXPECT_EQ(log.count("block"), 2);
+    a.coverDoubleClick();
+    EXPECT_EQ(log.count("unblock"), 0);
+}
+
+// ---------------------------------------------------------------- restoring
+
+TEST_F(AppTest, DoubleClickWithoutPasswordRestores) {
+    App& a = start({{"Hide Method Scr", "1"}});
+    a.hidem();
+    log.entries.clear();
+    a.coverDoubleClick();
+    EXPECT_THAT(log.entries, ElementsAre("hide-cover", "start-monitor", "unblock"));
+    EXPECT_TRUE(a.enabld);
+    EXPECT_FALSE(a.covered());
+}
+
+TEST_F(AppTest, DoubleClickGivesBackTheLevelOnlyWhenMuting) {
+    App& a = start({{"Hide Method Scr", "1"}, {"Mute Sound", "1"}});
+    a.hidem();
+    log.entries.clear();
+    a.coverDoubleClick();
+    EXPECT_THAT(log.entries,
+                ElementsAre("hide-cover", "set-level 40000", "start-monitor", "unblock"));
+}
+
+TEST_F(AppTest, RestoreAfterTheHideKeyWhileDisabledLeavesTriggersOff) {
+    App& a = start({{"Hide Method Scr", "1"}, {"ScrEdge Left", "1"}}, false);
+    a.onHotKey(kHotKeyHide);
+    a.coverDoubleClick();
+    EXPECT_FALSE(a.enabld);
+    EXPECT_TRUE(a.disabledMark());
+    log.entries.clear();
+    a.onMouseMove(0, 300);
+    EXPECT_EQ(hides(), 0);
+}
+
+TEST_F(AppTest, PasswordAcceptedRestoresAndWritesTheLevelBack) {
+    App& a = startWithPassword("Secret", {{"Hide Method Scr", "1"}});
+    a.hidem();
+    a.ldown = a.rdown = true;
+    volume.level = 7;  // changed behind our back while hidden
+    log.entries.clear();
+    dialogs.answers = {std::string("Secret")};
+    a.coverDoubleClick();
+    EXPECT_THAT(log.entries, ElementsAre("not-topmost", "prompt", "set-level 40000",
+                                         "start-monitor", "hide-cover", "unblock"));
+    EXPECT_TRUE(a.enabld);
+    EXPECT_FALSE(a.ldown);
+    EXPECT_FALSE(a.rdown);
+}
+
+TEST_F(AppTest, WrongPasswordIsReportedAndAskedAgainThenCancelKeepsTheCover) {
+    App& a = startWithPassword("Secret", {{"Hide Method Scr", "1"}});
+    a.hidem();
+    log.entries.clear();
+    dialogs.answers = {std::string("secret"), std::nullopt};
+    a.coverDoubleClick();
+    EXPECT_THAT(log.entries, ElementsAre("not-topmost", "prompt", "message Error: Incorrect password",
+                                         "prompt", "topmost", "unblock"));
+    EXPECT_TRUE(a.covered());
+    EXPECT_FALSE(a.enabld);
+}
+
+TEST_F(AppTest, EmptyAnswerIsRefusedWhileAPasswordIsStored) {
+    App& a = startWithPassword("x", {{"Hide Method Scr", "1"}});
+    a.hidem();
+    dialogs.answers = {std::string()};
+    a.coverDoubleClick();
+    EXPECT_TRUE(a.covered());
+    EXPECT_EQ(log.count("message Error: Incorrect password"), 0);
+}
+
+TEST_F(AppTest, WithNoPasswordStoredCancelIsAccepted) {
+    App& a = start({{"Hide Method Scr", "1"}, {"PW Hide Screen Cap", "1"}});
+    a.hidem();
+    a.coverDoubleClick();
+    EXPECT_FALSE(a.covered());
+}
+
+TEST_F(AppTest, CoverReleasesAndTheBothButtonsMark) {
+    App& a = start({{"Hide Method Scr", "1"}, {"Both Buttons", "1"}});
+    a.onMouseLeftDown();
+    a.onMouseRightDown();
+    log.entries.clear();
+    EXPECT_FALSE(a.coverMouseUp(MouseButton::Right)) << "the release ending the press is eaten";
+    EXPECT_THAT(log.entries, IsEmpty());
+    EXPECT_FALSE(a.bhid);
+    EXPECT_TRUE(a.coverMouseUp(MouseButton::Right));
+    EXPECT_FALSE(a.coverMouseUp(MouseButton::Left));
+    EXPECT_THAT(log.entries, ElementsAre("topmost", "topmost"));
+}
+
+TEST_F(AppTest, DisableFromTheCoverRestoresAndLeavesTriggersOff) {
+    App& a = start({{"Hide Method Scr", "1"}});
+    a.hidem();
+    a.coverDisable();
+    EXPECT_FALSE(a.covered());
+    EXPECT_FALSE(a.enabld);
+    EXPECT_TRUE(a.disabledMark());
+}
+
+TEST_F(AppTest, EndingWhileHiddenGivesEverythingBack) {
+    App& a = start({{"Hide Method Scr", "1"}, {"Mute Sound", "1"}});
+    a.hidem();
+    log.entries.clear();
+    a.onShutdown();
+    EXPECT_THAT(log.entries, ElementsAre("set-level 40000", "unblock", "hide-cover"));
+}
+
+}  // namespace
+}  // namespace veilora
