@@ -1,16 +1,12 @@
 #pragma once
 
-// An in-memory registry behind the RegistryBackend port: keys with parents,
-// names compared without regard to case, values in creation order. It logs
-// every call, so it doubles as a recording backend.
+// An in-memory registry: keys with parents, names compared without regard to
+// case, values in creation order. Every call is recorded, so it doubles as a
+// recording backend.
 
 #include <algorithm>
-#include <cstdint>
-#include <iterator>
 #include <map>
-#include <optional>
 #include <string>
-#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -21,129 +17,88 @@ namespace veilora::test {
 class MemoryRegistry : public RegistryBackend {
   public:
     struct Call {
-        std::string op;  // "read", "create", "write", "deleteValue", "deleteKey", "enum"
-        RegistryRoot root;
-        std::string keyPath;
-        std::string name;
-        std::uint32_t type = 0;
-        std::string data;
+        std::string op, keyPath, name, data;  // op: read create write deleteValue deleteKey enum
     };
     std::vector<Call> calls;
+    std::optional<RegistryRoot> createFails;  // e.g. LocalMachine for a user without rights
+    std::optional<RegistryRoot> writeFails;   // the key opens but the write fails
 
-    // A user without administrator rights: keys under LocalMachine cannot be created.
-    bool localMachineReadOnly = false;
-    // The key opens but the write itself fails.
-    bool failWrites = false;
-
-    // Set-up and inspection without logging.
-    void put(RegistryRoot root, const std::string& keyPath, const std::string& name,
+    void put(RegistryRoot root, const std::string& path, const std::string& name,
              std::uint32_t type, std::string_view data) {
-        makeKey(root, keyPath);
-        setValue(keys_[{root, fold(keyPath)}], name, type, data);
+        makeKey(root, path);
+        auto& values = keys_[{root, fold(path)}];
+        std::erase_if(values, [&](const RegistryValue& v) { return fold(v.name) == fold(name); });
+        values.push_back({name, type, std::string(data)});
     }
-    void putString(const std::string& keyPath, const std::string& name, std::string_view text) {
-        put(RegistryRoot::CurrentUser, keyPath, name, kRegSz, std::string(text) + '\0');
+    void putString(const std::string& path, const std::string& name, std::string_view text) {
+        put(RegistryRoot::CurrentUser, path, name, kRegSz, std::string(text) + '\0');
     }
-    std::optional<RegistryValue> get(RegistryRoot root, const std::string& keyPath,
+    std::optional<RegistryValue> get(RegistryRoot root, const std::string& path,
                                      const std::string& name) const {
-        const auto key = keys_.find({root, fold(keyPath)});
+        const auto key = keys_.find({root, fold(path)});
         if (key == keys_.end()) return std::nullopt;
         for (const auto& value : key->second)
             if (fold(value.name) == fold(name)) return value;
         return std::nullopt;
     }
-    bool hasKey(RegistryRoot root, const std::string& keyPath) const {
-        return keys_.count({root, fold(keyPath)}) != 0;
-    }
-    std::vector<Call> callsOf(std::string_view op) const {
-        std::vector<Call> found;
-        std::copy_if(calls.begin(), calls.end(), std::back_inserter(found),
-                     [&](const Call& call) { return call.op == op; });
-        return found;
+    bool hasKey(RegistryRoot root, const std::string& path) const {
+        return keys_.count({root, fold(path)}) != 0;
     }
 
-    std::optional<RegistryValue> readValue(RegistryRoot root, const std::string& keyPath,
+    std::optional<RegistryValue> readValue(RegistryRoot root, const std::string& path,
                                            const std::string& name) override {
-        record("read", root, keyPath, name);
-        return get(root, keyPath, name);
+        calls.push_back({"read", path, name, {}});
+        return get(root, path, name);
     }
-    bool createKey(RegistryRoot root, const std::string& keyPath) override {
-        record("create", root, keyPath, {});
-        if (root == RegistryRoot::LocalMachine && localMachineReadOnly) return false;
-        makeKey(root, keyPath);
+    bool createKey(RegistryRoot root, const std::string& path) override {
+        calls.push_back({"create", path, {}, {}});
+        if (createFails == root) return false;
+        makeKey(root, path);
         return true;
     }
-    bool writeValue(RegistryRoot root, const std::string& keyPath, const std::string& name,
+    bool writeValue(RegistryRoot root, const std::string& path, const std::string& name,
                     std::uint32_t type, std::string_view data) override {
-        record("write", root, keyPath, name, type, data);
-        if (failWrites || (root == RegistryRoot::LocalMachine && localMachineReadOnly)) {
-            return false;
-        }
-        put(root, keyPath, name, type, data);
+        calls.push_back({"write", path, name, std::string(data)});
+        if (createFails == root || writeFails == root) return false;
+        put(root, path, name, type, data);
         return true;
     }
-    bool deleteValue(RegistryRoot root, const std::string& keyPath,
-                     const std::string& name) override {
-        record("deleteValue", root, keyPath, name);
-        const auto key = keys_.find({root, fold(keyPath)});
-        if (key == keys_.end()) return false;
-        auto& values = key->second;
-        const auto it = std::find_if(values.begin(), values.end(), [&](const RegistryValue& v) {
-            return fold(v.name) == fold(name);
-        });
-        if (it == values.end()) return false;
-        values.erase(it);
-        return true;
+    bool deleteValue(RegistryRoot root, const std::string& path, const std::string& name) override {
+        calls.push_back({"deleteValue", path, name, {}});
+        const auto key = keys_.find({root, fold(path)});
+        return key != keys_.end() && std::erase_if(key->second, [&](const RegistryValue& v) {
+                                         return fold(v.name) == fold(name);
+                                     }) != 0;
     }
-    bool deleteKey(RegistryRoot root, const std::string& parentPath,
+    bool deleteKey(RegistryRoot root, const std::string& parent,
                    const std::string& subkey) override {
-        record("deleteKey", root, parentPath, subkey);
-        if (subkey.empty() || !hasKey(root, parentPath)) return false;
-        const std::string path = fold(parentPath + "\\" + subkey);
-        const auto key = keys_.find({root, path});
-        if (key == keys_.end()) return false;
+        calls.push_back({"deleteKey", parent, subkey, {}});
+        const std::string path = fold(parent + "\\" + subkey);
+        if (subkey.empty() || !hasKey(root, parent) || !hasKey(root, path)) return false;
         // Like the real registry: a key with subkeys of its own stays.
-        for (const auto& [id, values] : keys_)
-            if (id.first == root && id.second.rfind(path + "\\", 0) == 0) return false;
-        keys_.erase(key);
-        return true;
+        for (const auto& entry : keys_)
+            if (entry.first.first == root && entry.first.second.starts_with(path + "\\"))
+                return false;
+        return keys_.erase({root, path}) != 0;
     }
     std::optional<std::vector<RegistryValue>> enumValues(RegistryRoot root,
-                                                         const std::string& keyPath) override {
-        record("enum", root, keyPath, {});
-        const auto key = keys_.find({root, fold(keyPath)});
+                                                         const std::string& path) override {
+        calls.push_back({"enum", path, {}, {}});
+        const auto key = keys_.find({root, fold(path)});
         if (key == keys_.end()) return std::nullopt;
         return key->second;
     }
 
   private:
-    void record(const char* op, RegistryRoot root, const std::string& keyPath,
-                const std::string& name, std::uint32_t type = 0, std::string_view data = {}) {
-        calls.push_back({op, root, keyPath, name, type, std::string(data)});
-    }
     static std::string fold(std::string text) {
-        for (char& c : text)
-            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        for (char& c : text) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
         return text;
     }
-    void makeKey(RegistryRoot root, const std::string& keyPath) {
-        const std::string path = fold(keyPath);
+    void makeKey(RegistryRoot root, const std::string& path) {
         for (std::size_t end = path.find('\\'); end != std::string::npos;
-             end = path.find('\\', end + 1)) {
-            keys_[{root, path.substr(0, end)}];
-        }
-        keys_[{root, path}];
-    }
-    static void setValue(std::vector<RegistryValue>& values, const std::string& name,
-                         std::uint32_t type, std::string_view data) {
-        for (auto& value : values) {
-            if (fold(value.name) == fold(name)) {
-                value.type = type;
-                value.data = std::string(data);
-                return;
-            }
-        }
-        values.push_back({name, type, std::string(data)});
+             end = path.find('\\', end + 1))
+            keys_[{root, fold(path.substr(0, end))}];
+        keys_[{root, fold(path)}];
     }
 
     std::map<std::pair<RegistryRoot, std::string>, std::vector<RegistryValue>> keys_;
