@@ -51,8 +51,8 @@ constexpr Box kPwOptions = memberBox("PW Options", &Options::pwOptions);
 constexpr Box kStartWithWindows = memberBox("Start with Windows", &Options::startWithWindows);
 constexpr Box kStartEnabled = memberBox("Start Enabled", &Options::startEnabled);
 
-// Reading and writing each keep their own order; both are part of the program's
-// behaviour (a recording backend sees them), so they are listed, not derived.
+// Reading and writing each keep their own fixed order (a recording backend sees
+// them), so both are listed rather than derived from one table.
 constexpr const Box* kLoadZones[] = {&kScrEdgeLeft,       &kScrEdgeRight,   &kScrEdgeTop,
                                      &kScrEdgeBottom,     &kCornerTopRight, &kCornerBottomLeft,
                                      &kCornerBottomRight, &kCornerTopLeft};
@@ -120,8 +120,8 @@ Options loadOptions(RegSettings& settings, int osMajorVersion) {
     Options options;
     options.firstRun = settings.getSetting(kGeneral, "First Run");
     loadBoxes(options, settings, kLoadZones);
-    // From version 6 on the mixer no longer reaches the speakers this way; the box
-    // keeps its loaded state but cannot be changed.
+    // From version 6 on the mixer's volume belongs to the program alone, so muting
+    // would not reach the speakers; the box keeps its loaded state but is locked.
     options.muteSoundEnabled = osMajorVersion < 6;
     loadBoxes(options, settings, kLoadOthers);
     options.trayIconNormal =
