@@ -1,0 +1,181 @@
+#include "imaging/dib_section_save.h"
+
+#include <algorithm>
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "imaging/bitmap_file.h"
+#include "imaging/colour_reduce_dib.h"
+#include "imaging/dib_section.h"
+#include "imaging/nearest_colour.h"
+
+namespace veilora::imaging {
+
+namespace {
+// A bitmap of 1, 4 or 8 bits per pixel with its colour table: what the writer saves.
+struct IndexedSection {
+    int bitsPerPixel = 0;
+    std::vector<std::uint8_t> infoBlock;  // header, then the table as blue, green, red, 0
+    std::vector<std::uint8_t> pixels;
+    std::ptrdiff_t stride = 0;
+
+    std::uint8_t* table() { return infoBlock.data() + kInfoHeaderSize; }
+    int tableSize() const { return 1 << bitsPerPixel; }
+};
+
+void putTableEntry(std::uint8_t* table, int i, std::uint8_t red, std::uint8_t green,
+                   std::uint8_t blue) {
+    table[4 * i] = blue;
+    table[4 * i + 1] = green;
+    table[4 * i + 2] = red;
+}
+
+void fillTable(IndexedSection& s, OutputColourDepth depth, std::optional<Palette>& palette) {
+    std::uint8_t* table = s.table();
+    switch (depth) {
+        case OutputColourDepth::Mono:
+            putTableEntry(table, 1, 255, 255, 255);
+            break;
+        case OutputColourDepth::Colour16: {
+            Palette colours;
+            colours.create16Colour();
+            // Stored with red and blue exchanged: the same 16 colours in another order.
+            for (int i = 0; i < 16; ++i) {
+                const PaletteEntry& e = colours.at(i + 1);
+                putTableEntry(table, i, e.blue, e.green, e.red);
+            }
+            break;
+        }
+        default: {
+            if (!palette) {
+                palette.emplace();
+                palette->createHalfTone();
+            }
+            const int n = std::min(palette->count(), 256);
+            for (int i = 0; i < n; ++i) {
+                const PaletteEntry& e = palette->at(i + 1);
+                putTableEntry(table, i, e.red, e.green, e.blue);
+            }
+        }
+    }
+}
+
+// Each pixel becomes the index of the nearest table colour (squared distance, lowest index
+// on ties); with copyBack the image receives the colours the file will show.
+void draw(const DibSection& image, IndexedSection& s, DibSection* copyBack) {
+    std::vector<PaletteEntry> colours(static_cast<std::size_t>(s.tableSize()));
+    const std::uint8_t* table = s.table();
+    for (std::size_t i = 0; i < colours.size(); ++i) {
+        colours[i] = {table[4 * i + 2], table[4 * i + 1], table[4 * i], 0};
+    }
+    NearestColour nearest(colours, ColourDistance::SumOfSquares);
+    const int bpp = s.bitsPerPixel;
+    const int perByte = 8 / bpp;
+    const std::ptrdiff_t stride = image.bytesPerScanLine();
+    for (int y = 0; y < image.height(); ++y) {
+        const std::uint8_t* p = image.dibSectionBitsPtr() + y * stride;
+        std::uint8_t* back = copyBack ? copyBack->dibSectionBitsPtr() + y * stride : nullptr;
+        std::uint8_t* out = s.pixels.data() + y * s.stride;
+        for (int x = 0; x < image.width(); ++x, p += 3) {
+            const int index = nearest.find(p[2], p[1], p[0]) - 1;
+            if (bpp == 8) {
+                out[x] = static_cast<std::uint8_t>(index);
+            } else {
+                // The leftmost pixel sits in the highest bits of its byte.
+                const int shift = (perByte - 1 - x % perByte) * bpp;
+                out[x / perByte] = static_cast<std::uint8_t>(out[x / perByte] | (index << shift));
+            }
+            if (back) {
+                const PaletteEntry& c = colours[static_cast<std::size_t>(index)];
+                back[0] = c.blue;
+                back[1] = c.green;
+                back[2] = c.red;
+                back += 3;
+            }
+        }
+    }
+}
+
+int bitsPerPixel(OutputColourDepth depth) {
+    switch (depth) {
+        case OutputColourDepth::Mono:
+            return 1;
+        case OutputColourDepth::Colour16:
+            return 4;
+        case OutputColourDepth::Colour256:
+            return 8;
+        case OutputColourDepth::TrueColour:
+            return 24;
+    }
+    throw std::invalid_argument("unknown colour depth " + std::to_string(static_cast<int>(depth)));
+}
+}  // namespace
+
+bool DibSectionSave::save(const std::filesystem::path& fileName, DibSection& dib,
+                          OutputColourDepth depth, ColourReductionMethod method) {
+    std::optional<Palette> palette;
+    return save(fileName, dib, palette, depth, method);
+}
+
+bool DibSectionSave::save(const std::filesystem::path& fileName, DibSection& dib,
+                          std::optional<Palette>& palette, OutputColourDepth depth,
+                          ColourReductionMethod method) {
+    const int bpp = bitsPerPixel(depth);
+    if (depth == OutputColourDepth::TrueColour) return dib.savePicture(fileName);
+    if (method == ColourReductionMethod::Palette && !palette) {
+        throw std::invalid_argument("reduction with a palette needs a palette");
+    }
+    if (dib.empty()) return false;
+
+    try {
+        DibSection reduced;
+        const DibSection* image = &dib;
+        if (method == ColourReductionMethod::Palette ||
+            method == ColourReductionMethod::Automatic) {
+            if (!reduced.create(dib.width(), dib.height())) return false;
+            ColourReduceDib reducer;
+            reducer.events() = events_;
+            if (method == ColourReductionMethod::Palette) {
+                reducer.applyPalette(dib, reduced, *palette, true);
+            } else if (depth == OutputColourDepth::Mono) {
+                reducer.blackAndWhite(dib, reduced);
+            } else if (depth == OutputColourDepth::Colour16) {
+                palette.emplace();
+                palette->create16Colour();
+                reducer.applyPalette(dib, reduced, *palette, true);
+            } else {
+                palette.emplace();
+                palette->events() = events_;
+                palette->createOptimal(dib, 236, 6);
+                reducer.applyPalette(dib, reduced, *palette, false);
+            }
+            image = &reduced;
+        }
+
+        IndexedSection section;
+        section.bitsPerPixel = bpp;
+        section.stride = static_cast<std::ptrdiff_t>(rowBytes(dib.width(), bpp));
+        const std::size_t tableBytes = 4 * static_cast<std::size_t>(section.tableSize());
+        section.infoBlock.assign(kInfoHeaderSize + tableBytes, 0);
+        section.pixels.assign(static_cast<std::size_t>(section.stride) *
+                                  static_cast<std::size_t>(dib.height()),
+                              0);
+        BitmapInfoHeader header;
+        header.width = dib.width();
+        header.height = dib.height();
+        header.bitCount = static_cast<std::uint16_t>(bpp);
+        header.sizeImage = static_cast<std::uint32_t>(section.pixels.size());
+        const auto headerBytes = header.bytes();
+        std::copy(headerBytes.begin(), headerBytes.end(), section.infoBlock.begin());
+        fillTable(section, depth, palette);
+
+        draw(*image, section, method == ColourReductionMethod::None ? &dib : nullptr);
+        return writeBitmapFile(fileName, section.infoBlock, section.pixels);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+}  // namespace veilora::imaging

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+
+#include "imaging/palette.h"
+#include "imaging/progress.h"
+
+namespace veilora::imaging {
+
+class DibSection;
+
+enum class OutputColourDepth : int {
+    Mono = 0,        // 1 bit, black and white table
+    Colour16 = 1,    // 4 bits, the 16 standard colours
+    Colour256 = 2,   // 8 bits, the palette's first 256 colours or the halftone palette
+    TrueColour = 3,  // 24 bits
+};
+
+enum class ColourReductionMethod : int {
+    None = 0,       // nearest table colour per pixel, copied back into the caller's image
+    Palette = 1,    // the caller's palette with error diffusion
+    Automatic = 2,  // black and white / 16 colours diffused / optimal 236 colours
+    // any other value: like None, without the copy back
+};
+
+// Writes an image as an uncompressed bitmap file of 1, 4, 8 or 24 bits per pixel.
+class DibSectionSave {
+public:
+    // Returns whether the whole file was written; false (nothing written) for an empty
+    // image or when memory for the lower-depth copy is not there. Throws ImagingError 17
+    // when the file cannot be created, std::invalid_argument for an unknown depth or for
+    // ColourReductionMethod::Palette without a palette.
+    // palette is read for depth 2 and method Palette, and set by method Automatic at
+    // depths 1 and 2 and by depth 2 without a palette (to the halftone palette used).
+    // The image itself changes with None (the saved colours) and with diffusion.
+    bool save(const std::filesystem::path& fileName, DibSection& dib,
+              std::optional<Palette>& palette, OutputColourDepth depth,
+              ColourReductionMethod method);
+    bool save(const std::filesystem::path& fileName, DibSection& dib, OutputColourDepth depth,
+              ColourReductionMethod method);
+
+    // Passed on to the colour reduction and the optimal palette.
+    ProgressEvents& events() { return events_; }
+
+private:
+    ProgressEvents events_;
+};
+
+}  // namespace veilora::imaging
