@@ -40,6 +40,7 @@ void App::clickEnableItem(int index) {
 }
 
 void App::onHotKey(int id) {
+    trace("hotkey", id);
     switch (id) {
         case kHotKeyToggleEnabled:
             reverseEnableMarks();

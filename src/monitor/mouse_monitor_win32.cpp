@@ -4,8 +4,9 @@
 
 namespace veilora {
 
-MouseMonitorWin32::MouseMonitorWin32(InputHooks& hooks, HWND target, UINT message)
-    : hooks_(hooks), target_(target), message_(message) {}
+MouseMonitorWin32::MouseMonitorWin32(InputHooks& hooks, HWND target, UINT message,
+                                     TraceSink* trace)
+    : hooks_(hooks), target_(target), message_(message), trace_(trace) {}
 
 void MouseMonitorWin32::startMonitor() {
     hooks_.installMouseHook(target_, message_);
@@ -20,6 +21,22 @@ void MouseMonitorWin32::shutdown() {
 }
 
 void MouseMonitorWin32::deliver(App& app, WPARAM kind, LPARAM point) {
+    // Lets tests know an event has been dealt with, whatever it caused (moves carry their
+    // point as x * 65536 + y).
+    struct Handled {
+        TraceSink* trace;
+        WPARAM kind;
+        LPARAM point;
+        ~Handled() {
+            if (!trace) return;
+            if (static_cast<MouseEventKind>(kind) == MouseEventKind::Move) {
+                trace->event("mouse-move", static_cast<long long>(GET_X_LPARAM(point)) * 65536 +
+                                               GET_Y_LPARAM(point));
+            } else {
+                trace->event("mouse-handled", static_cast<long long>(kind));
+            }
+        }
+    } handled{trace_, kind, point};
     switch (static_cast<MouseEventKind>(kind)) {
         case MouseEventKind::Move:
             if (!paused_) app.onMouseMove(GET_X_LPARAM(point), GET_Y_LPARAM(point));

@@ -15,7 +15,7 @@ namespace veilora {
 
 class MouseMonitorWin32 final : public MouseMonitor {
 public:
-    MouseMonitorWin32(InputHooks& hooks, HWND target, UINT message);
+    MouseMonitorWin32(InputHooks& hooks, HWND target, UINT message, TraceSink* trace);
 
     void startMonitor() override;
     void stopMonitor() override;
@@ -28,6 +28,7 @@ private:
     InputHooks& hooks_;
     HWND target_;
     UINT message_;
+    TraceSink* trace_;
     bool paused_ = true;
 };
 

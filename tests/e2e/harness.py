@@ -131,6 +131,16 @@ class Program:
     def events(self, name):
         return [e for e in self.trace() if e[1] == name]
 
+    def count(self, name):
+        return len(self.events(name))
+
+    def wait_event(self, name, count=1, timeout=15):
+        """Waits until `name` has been traced at least `count` times."""
+        wait_for(lambda: self.count(name) >= count, timeout, f"{count} x '{name}'")
+
+    def moves_handled(self):
+        return [(v // 65536, v % 65536) for _, n, v in self.trace() if n == "mouse-move"]
+
     def wait_ready(self, timeout=30):
         """Waits until start-up is complete (the monitor listens, the hot keys work)."""
         wait_for(lambda: self.events("ready") or not self.running(), timeout, "start-up")
@@ -175,6 +185,7 @@ class Session:
         self.prog_dir = self.dir / "prog"
         self.prog_dir.mkdir()
         self.programs = []
+        self._pulse_env = None
         self._xvfb = None
         self._wineserver_started = False
         self.exe = WIN64_DIR / "veilora.exe"
@@ -221,6 +232,10 @@ class Session:
             self.save_artifacts()
         for program in self.programs:
             program.kill()
+        if self._pulse_env:
+            with contextlib.suppress(Exception):
+                _run_quiet(["pulseaudio", "--kill"], self._pulse_env, timeout=20)
+            shutil.rmtree(self._pulse_dir, ignore_errors=True)
         if self._wineserver_started:
             with contextlib.suppress(Exception):
                 subprocess.run(["wineserver", "-k"], env=self.env, timeout=30,
@@ -248,6 +263,23 @@ class Session:
         with contextlib.suppress(Exception):
             (out / "windows.txt").write_text(self.probe("windows"))
 
+    def start_sound(self):
+        """A private PulseAudio server with a null sink, which gives Wine a working mixer.
+        Programs started afterwards use it."""
+        # Short: a unix socket path must stay under 108 bytes.
+        run = Path(tempfile.mkdtemp(prefix="veilora-pa-"))
+        self._pulse_dir = run
+        env = dict(self.env, XDG_RUNTIME_DIR=str(run), HOME=str(self.dir))
+        rc, out = _run_quiet(["pulseaudio", "--daemonize=yes", "--exit-idle-time=-1", "-n",
+                              "--load=module-native-protocol-unix",
+                              "--load=module-null-sink sink_name=nullsink"], env, timeout=30)
+        if rc != 0:
+            raise HarnessError(f"pulseaudio did not start: {out}")
+        self._pulse_env = env
+        wait_for(lambda: (run / "pulse" / "native").exists(), 10, "the sound server")
+        # Wine reads the server's address from the runtime folder.
+        self.env["XDG_RUNTIME_DIR"] = str(run)
+
     # ------------------------------------------------------------------ running things
     def wine(self, *args, timeout=60, env=None):
         """Runs a wine command to its end; returns (exit code, output)."""
@@ -270,6 +302,30 @@ class Session:
         self.programs.append(program)
         return program
 
+    def spawn(self, *args):
+        """Starts a background wine process that the session ends at tear-down."""
+        log = self.dir / f"spawn-{len(self.programs)}.log"
+        with open(log, "wb") as out:
+            proc = subprocess.Popen(["wine", *args], env=self.env, stdout=out,
+                                    stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
+        program = Program(proc, log, self.dir / "none.trace")
+        self.programs.append(program)
+        return program
+
+    def start_notepad(self):
+        """Wine's notepad, waited for; its title is "Untitled - Notepad"."""
+        self.spawn("notepad")
+        self.wait_window("Untitled - Notepad")
+        return "Untitled - Notepad"
+
+    def start_keylog(self):
+        """A probe that records the key events reaching the end of the hook chain."""
+        path = self.dir / f"keylog-{len(self.programs)}.txt"
+        self.spawn(_winpath(WIN64_DIR / "veilora_probe.exe"), "keylog", _winpath(path))
+        log = KeyLog(path)
+        wait_for(lambda: "ready" in log.lines(), 20, "the key log probe")
+        return log
+
     def probe(self, *args, timeout=30):
         """Runs the test-only probe inside this prefix and desktop; returns its output."""
         probe = WIN64_DIR / "veilora_probe.exe"
@@ -277,6 +333,34 @@ class Session:
         if rc != 0:
             raise HarnessError(f"probe {' '.join(args)} failed ({rc}): {out}")
         return out.replace("\r\n", "\n")
+
+    def controls(self, title):
+        """The child controls of the visible window `title`: dicts of class, id, text and flags."""
+        out = []
+        for line in self.probe("texts", title).splitlines():
+            parts = line.split("\t")
+            if len(parts) < 4:
+                continue
+            flags = dict(kv.split("=", 1) for kv in parts[3].split())
+            out.append({"class": parts[0].lower(), "id": int(parts[1]), "text": parts[2], **flags})
+        return out
+
+    def static_texts(self, title):
+        return [c["text"] for c in self.controls(title) if c["class"] == "static" and c["text"]]
+
+    def window_info(self, title=None, cls=None):
+        """Visible top-level windows (as dicts) matching a title and/or class."""
+        found = []
+        for line in self.probe("windows").splitlines():
+            parts = line.split("\t")
+            if len(parts) < 9:
+                continue
+            info = {"hwnd": parts[0], "pid": parts[1], "class": parts[2], "title": parts[3],
+                    "x": int(parts[4]), "y": int(parts[5]), "w": int(parts[6]), "h": int(parts[7])}
+            info.update(dict(kv.split("=", 1) for kv in parts[8].split()))
+            if (title is None or info["title"] == title) and (cls is None or info["class"] == cls):
+                found.append(info)
+        return found
 
     # ------------------------------------------------------------------ registry
     def reg_add(self, key, name, value, kind="REG_SZ"):
@@ -354,6 +438,14 @@ class Session:
     def double_click(self, x=None, y=None):
         self.click(x, y, repeat=2)
 
+    def settle(self, program, timeout=10):
+        """Barrier: moves the mouse to a quiet spot and waits until the program has handled
+        that move, so everything sent before it has been handled too."""
+        self._settle_spot = 601 if getattr(self, "_settle_spot", 600) == 600 else 600
+        spot = (self._settle_spot, 401)
+        self.move(*spot)
+        wait_for(lambda: spot in program.moves_handled()[-20:], timeout, "the program to settle")
+
     def key(self, *keys):
         self.xdotool("key", "--delay", 30, *keys)
 
@@ -370,11 +462,41 @@ class Session:
 
     def grab(self):
         """The whole screen as an Image (RGB)."""
-        proc = subprocess.run(["import", "-display", self.display, "-window", "root", "ppm:-"],
+        proc = subprocess.run(["import", "-display", self.display, "-window", "root", "-depth", "8",
+                               "ppm:-"],
                               env=self.env, capture_output=True, timeout=30)
         if proc.returncode != 0:
             raise HarnessError(f"screen grab failed: {proc.stderr[-500:]}")
         return Image.from_ppm(proc.stdout)
+
+
+class KeyLog:
+    """Key events seen by the probe's hook, as (virtual key, "down"/"up") pairs."""
+
+    def __init__(self, path):
+        self.path = Path(path)
+
+    def lines(self):
+        try:
+            return self.path.read_text().splitlines()
+        except OSError:
+            return []
+
+    def events(self):
+        out = []
+        for line in self.lines():
+            parts = line.split()
+            if len(parts) == 2:
+                out.append((int(parts[0]), parts[1]))
+        return out
+
+    def wait_for_key(self, vk, state="up", timeout=10):
+        """Waits until the key event arrives (used as a barrier after sending keys)."""
+        wait_for(lambda: (vk, state) in self.events(), timeout, f"key {vk:#x} {state}")
+
+    def since(self, mark):
+        """Events after the first `mark` ones (take the mark with len(events()))."""
+        return self.events()[mark:]
 
 
 class Image:
@@ -392,6 +514,20 @@ class Image:
     def pixel(self, x, y):
         i = (y * self.width + x) * 3
         return tuple(self.data[i:i + 3])
+
+
+def encode_password(password, key="3A9F0C7B", mask=0b10110010):
+    """The stored form of a password, written independently of the program's own codec."""
+    body = ""
+    for i, ch in enumerate(password.encode("latin-1")):
+        k = ord(key[i % 8])
+        v = ch + k if i % 2 == 0 else ch - k
+        v = v - 255 if v > 255 else v + 255 if v < 0 else v
+        body += f"{v:02X}"
+    bits = f"{mask:08b}"
+    for i in range(8):
+        body = key[i] + body if bits[i] == "1" else body + key[i]
+    return f"{mask:02X}" + body
 
 
 def write_bmp24(path, width, height, color_at):

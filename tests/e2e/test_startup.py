@@ -9,15 +9,6 @@ FIRST_RUN = ("Since this is the first time you have run Veilora, you should conf
 
 
 class StartupTest(E2ETestCase):
-    def message_text(self, title):
-        """The static texts of the visible window titled `title`."""
-        texts = []
-        for line in self.session.probe("texts", title).splitlines():
-            parts = line.split("\t")
-            if len(parts) >= 3 and parts[0].lower() == "static" and parts[2]:
-                texts.append(parts[2])
-        return texts
-
     def windows_pid(self):
         out = self.session.probe("pids", "veilora.exe").split()
         self.assertEqual(len(out), 1, f"expected one veilora.exe, got {out}")
@@ -27,7 +18,7 @@ class StartupTest(E2ETestCase):
         s = self.session
         program = s.start()
         s.wait_window("Veilora")
-        self.assertIn(FIRST_RUN, self.message_text("Veilora"))
+        self.assertIn(FIRST_RUN, s.static_texts("Veilora"))
         s.key("Return")
         s.wait_no_window("Veilora")
         self.assertTrue(program.running(), "the program goes on after the message")
@@ -39,7 +30,7 @@ class StartupTest(E2ETestCase):
         first.wait_ready()
         second = s.start()
         s.wait_window("Already Running")
-        self.assertIn("This program is already running.", self.message_text("Already Running"))
+        self.assertIn("This program is already running.", s.static_texts("Already Running"))
         s.key("Return")
         self.assertEqual(second.wait(20), 0)
         self.assertTrue(first.running())
@@ -50,11 +41,22 @@ class StartupTest(E2ETestCase):
         s.set_options()
         program = s.start()
         program.wait_ready()
+        self.assertEqual(program.events("os-major")[0][2], 6, "a fresh prefix is Windows 7")
         pid = self.windows_pid()
         rc, out = s.wine("taskkill", "/pid", pid)
         self.assertEqual(rc, 0, out)
         self.assertEqual(program.wait(20), 0)
         self.assertEqual(s.probe("pids", "veilora.exe").split(), [])
+
+
+class VersionTest(E2ETestCase):
+    windows_version = "winxp"
+
+    def test_the_real_major_version_is_seen(self):
+        self.session.set_options()
+        program = self.session.start()
+        program.wait_ready()
+        self.assertEqual(program.events("os-major")[0][2], 5)
 
 
 if __name__ == "__main__":

@@ -125,6 +125,33 @@ int listPids(const std::wstring& exe) {
     return 0;
 }
 
+FILE* g_keylog = nullptr;
+
+LRESULT CALLBACK keylogProc(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION && g_keylog) {
+        const auto* info = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+        std::fprintf(g_keylog, "%lu %s\n", info->vkCode,
+                     (wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN) ? "down" : "up");
+        std::fflush(g_keylog);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Records every key event that reaches the end of the hook chain into `path`; a key that
+// an earlier hook swallowed never arrives here.
+int keylog(const std::wstring& path) {
+    g_keylog = _wfopen(path.c_str(), L"w");
+    if (!g_keylog) return 2;
+    HHOOK hook = SetWindowsHookExW(WH_KEYBOARD_LL, keylogProc, GetModuleHandleW(nullptr), 0);
+    if (!hook) return 2;
+    std::fprintf(g_keylog, "ready\n");
+    std::fflush(g_keylog);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+    UnhookWindowsHookEx(hook);
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -136,11 +163,13 @@ int wmain(int argc, wchar_t** argv) {
         rc = listTexts(argv[2]);
     } else if (command == L"pids" && argc > 2) {
         rc = listPids(argv[2]);
+    } else if (command == L"keylog" && argc > 2) {
+        rc = keylog(argv[2]);
     } else if (command == L"screen") {
         std::printf("%d %d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
         rc = 0;
     } else {
-        std::fprintf(stderr, "usage: probe windows [all] | texts TITLE | pids EXE | screen\n");
+        std::fprintf(stderr, "usage: probe windows [all] | texts TITLE | pids EXE | keylog FILE | screen\n");
     }
     std::fflush(stdout);
     return rc;

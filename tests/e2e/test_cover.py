@@ -1,0 +1,145 @@
+"""The cover: the saved picture over the whole screen, task switching blocked, and back."""
+
+import unittest
+
+from harness import E2ETestCase, encode_password, wait_for, write_bmp24
+
+BACKGROUND = (58, 110, 165)
+VK_TAB, VK_ESC, VK_LALT, VK_LCTRL = 0x09, 0x1B, 0xA4, 0xA2
+PROMPT = "Veilora - Password Required"
+
+
+def picture(x, y):
+    """Four quadrants, so a shifted or flipped picture is caught."""
+    if y < 240:
+        return (255, 0, 0) if x < 320 else (0, 255, 0)
+    return (0, 0, 255) if x < 320 else (255, 255, 255)
+
+
+class CoverTest(E2ETestCase):
+    def start(self, **options):
+        s = self.session
+        write_bmp24(s.prog_dir / "scrcap.bmp", 640, 480, picture)
+        s.set_options(**{"Hide Method Scr": "1", "Start Enabled": "1", "ScrEdge Left": "1"},
+                      **options)
+        program = s.start()
+        program.wait_ready()
+        return program
+
+    def cover(self):
+        found = self.session.window_info(cls="VeiloraCover")
+        return found[0] if found else None
+
+    def hide_by_edge(self, program):
+        before = program.count("cover-painted")
+        self.session.move(0, 300)
+        program.wait_event("cover-painted", before + 1)
+        self.session.move(512, 400)
+
+    def send_combinations(self):
+        s = self.session
+        s.xdotool("keydown", "alt", "key", "Tab", "keyup", "alt")
+        s.xdotool("keydown", "alt", "key", "Escape", "keyup", "alt")
+        s.xdotool("keydown", "ctrl", "key", "Escape", "keyup", "ctrl")
+
+    def test_cover_shows_the_picture_over_everything_and_blocks_task_switching(self):
+        s = self.session
+        program = self.start()
+        keys = s.start_keylog()  # hooked before the cover's hook: sees what gets through
+        self.hide_by_edge(program)
+
+        info = self.cover()
+        self.assertEqual((info["x"], info["y"], info["w"], info["h"]), (0, 0, 1024, 768))
+        self.assertEqual(info["topmost"], "1")
+        screen = s.grab()
+        self.assertEqual(screen.pixel(5, 5), (255, 0, 0))
+        self.assertEqual(screen.pixel(634, 5), (0, 255, 0))
+        self.assertEqual(screen.pixel(5, 474), (0, 0, 255))
+        self.assertEqual(screen.pixel(634, 474), (255, 255, 255))
+        self.assertEqual(screen.pixel(800, 100), BACKGROUND)
+        self.assertEqual(screen.pixel(10, 760), BACKGROUND, "the taskbar is covered too")
+
+        mark = len(keys.events())
+        self.send_combinations()
+        keys.wait_for_key(VK_LCTRL, "up")
+        passed = {vk for vk, _ in keys.since(mark)}
+        self.assertNotIn(VK_TAB, passed)
+        self.assertNotIn(VK_ESC, passed)
+
+        s.double_click(512, 400)
+        program.wait_event("restore")
+        wait_for(lambda: self.cover() is None, 10, "the cover to go")
+        s.settle(program)
+        mark = len(keys.events())
+        self.send_combinations()
+        keys.wait_for_key(VK_LCTRL, "up")
+        self.assertEqual([e for e in keys.since(mark) if e[0] in (VK_TAB, VK_ESC)],
+                         [(VK_TAB, "down"), (VK_TAB, "up"), (VK_ESC, "down"), (VK_ESC, "up"),
+                          (VK_ESC, "down"), (VK_ESC, "up")])
+
+        # The triggers listen again after the restore.
+        self.hide_by_edge(program)
+        self.assertIsNotNone(self.cover())
+
+    def test_hide_key_while_covered_keeps_one_cover(self):
+        s = self.session
+        program = self.start()
+        self.hide_by_edge(program)
+        s.key("grave")
+        program.wait_event("hidem", 2)
+        s.double_click(512, 400)
+        program.wait_event("restore")
+        wait_for(lambda: self.cover() is None, 10, "the cover to go")
+
+    def test_a_picture_that_cannot_be_read_leaves_the_plain_background(self):
+        s = self.session
+        program = self.start()
+        program.kill()
+        (s.prog_dir / "scrcap.bmp").write_bytes(b"BM" + b"\xff" * 100)
+        program = s.start()
+        program.wait_ready()
+        self.hide_by_edge(program)
+        screen = s.grab()
+        self.assertEqual(screen.pixel(5, 5), BACKGROUND)
+        self.assertEqual(screen.pixel(1000, 700), BACKGROUND)
+
+
+class CoverPasswordTest(E2ETestCase):
+    def test_wrong_password_cancel_and_right_password(self):
+        s = self.session
+        write_bmp24(s.prog_dir / "scrcap.bmp", 64, 64, lambda x, y: (200, 200, 0))
+        s.set_options(**{"Hide Method Scr": "1", "Start Enabled": "1", "ScrEdge Left": "0",
+                         "PW Hide Screen Cap": "1"})
+        s.reg_add(r"HKCU\Software\Fernwick\Veilora\General", "Offset", encode_password("Se7ret"))
+        program = s.start()
+        program.wait_ready()
+        s.key("grave")
+        program.wait_event("cover-painted")
+
+        s.double_click(512, 400)
+        s.wait_window(PROMPT)
+        self.assertIn("Enter Password", s.static_texts(PROMPT))
+        edit = [c for c in s.controls(PROMPT) if c["class"] == "edit"][0]
+        self.assertEqual(edit["password"], str(ord("*")), "typed characters show as *")
+        s.type_text("se7ret")
+        s.key("Return")
+        s.wait_window("Error")
+        self.assertIn("Incorrect password", s.static_texts("Error"))
+        s.key("Return")
+        s.wait_window(PROMPT)
+        s.key("Escape")
+        s.wait_no_window(PROMPT)
+        wait_for(lambda: s.window_info(cls="VeiloraCover")[0]["topmost"] == "1", 10,
+                 "the cover to be topmost again")
+        self.assertEqual(program.count("restore"), 0)
+
+        s.double_click(512, 400)
+        s.wait_window(PROMPT)
+        s.type_text("Se7ret")
+        s.key("Return")
+        program.wait_event("restore")
+        wait_for(lambda: not s.window_info(cls="VeiloraCover"), 10, "the cover to go")
+
+
+if __name__ == "__main__":
+    unittest.main()
