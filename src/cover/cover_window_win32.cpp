@@ -8,26 +8,48 @@ CoverWindow::CoverWindow(Events& events, win32::FileTrace* trace)
 bool CoverWindow::create() {
     win32::WindowClass cls{L"VeiloraCover", CS_DBLCLKS};
     // A tool window keeps the cover off the taskbar and out of Alt+Tab.
-    return createWindow(cls, WS_EX_TOPMOST | WS_EX_TOOLWINDOW, WS_POPUP, L"Veilora Cover", 0, 0,
-                        ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
+    if (!createWindow(cls, WS_EX_TOOLWINDOW, WS_POPUP, L"Veilora Cover", 0, 0,
+                      ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN))) {
+        return false;
+    }
+    // The window stays shown for the whole run, concealed by an empty region at the bottom
+    // of the z-order: revealing it keeps the drawing surface the system already made, where
+    // showing a hidden window makes a new one first and costs frames at the moment of hiding.
+    conceal();
+    ::SetWindowPos(hwnd(), HWND_BOTTOM, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    return true;
+}
+
+void CoverWindow::conceal() {
+    // An empty region: nothing shows and no click lands on the cover.
+    ::SetWindowRgn(hwnd(), ::CreateRectRgn(0, 0, 0, 0), TRUE);
 }
 
 bool CoverWindow::setPicture(const std::wstring& path) {
     clearPicture();
-    HANDLE image = ::LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0,
-                                LR_LOADFROMFILE | LR_CREATEDIBSECTION);
-    if (!image) return false;
-    picture_.reset(static_cast<HBITMAP>(image));
+    win32::BitmapHandle file(static_cast<HBITMAP>(::LoadImageW(
+        nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
+    if (!file) return false;
     BITMAP info{};
-    ::GetObjectW(picture_.get(), sizeof info, &info);
-    pictureSize_ = {info.bmWidth, info.bmHeight < 0 ? -info.bmHeight : info.bmHeight};
-    // Keep the picture selected in a memory context so painting is a single copy.
-    pictureDc_.reset(::CreateCompatibleDC(nullptr));
-    if (!pictureDc_) {
-        picture_.reset();
-        return false;
+    ::GetObjectW(file.get(), sizeof info, &info);
+    const SIZE size{info.bmWidth, info.bmHeight < 0 ? -info.bmHeight : info.bmHeight};
+
+    // Convert once to the screen's own format: copying a file-format bitmap to the screen
+    // converts every pixel on every paint, which costs frames at the moment of hiding.
+    win32::WindowDc screen(nullptr);
+    win32::BitmapHandle ready(::CreateCompatibleBitmap(screen.get(), size.cx, size.cy));
+    win32::MemoryDc readyDc(::CreateCompatibleDC(screen.get()));
+    win32::MemoryDc fileDc(::CreateCompatibleDC(screen.get()));
+    if (!ready || !readyDc || !fileDc) return false;
+    pictureDcDefault_ = ::SelectObject(readyDc.get(), ready.get());
+    {
+        win32::SelectedObject source(fileDc.get(), file.get());
+        ::BitBlt(readyDc.get(), 0, 0, size.cx, size.cy, fileDc.get(), 0, 0, SRCCOPY);
     }
-    pictureDcDefault_ = ::SelectObject(pictureDc_.get(), picture_.get());
+    picture_ = std::move(ready);
+    pictureDc_ = std::move(readyDc);
+    pictureSize_ = size;
     if (hwnd()) ::InvalidateRect(hwnd(), nullptr, FALSE);
     return true;
 }
@@ -43,28 +65,54 @@ void CoverWindow::clearPicture() {
 
 void CoverWindow::show() {
     if (!hwnd()) return;
+    if (!shown_) previousForeground_ = ::GetForegroundWindow();
+    shown_ = true;
     // Sized in real pixels each time, so a changed resolution is still covered whole.
     const int width = ::GetSystemMetrics(SM_CXSCREEN);
     const int height = ::GetSystemMetrics(SM_CYSCREEN);
     tracePaint_ = trace_ != nullptr;
-    ::SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, width, height, SWP_SHOWWINDOW);
+    ::SetWindowRgn(hwnd(), nullptr, FALSE);
+    ::SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
     if (trace_) trace_->event("cover-shown");
-    ::SetForegroundWindow(hwnd());
+    ::InvalidateRect(hwnd(), nullptr, FALSE);
     ::UpdateWindow(hwnd());  // paint now rather than when the queue gets round to it
+    // Take the keyboard from the program below once the picture is up.
+    ::SetForegroundWindow(hwnd());
 }
 
 void CoverWindow::hide() {
-    if (hwnd()) ::ShowWindow(hwnd(), SW_HIDE);
+    if (!hwnd() || !shown_) return;
+    shown_ = false;
+    conceal();
+    ::SetWindowPos(hwnd(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (::GetForegroundWindow() == hwnd()) handOverActivation();
+}
+
+void CoverWindow::handOverActivation() {
+    // What a hidden window would do by itself: give the keyboard back to the program that
+    // had it, or to the taskbar when that one is gone or minimized.
+    HWND previous = previousForeground_;
+    previousForeground_ = nullptr;
+    if (previous && previous != hwnd() && ::IsWindow(previous) && ::IsWindowVisible(previous) &&
+        !::IsIconic(previous)) {
+        ::SetForegroundWindow(previous);
+        return;
+    }
+    if (HWND taskbar = ::FindWindowW(L"Shell_TrayWnd", nullptr)) {
+        ::SetForegroundWindow(taskbar);
+    } else {
+        ::SetForegroundWindow(::GetDesktopWindow());
+    }
 }
 
 void CoverWindow::setTopmost(bool topmost) {
-    if (!hwnd()) return;
+    if (!hwnd() || !shown_) return;
     // Going below lets the password prompt come up over the cover without being pushed down.
     const UINT flags = SWP_NOMOVE | SWP_NOSIZE | (topmost ? 0u : SWP_NOACTIVATE);
     ::SetWindowPos(hwnd(), topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, flags);
 }
 
-bool CoverWindow::visible() const { return hwnd() && ::IsWindowVisible(hwnd()); }
+bool CoverWindow::visible() const { return shown_; }
 
 void CoverWindow::paint() {
     win32::PaintScope ps(hwnd());

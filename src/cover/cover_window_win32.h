@@ -1,6 +1,6 @@
 // The cover: a borderless, topmost window over the whole primary screen showing the saved
 // picture of a harmless desktop. It is created once at start-up and kept with its picture
-// ready, so hiding is a single show call.
+// and its drawing surface ready, so hiding costs next to nothing.
 #pragma once
 
 #include <windows.h>
@@ -42,6 +42,8 @@ public:
 private:
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void paint();
+    void conceal();
+    void handOverActivation();
 
     Events& events_;
     win32::FileTrace* trace_;
@@ -51,6 +53,8 @@ private:
     HGDIOBJ pictureDcDefault_ = nullptr;
     SIZE pictureSize_{};
     bool tracePaint_ = false;
+    bool shown_ = false;
+    HWND previousForeground_ = nullptr;
 };
 
 }  // namespace veilora

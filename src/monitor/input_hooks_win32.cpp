@@ -30,6 +30,10 @@ bool InputHooks::request(Request what) {
     return lastResult_;
 }
 
+bool InputHooks::post(Request what) {
+    return thread_ && ::PostThreadMessageW(threadId_, what, 0, 0);
+}
+
 bool InputHooks::installMouseHook(HWND target, UINT message) {
     target_ = target;
     message_ = message;
@@ -40,13 +44,9 @@ void InputHooks::removeMouseHook() {
     if (mouseHook_.load()) request(kRemoveMouse);
 }
 
-bool InputHooks::installKeyboardHook() {
-    return keyboardHook_.load() != nullptr || request(kInstallKeyboard);
-}
+bool InputHooks::installKeyboardHook() { return post(kInstallKeyboard); }
 
-void InputHooks::removeKeyboardHook() {
-    if (keyboardHook_.load()) request(kRemoveKeyboard);
-}
+void InputHooks::removeKeyboardHook() { post(kRemoveKeyboard); }
 
 DWORD WINAPI InputHooks::threadMain(void* self) {
     static_cast<InputHooks*>(self)->runThread();
@@ -73,16 +73,14 @@ void InputHooks::runThread() {
                 ::SetEvent(ready_.get());
                 break;
             case kInstallKeyboard:
-                filter_ = TaskSwitchFilter{};  // forget modifiers seen during an earlier hide
-                keyboardHook_ =
-                    ::SetWindowsHookExW(WH_KEYBOARD_LL, &InputHooks::keyboardProc, instance, 0);
-                lastResult_ = keyboardHook_.load() != nullptr;
-                ::SetEvent(ready_.get());
+                if (!keyboardHook_.load()) {
+                    filter_ = TaskSwitchFilter{};  // forget modifiers seen in an earlier hide
+                    keyboardHook_ = ::SetWindowsHookExW(WH_KEYBOARD_LL, &InputHooks::keyboardProc,
+                                                        instance, 0);
+                }
                 break;
             case kRemoveKeyboard:
-                ::UnhookWindowsHookEx(keyboardHook_.exchange(nullptr));
-                lastResult_ = true;
-                ::SetEvent(ready_.get());
+                if (HHOOK h = keyboardHook_.exchange(nullptr)) ::UnhookWindowsHookEx(h);
                 break;
             case kQuit:
                 if (HHOOK h = mouseHook_.exchange(nullptr)) ::UnhookWindowsHookEx(h);

@@ -38,10 +38,10 @@ public:
     bool installMouseHook(HWND target, UINT message);
     void removeMouseHook();
 
-    // Swallows Alt+Tab, Alt+Esc and Ctrl+Esc until removed.
+    // Swallows Alt+Tab, Alt+Esc and Ctrl+Esc until removed. Both only queue the request, so
+    // hiding does not wait for the hook thread; requests are carried out in order.
     bool installKeyboardHook();
     void removeKeyboardHook();
-    bool keyboardHookInstalled() const { return keyboardHook_.load() != nullptr; }
 
 private:
     enum Request : UINT {
@@ -53,6 +53,7 @@ private:
     };
 
     bool request(Request what);
+    bool post(Request what);
     static DWORD WINAPI threadMain(void* self);
     void runThread();
     static LRESULT CALLBACK mouseProc(int code, WPARAM wParam, LPARAM lParam);

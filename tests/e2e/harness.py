@@ -362,6 +362,13 @@ class Session:
                 found.append(info)
         return found
 
+    def cover(self):
+        """The program's cover window when it is showing (it stays concealed otherwise)."""
+        for info in self.window_info(cls="VeiloraCover"):
+            if info.get("region") != "empty":
+                return info
+        return None
+
     # ------------------------------------------------------------------ registry
     def reg_add(self, key, name, value, kind="REG_SZ"):
         args = ["reg", "add", key, "/f", "/t", kind, "/d", str(value)]

@@ -27,8 +27,7 @@ class CoverTest(E2ETestCase):
         return program
 
     def cover(self):
-        found = self.session.window_info(cls="VeiloraCover")
-        return found[0] if found else None
+        return self.session.cover()
 
     def hide_by_edge(self, program):
         before = program.count("cover-painted")
@@ -129,8 +128,7 @@ class CoverPasswordTest(E2ETestCase):
         s.wait_window(PROMPT)
         s.key("Escape")
         s.wait_no_window(PROMPT)
-        wait_for(lambda: s.window_info(cls="VeiloraCover")[0]["topmost"] == "1", 10,
-                 "the cover to be topmost again")
+        wait_for(lambda: s.cover()["topmost"] == "1", 10, "the cover to be topmost again")
         self.assertEqual(program.count("restore"), 0)
 
         s.double_click(512, 400)
@@ -138,7 +136,7 @@ class CoverPasswordTest(E2ETestCase):
         s.type_text("Se7ret")
         s.key("Return")
         program.wait_event("restore")
-        wait_for(lambda: not s.window_info(cls="VeiloraCover"), 10, "the cover to go")
+        wait_for(lambda: s.cover() is None, 10, "the cover to go")
 
 
 if __name__ == "__main__":

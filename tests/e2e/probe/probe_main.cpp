@@ -51,13 +51,17 @@ void printWindow(HWND w) {
     DWORD pid = 0;
     GetWindowThreadProcessId(w, &pid);
     const LONG_PTR ex = GetWindowLongPtrW(w, GWL_EXSTYLE);
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    const int regionKind = GetWindowRgn(w, region);
+    DeleteObject(region);
+    const char* regionName = regionKind == NULLREGION ? "empty" : regionKind == ERROR ? "none" : "some";
     std::printf("%llu\t%lu\t%s\t%s\t%ld\t%ld\t%ld\t%ld\tvisible=%d iconic=%d topmost=%d "
-                "foreground=%d enabled=%d owner=%llu\n",
+                "foreground=%d enabled=%d region=%s owner=%llu\n",
                 static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(w)), pid,
                 utf8(className(w)).c_str(), utf8(windowText(w)).c_str(), r.left, r.top,
                 r.right - r.left, r.bottom - r.top, IsWindowVisible(w) ? 1 : 0,
                 IsIconic(w) ? 1 : 0, (ex & WS_EX_TOPMOST) ? 1 : 0,
-                GetForegroundWindow() == w ? 1 : 0, IsWindowEnabled(w) ? 1 : 0,
+                GetForegroundWindow() == w ? 1 : 0, IsWindowEnabled(w) ? 1 : 0, regionName,
                 static_cast<unsigned long long>(
                     reinterpret_cast<UINT_PTR>(GetWindow(w, GW_OWNER))));
 }
