@@ -36,7 +36,7 @@ test: native win64 win32
 	@ctest --test-dir $(NATIVE_DIR) -j2 --output-on-failure
 
 run: win64
-	@scripts/run.sh $(WIN64_DIR)/veilora.exe
+	@python3 scripts/run.py $(WIN64_DIR)/veilora.exe
 
 bench: deps win64
 	@cmake -S . -B build/bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DVEILORA_BENCH=ON \

@@ -20,6 +20,7 @@ check /usr/lib/wine/wine64 wine64
 check Xvfb xvfb
 check xdotool xdotool
 check xwd x11-apps
+check xdpyinfo x11-utils
 check /usr/share/wine/fonts/tahoma.ttf fonts-wine
 check /usr/bin/convert imagemagick
 check /usr/bin/identify imagemagick

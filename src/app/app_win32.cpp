@@ -68,7 +68,7 @@ bool AppWin32::startUp() {
     app_->loadOptions(osMajor);
 
     volume_.open();
-    cover_.create();
+    cover_.create(hwnd());
 
     if (app_->isFirstRun()) {
         dialogs_.showMessage(kFirstRunMessage, "Veilora", MessageIcon::Exclamation);

@@ -5,11 +5,11 @@ namespace veilora {
 CoverWindow::CoverWindow(Events& events, win32::FileTrace* trace)
     : events_(events), trace_(trace), background_(::CreateSolidBrush(kBackground)) {}
 
-bool CoverWindow::create() {
+bool CoverWindow::create(HWND owner) {
     win32::WindowClass cls{L"VeiloraCover", CS_DBLCLKS};
-    // A tool window keeps the cover off the taskbar and out of Alt+Tab.
+    // An owned tool window stays off the taskbar and out of Alt+Tab.
     if (!createWindow(cls, WS_EX_TOOLWINDOW, WS_POPUP, L"Veilora Cover", 0, 0,
-                      ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN))) {
+                      ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN), owner)) {
         return false;
     }
     // The window stays shown for the whole run, concealed by an empty region at the bottom

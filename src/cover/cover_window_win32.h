@@ -24,7 +24,7 @@ public:
     };
 
     CoverWindow(Events& events, win32::FileTrace* trace);
-    bool create();
+    bool create(HWND owner);
 
     // Loads a bitmap file as the picture. False (and no picture) when it cannot be read.
     bool setPicture(const std::wstring& path);

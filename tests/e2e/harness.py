@@ -73,33 +73,35 @@ def _run_quiet(cmd, env, timeout=60, cwd=None):
         return proc.returncode, out.read().decode("utf-8", "replace")
 
 
-def make_template(force=False):
-    """Creates the template prefix once (guarded by a lock so parallel tests share it)."""
-    WORK.mkdir(parents=True, exist_ok=True)
-    with open(WORK / "template.lock", "w") as lock:
+def make_template(force=False, prefix=None):
+    """Creates a prefix (by default the tests' template) once, under a lock so parallel tests
+    share it: a virtual desktop with its taskbar always shown, and Wine's own fonts."""
+    prefix = Path(prefix or TEMPLATE)
+    prefix.parent.mkdir(parents=True, exist_ok=True)
+    with open(prefix.parent / (prefix.name + ".lock"), "w") as lock:
         fcntl.flock(lock, fcntl.LOCK_EX)
-        ready = TEMPLATE / ".ready"
+        ready = prefix / ".ready"
         if ready.exists() and not force:
-            return TEMPLATE
-        shutil.rmtree(TEMPLATE, ignore_errors=True)
-        env = dict(os.environ, **BASE_ENV, WINEPREFIX=str(TEMPLATE))
+            return prefix
+        shutil.rmtree(prefix, ignore_errors=True)
+        env = dict(os.environ, **BASE_ENV, WINEPREFIX=str(prefix))
         env.pop("DISPLAY", None)
         rc, out = _run_quiet(["wineboot", "-i"], env, timeout=300)
         if rc != 0:
             raise HarnessError(f"wineboot failed ({rc}): {out[-2000:]}")
-        reg = WORK / "desktop.reg"
+        reg = prefix.parent / (prefix.name + "-desktop.reg")
         reg.write_text(DESKTOP_REG.replace("\n", "\r\n"))
         _run_quiet(["wine", "regedit", "/S", _winpath(reg)], env, timeout=120)
         _run_quiet(["wineserver", "-w"], env, timeout=120)
         # Debian's Wine does not find fonts-wine by itself (caption buttons would draw as letters).
-        fonts = TEMPLATE / "drive_c" / "windows" / "Fonts"
+        fonts = prefix / "drive_c" / "windows" / "Fonts"
         fonts.mkdir(parents=True, exist_ok=True)
         for font in Path("/usr/share/wine/fonts").glob("*"):
             link = fonts / font.name
             if not link.exists():
                 link.symlink_to(font)
         ready.write_text("ok\n")
-        return TEMPLATE
+        return prefix
 
 
 def _winpath(path):
