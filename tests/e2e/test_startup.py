@@ -48,6 +48,19 @@ class StartupTest(E2ETestCase):
         self.assertEqual(program.wait(20), 0)
         self.assertEqual(s.probe("pids", "veilora.exe").split(), [])
 
+    def test_the_end_of_the_session_ends_the_program_cleanly(self):
+        s = self.session
+        s.set_options(**{"Hide Method Scr": "1"})
+        program = s.start()
+        program.wait_ready()
+        s.key("grave")  # even while hidden
+        program.wait_event("cover-painted")
+        # What the system sends when the user logs off: may we end, then the end itself.
+        self.assertEqual(s.probe("send", "VeiloraMain", "0x11", "0", "0").strip(), "1")
+        s.probe("send", "VeiloraMain", "0x16", "1", "0")
+        self.assertEqual(program.wait(20), 0)
+        self.assertEqual(s.probe("pids", "veilora.exe").split(), [])
+
 
 class VersionTest(E2ETestCase):
     windows_version = "winxp"

@@ -5,6 +5,7 @@
 #include <tlhelp32.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -156,6 +157,23 @@ int keylog(const std::wstring& path) {
     return 0;
 }
 
+// Sends a message to the first top-level window of a class (hidden ones too), as the system
+// or another program would; prints the result.
+int sendToClass(const std::wstring& cls, UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND target = FindWindowW(cls.c_str(), nullptr);
+    if (!target) {
+        std::printf("no window\n");
+        return 3;
+    }
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(target, message, wParam, lParam, SMTO_ABORTIFHUNG, 10000, &result)) {
+        std::printf("timeout\n");
+        return 4;
+    }
+    std::printf("%llu\n", static_cast<unsigned long long>(result));
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -167,13 +185,18 @@ int wmain(int argc, wchar_t** argv) {
         rc = listTexts(argv[2]);
     } else if (command == L"pids" && argc > 2) {
         rc = listPids(argv[2]);
+    } else if (command == L"send" && argc > 5) {
+        rc = sendToClass(argv[2], static_cast<UINT>(std::wcstoul(argv[3], nullptr, 0)),
+                         static_cast<WPARAM>(std::wcstoull(argv[4], nullptr, 0)),
+                         static_cast<LPARAM>(std::wcstoll(argv[5], nullptr, 0)));
     } else if (command == L"keylog" && argc > 2) {
         rc = keylog(argv[2]);
     } else if (command == L"screen") {
         std::printf("%d %d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
         rc = 0;
     } else {
-        std::fprintf(stderr, "usage: probe windows [all] | texts TITLE | pids EXE | keylog FILE | screen\n");
+        std::fprintf(stderr, "usage: probe windows [all] | texts TITLE | pids EXE | send CLASS MSG WPARAM LPARAM | "
+                     "keylog FILE | screen\n");
     }
     std::fflush(stdout);
     return rc;
