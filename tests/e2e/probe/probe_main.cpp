@@ -35,14 +35,14 @@ std::wstring className(HWND window) {
     return buffer;
 }
 
+BOOL CALLBACK collectWindow(HWND w, LPARAM p) {
+    reinterpret_cast<std::vector<HWND>*>(p)->push_back(w);
+    return TRUE;
+}
+
 std::vector<HWND> topLevelWindows() {
     std::vector<HWND> windows;
-    EnumWindows(
-        [](HWND w, LPARAM p) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(p)->push_back(w);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&windows));
+    EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&windows));
     return windows;
 }
 
@@ -88,13 +88,7 @@ int listTexts(const std::wstring& title) {
         return 3;
     }
     std::vector<HWND> children;
-    EnumChildWindows(
-        top,
-        [](HWND w, LPARAM p) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(p)->push_back(w);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&children));
+    EnumChildWindows(top, collectWindow, reinterpret_cast<LPARAM>(&children));
     for (HWND c : children) {
         const std::wstring cls = className(c);
         const LONG_PTR style = GetWindowLongPtrW(c, GWL_STYLE);
