@@ -19,8 +19,6 @@ void App::trace(std::string_view name, long long value) {
 }
 
 void App::loadOptions(int osMajorVersion) {
-    ports_.settings.setCompany("Fernwick");
-    ports_.settings.setAppName("Veilora");
     options_ = veilora::loadOptions(ports_.settings, osMajorVersion);
     const bool startEnabled = isChecked(options_.startEnabled);
     enabledMark_ = startEnabled;
@@ -55,7 +53,7 @@ void App::onHotKey(int id) {
     }
 }
 
-void App::onMouseMove(int x, int y) {
+void App::onSystemMouseMove(int x, int y) {
     if (!enabld) return;
     const ScreenSize screen = ports_.desktop.primaryScreenSize();
     // The right and bottom zones end four pixels before the last column and row.
@@ -78,27 +76,27 @@ void App::onMouseMove(int x, int y) {
     if (armed(kZoneBottomLeftCorner) && atLeft && atBottom) hidem();
 }
 
-void App::onMouseWheel() {
+void App::onSystemMouseWheel() {
     if (isChecked(options_.mouseWheel) && enabld) hidem();
 }
 
-void App::onMouseMiddleDown() {
+void App::onSystemMouseMiddleDown() {
     if (isChecked(options_.middleButton) && enabld) hidem();
 }
 
-void App::onMouseLeftDown() {
+void App::onSystemMouseLeftDown() {
     if (rdown) bothButtonsClicked();
     ldown = true;
 }
 
-void App::onMouseLeftUp() { ldown = false; }
+void App::onSystemMouseLeftUp() { ldown = false; }
 
-void App::onMouseRightDown() {
+void App::onSystemMouseRightDown() {
     if (ldown) bothButtonsClicked();
     rdown = true;
 }
 
-void App::onMouseRightUp() { rdown = false; }
+void App::onSystemMouseRightUp() { rdown = false; }
 
 void App::bothButtonsClicked() {
     ldown = false;
@@ -115,7 +113,7 @@ void App::hidem() {
     // While the cover is up the level may already be lowered: keep the one saved by the
     // first hide so the restore brings back the user's volume.
     if (!covered_) {
-        lvl = static_cast<std::int32_t>(ports_.volume.getLevel());
+        lvl = static_cast<std::int32_t>(ports_.volume.getMixerControlValue());
         trace("level-read", lvl);
     }
     if (isChecked(options_.hideMethodMin)) ports_.desktop.minimizeAllWindows();
@@ -126,7 +124,7 @@ void App::hidem() {
         covered_ = true;
     }
     if (isChecked(options_.muteSound)) {
-        ports_.volume.setLevel(kMutedLevel);
+        ports_.volume.setMixerControlValue(kMutedLevel);
         trace("level-write", kMutedLevel);
     }
     // Without a cover nothing will restore: the triggers listen again at once.
@@ -136,8 +134,8 @@ void App::hidem() {
 bool App::askForPassword() {
     for (;;) {
         const std::string typed = ports_.dialogs.promptPassword().value_or(std::string());
-        ports_.settings.setCompany("Fernwick");
-        ports_.settings.setAppName("Veilora");
+        ports_.settings.setCompany(kCompanyName);
+        ports_.settings.setAppName(kProductName);
         const std::string stored = decodePassword(ports_.settings.getSetting("General", "Offset"));
         if (typed == stored) return true;
         if (typed.empty()) return false;
@@ -151,7 +149,7 @@ void App::coverDoubleClick() {
     if (isChecked(options_.pwHideScreenCap)) {
         ports_.desktop.setCoverTopmost(false);
         if (askForPassword()) {
-            ports_.volume.setLevel(static_cast<std::uint32_t>(lvl));
+            ports_.volume.setMixerControlValue(static_cast<std::uint32_t>(lvl));
             trace("level-write", lvl);
             enabld = enabledMark_;
             ports_.monitor.startMonitor();
@@ -169,7 +167,7 @@ void App::coverDoubleClick() {
         covered_ = false;
         trace("restore");
         if (isChecked(options_.muteSound)) {
-            ports_.volume.setLevel(static_cast<std::uint32_t>(lvl));
+            ports_.volume.setMixerControlValue(static_cast<std::uint32_t>(lvl));
             trace("level-write", lvl);
         }
         ports_.monitor.startMonitor();
@@ -197,7 +195,7 @@ bool App::coverMouseUp(MouseButton button) {
 void App::onShutdown() {
     // Ending while hidden: give back the keys, the level and the screen.
     if (covered_ && isChecked(options_.muteSound)) {
-        ports_.volume.setLevel(static_cast<std::uint32_t>(lvl));
+        ports_.volume.setMixerControlValue(static_cast<std::uint32_t>(lvl));
         trace("level-write", lvl);
     }
     if (keyboardBlocked_) {

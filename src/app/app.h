@@ -21,7 +21,7 @@ enum class MouseButton { Left, Right, Middle };
 struct AppPorts {
     RegSettings& settings;
     Desktop& desktop;
-    MouseMonitor& monitor;
+    PointerScout& monitor;
     Volume& volume;
     Dialogs& dialogs;
     TraceSink* trace = nullptr;  // optional
@@ -46,13 +46,13 @@ public:
     void onHotKey(int id);
 
     // Mouse monitor events (coordinates in screen pixels).
-    void onMouseMove(int x, int y);
-    void onMouseWheel();
-    void onMouseMiddleDown();
-    void onMouseLeftDown();
-    void onMouseLeftUp();
-    void onMouseRightDown();
-    void onMouseRightUp();
+    void onSystemMouseMove(int x, int y);
+    void onSystemMouseWheel();
+    void onSystemMouseMiddleDown();
+    void onSystemMouseLeftDown();
+    void onSystemMouseLeftUp();
+    void onSystemMouseRightDown();
+    void onSystemMouseRightUp();
 
     // The one hide routine.
     void hidem();

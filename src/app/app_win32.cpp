@@ -59,7 +59,7 @@ bool AppWin32::startUp() {
     registerHotKey(hwnd(), kHotKeyHide, 0, VK_OEM_3);  // 0xC0, the key left of 1
     registerHotKey(hwnd(), kHotKeyToggleEnabled, MOD_CONTROL, 'E');
 
-    monitor_ = std::make_unique<MouseMonitorWin32>(hooks_, hwnd(), win32::kMsgMouseEvent,
+    monitor_ = std::make_unique<PointerScoutWin32>(hooks_, hwnd(), win32::kMsgMouseEvent,
                                                    trace_.get());
     app_ = std::make_unique<App>(
         AppPorts{settings_, desktop_, *monitor_, volume_, dialogs_, trace_.get()});

@@ -10,7 +10,7 @@
 #include "app/dialogs_win32.h"
 #include "cover/cover_window_win32.h"
 #include "monitor/input_hooks_win32.h"
-#include "monitor/mouse_monitor_win32.h"
+#include "monitor/pointer_scout_win32.h"
 #include "settings/reg_settings.h"
 #include "settings/registry_win32.h"
 #include "sound/mixer_win32.h"
@@ -44,7 +44,7 @@ private:
     MixerVolume volume_;
     DesktopWin32 desktop_;
     DialogsWin32 dialogs_;
-    std::unique_ptr<MouseMonitorWin32> monitor_;
+    std::unique_ptr<PointerScoutWin32> monitor_;
     std::unique_ptr<App> app_;
     bool shutDown_ = false;
 };

@@ -31,9 +31,9 @@ public:
 
 // The global mouse monitor as the core sees it. Stopping pauses the trigger events
 // (moves, wheel, middle button); starting resumes them.
-class MouseMonitor {
+class PointerScout {
 public:
-    virtual ~MouseMonitor() = default;
+    virtual ~PointerScout() = default;
     virtual void startMonitor() = 0;
     virtual void stopMonitor() = 0;
 };
@@ -42,8 +42,8 @@ public:
 class Volume {
 public:
     virtual ~Volume() = default;
-    virtual std::uint32_t getLevel() = 0;  // 0 when there is no mixer
-    virtual bool setLevel(std::uint32_t level) = 0;
+    virtual std::uint32_t getMixerControlValue() = 0;  // 0 when there is no mixer
+    virtual bool setMixerControlValue(std::uint32_t level) = 0;
 };
 
 enum class MessageIcon { None, Information, Exclamation, Critical };

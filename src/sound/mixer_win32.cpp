@@ -44,7 +44,7 @@ bool MixerVolume::open() {
     return found_;
 }
 
-std::uint32_t MixerVolume::getLevel() {
+std::uint32_t MixerVolume::getMixerControlValue() {
     if (!found_) return 0;
     MIXERCONTROLDETAILS_UNSIGNED value{};
     MIXERCONTROLDETAILS details{};
@@ -60,7 +60,7 @@ std::uint32_t MixerVolume::getLevel() {
     return value.dwValue;
 }
 
-bool MixerVolume::setLevel(std::uint32_t level) {
+bool MixerVolume::setMixerControlValue(std::uint32_t level) {
     if (!found_) return false;
     MIXERCONTROLDETAILS_UNSIGNED value{};
     value.dwValue = level;

@@ -22,8 +22,8 @@ public:
     // Opens mixer 0 and finds its speakers volume control. False when there is none.
     bool open();
 
-    std::uint32_t getLevel() override;
-    bool setLevel(std::uint32_t level) override;
+    std::uint32_t getMixerControlValue() override;
+    bool setMixerControlValue(std::uint32_t level) override;
 
 private:
     HMIXER mixer_ = nullptr;

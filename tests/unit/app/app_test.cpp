@@ -18,7 +18,7 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
 // One fake for every port; each call lands in one log, so the order of the steps shows.
-class FakePorts : public Desktop, public MouseMonitor, public Volume, public Dialogs {
+class FakePorts : public Desktop, public PointerScout, public Volume, public Dialogs {
 public:
     ScreenSize primaryScreenSize() override { return screen; }
     void minimizeAllWindows() override { log.push_back("minimize"); }
@@ -32,11 +32,11 @@ public:
     void setCoverTopmost(bool top) override { log.push_back(top ? "topmost" : "not-topmost"); }
     void startMonitor() override { log.push_back("start-monitor"); }
     void stopMonitor() override { log.push_back("stop-monitor"); }
-    std::uint32_t getLevel() override {
+    std::uint32_t getMixerControlValue() override {
         log.push_back("get-level");
         return level;
     }
-    bool setLevel(std::uint32_t value) override {
+    bool setMixerControlValue(std::uint32_t value) override {
         log.push_back("set-level " + std::to_string(value));
         level = value;
         return true;
@@ -113,7 +113,7 @@ TEST_F(AppTest, EdgeZonesOnA1024By768Screen) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.option);
         App& a = start({{c.option, "1"}, {"Hide Method Min", "1"}});
-        auto move = [&](int v) { c.vertical ? a.onMouseMove(500, v) : a.onMouseMove(v, 400); };
+        auto move = [&](int v) { c.vertical ? a.onSystemMouseMove(500, v) : a.onSystemMouseMove(v, 400); };
         move(c.fromInside);
         EXPECT_EQ(hides(), 0) << "no hide just outside the zone";
         const int step = c.lastInZone > c.firstInZone ? 1 : -1;
@@ -125,19 +125,19 @@ TEST_F(AppTest, EdgeZonesOnA1024By768Screen) {
 TEST_F(AppTest, ZonesUseRealPixelsOnAnyScreenSize) {
     fake.screen = {2560, 1440};
     App& a = start({{"ScrEdge Right", "1"}, {"Hide Method Min", "1"}});
-    a.onMouseMove(1020, 400);  // the right edge of a smaller screen is the middle here
-    a.onMouseMove(2555, 400);
+    a.onSystemMouseMove(1020, 400);  // the right edge of a smaller screen is the middle here
+    a.onSystemMouseMove(2555, 400);
     EXPECT_EQ(hides(), 0);
-    a.onMouseMove(2556, 400);
+    a.onSystemMouseMove(2556, 400);
     EXPECT_EQ(hides(), 1);
 }
 
 TEST_F(AppTest, CornerOnlyFiresInTheCorner) {
     App& a = start({{"Corner Top Left", "1"}, {"Hide Method Min", "1"}});
-    a.onMouseMove(3, 200);
-    a.onMouseMove(200, 3);
+    a.onSystemMouseMove(3, 200);
+    a.onSystemMouseMove(200, 3);
     EXPECT_EQ(hides(), 0);
-    a.onMouseMove(3, 3);
+    a.onSystemMouseMove(3, 3);
     EXPECT_EQ(hides(), 1);
 }
 
@@ -152,10 +152,10 @@ TEST_F(AppTest, EachCornerMatchesItsOwnCorner) {
         SCOPED_TRACE(option);
         App& a = start({{option, "1"}, {"Hide Method Min", "1"}});
         for (const auto& [other, p] : corners) {
-            if (other != option) a.onMouseMove(p.first, p.second);
+            if (other != option) a.onSystemMouseMove(p.first, p.second);
         }
         EXPECT_EQ(hides(), 0);
-        a.onMouseMove(point.first, point.second);
+        a.onSystemMouseMove(point.first, point.second);
         EXPECT_EQ(hides(), 1);
     }
 }
@@ -165,7 +165,7 @@ TEST_F(AppTest, OverlappingZonesHideOncePerMatchingZone) {
                     {"ScrEdge Top", "1"},
                     {"Corner Top Left", "1"},
                     {"Hide Method Min", "1"}});
-    a.onMouseMove(0, 0);
+    a.onSystemMouseMove(0, 0);
     EXPECT_EQ(hides(), 3);
     EXPECT_EQ(fake.count("minimize"), 3);
 }
@@ -176,11 +176,11 @@ TEST_F(AppTest, GreyCheckBoxesArmNothing) {
                     {"Middle Button", "2"},
                     {"Both Buttons", "2"},
                     {"Hide Method Min", "1"}});
-    a.onMouseMove(0, 300);
-    a.onMouseWheel();
-    a.onMouseMiddleDown();
-    a.onMouseLeftDown();
-    a.onMouseRightDown();
+    a.onSystemMouseMove(0, 300);
+    a.onSystemMouseWheel();
+    a.onSystemMouseMiddleDown();
+    a.onSystemMouseLeftDown();
+    a.onSystemMouseRightDown();
     EXPECT_EQ(hides(), 0);
 }
 
@@ -188,29 +188,29 @@ TEST_F(AppTest, GreyCheckBoxesArmNothing) {
 
 TEST_F(AppTest, BothButtonsInEitherOrder) {
     App& a = start({{"Both Buttons", "1"}, {"Hide Method Min", "1"}});
-    a.onMouseLeftDown();
+    a.onSystemMouseLeftDown();
     EXPECT_EQ(hides(), 0);
-    a.onMouseRightDown();
+    a.onSystemMouseRightDown();
     EXPECT_EQ(hides(), 1);
     EXPECT_TRUE(a.bhid);
     EXPECT_FALSE(a.ldown);
     EXPECT_TRUE(a.rdown) << "the button that went down last is held again";
-    a.onMouseRightUp();
-    a.onMouseLeftUp();
+    a.onSystemMouseRightUp();
+    a.onSystemMouseLeftUp();
 
     a.bhid = false;
-    a.onMouseRightDown();
-    a.onMouseLeftDown();
+    a.onSystemMouseRightDown();
+    a.onSystemMouseLeftDown();
     EXPECT_EQ(hides(), 2);
     EXPECT_TRUE(a.bhid);
 }
 
 TEST_F(AppTest, PressingTheOtherButtonAgainCountsAsANewPress) {
     App& a = start({{"Both Buttons", "1"}, {"Hide Method Min", "1"}});
-    a.onMouseLeftDown();
-    a.onMouseRightDown();
-    a.onMouseLeftUp();
-    a.onMouseLeftDown();  // right is still held
+    a.onSystemMouseLeftDown();
+    a.onSystemMouseRightDown();
+    a.onSystemMouseLeftUp();
+    a.onSystemMouseLeftDown();  // right is still held
     EXPECT_EQ(hides(), 2);
 }
 
@@ -222,12 +222,12 @@ TEST_F(AppTest, NothingHidesWhileDisabledButTheButtonFlagsFollow) {
                     {"Hide Method Min", "1"}},
                    /*enabled=*/false);
     EXPECT_FALSE(a.enabld);
-    a.onMouseMove(0, 300);
-    a.onMouseWheel();
-    a.onMouseMiddleDown();
-    a.onMouseLeftDown();
+    a.onSystemMouseMove(0, 300);
+    a.onSystemMouseWheel();
+    a.onSystemMouseMiddleDown();
+    a.onSystemMouseLeftDown();
     EXPECT_TRUE(a.ldown);
-    a.onMouseRightDown();
+    a.onSystemMouseRightDown();
     EXPECT_EQ(hides(), 0);
     EXPECT_TRUE(a.bhid);
 }
@@ -324,7 +324,7 @@ TEST_F(AppTest, RestoreAfterTheHideKeyWhileDisabledLeavesTriggersOff) {
     EXPECT_FALSE(a.enabld);
     EXPECT_TRUE(a.disabledMark());
     fake.log.clear();
-    a.onMouseMove(0, 300);
+    a.onSystemMouseMove(0, 300);
     EXPECT_EQ(hides(), 0);
 }
 
@@ -371,8 +371,8 @@ TEST_F(AppTest, AnEmptyAnswerOpensOnlyWhenNoPasswordIsStored) {
 
 TEST_F(AppTest, CoverReleasesAndTheBothButtonsMark) {
     App& a = start({{"Hide Method Scr", "1"}, {"Both Buttons", "1"}});
-    a.onMouseLeftDown();
-    a.onMouseRightDown();
+    a.onSystemMouseLeftDown();
+    a.onSystemMouseRightDown();
     fake.log.clear();
     EXPECT_FALSE(a.coverMouseUp(MouseButton::Right)) << "the release ending the press is eaten";
     EXPECT_THAT(fake.log, IsEmpty());

@@ -13,9 +13,9 @@
 
 namespace veilora {
 
-class MouseMonitorWin32 final : public MouseMonitor {
+class PointerScoutWin32 final : public PointerScout {
 public:
-    MouseMonitorWin32(InputHooks& hooks, HWND target, UINT message, TraceSink* trace);
+    PointerScoutWin32(InputHooks& hooks, HWND target, UINT message, TraceSink* trace);
 
     void startMonitor() override;
     void stopMonitor() override;

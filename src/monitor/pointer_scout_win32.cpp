@@ -1,26 +1,26 @@
-#include "monitor/mouse_monitor_win32.h"
+#include "monitor/pointer_scout_win32.h"
 
 #include <windowsx.h>
 
 namespace veilora {
 
-MouseMonitorWin32::MouseMonitorWin32(InputHooks& hooks, HWND target, UINT message,
+PointerScoutWin32::PointerScoutWin32(InputHooks& hooks, HWND target, UINT message,
                                      TraceSink* trace)
     : hooks_(hooks), target_(target), message_(message), trace_(trace) {}
 
-void MouseMonitorWin32::startMonitor() {
+void PointerScoutWin32::startMonitor() {
     hooks_.installMouseHook(target_, message_);
     paused_ = false;
 }
 
-void MouseMonitorWin32::stopMonitor() { paused_ = true; }
+void PointerScoutWin32::stopMonitor() { paused_ = true; }
 
-void MouseMonitorWin32::shutdown() {
+void PointerScoutWin32::shutdown() {
     paused_ = true;
     hooks_.removeMouseHook();
 }
 
-void MouseMonitorWin32::deliver(App& app, WPARAM kind, LPARAM point) {
+void PointerScoutWin32::deliver(App& app, WPARAM kind, LPARAM point) {
     // Lets tests know an event has been dealt with, whatever it caused (moves carry their
     // point as x * 65536 + y).
     struct Handled {
@@ -39,18 +39,18 @@ void MouseMonitorWin32::deliver(App& app, WPARAM kind, LPARAM point) {
     } handled{trace_, kind, point};
     switch (static_cast<MouseEventKind>(kind)) {
         case MouseEventKind::Move:
-            if (!paused_) app.onMouseMove(GET_X_LPARAM(point), GET_Y_LPARAM(point));
+            if (!paused_) app.onSystemMouseMove(GET_X_LPARAM(point), GET_Y_LPARAM(point));
             break;
         case MouseEventKind::Wheel:
-            if (!paused_) app.onMouseWheel();
+            if (!paused_) app.onSystemMouseWheel();
             break;
         case MouseEventKind::MiddleDown:
-            if (!paused_) app.onMouseMiddleDown();
+            if (!paused_) app.onSystemMouseMiddleDown();
             break;
-        case MouseEventKind::LeftDown: app.onMouseLeftDown(); break;
-        case MouseEventKind::LeftUp: app.onMouseLeftUp(); break;
-        case MouseEventKind::RightDown: app.onMouseRightDown(); break;
-        case MouseEventKind::RightUp: app.onMouseRightUp(); break;
+        case MouseEventKind::LeftDown: app.onSystemMouseLeftDown(); break;
+        case MouseEventKind::LeftUp: app.onSystemMouseLeftUp(); break;
+        case MouseEventKind::RightDown: app.onSystemMouseRightDown(); break;
+        case MouseEventKind::RightUp: app.onSystemMouseRightUp(); break;
     }
 }
 
