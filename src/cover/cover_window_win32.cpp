@@ -1,5 +1,7 @@
 #include "cover/cover_window_win32.h"
 
+#include "windows/force_foreground_win32.h"
+
 namespace veilora {
 
 CoverWindow::CoverWindow(Events& events, win32::FileTrace* trace)
@@ -76,8 +78,9 @@ void CoverWindow::show() {
     if (trace_) trace_->event("cover-shown");
     ::InvalidateRect(hwnd(), nullptr, FALSE);
     ::UpdateWindow(hwnd());  // paint now rather than when the queue gets round to it
-    // Take the keyboard from the program below once the picture is up.
-    ::SetForegroundWindow(hwnd());
+    // Take the keyboard from the program below once the picture is up, so nothing typed
+    // while hidden reaches it.
+    forceForeground(hwnd());
 }
 
 void CoverWindow::hide() {

@@ -1,6 +1,7 @@
 #include "passwords/password_prompt_win32.h"
 
 #include "res/resource.h"
+#include "windows/force_foreground_win32.h"
 
 namespace veilora {
 
@@ -17,7 +18,7 @@ INT_PTR CALLBACK promptProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
             HWND edit = ::GetDlgItem(dialog, IDC_PASSWORD);
             ::SendMessageW(edit, EM_SETPASSWORDCHAR, L'*', 0);
             ::SendMessageW(edit, EM_SETLIMITTEXT, 255, 0);
-            ::SetForegroundWindow(dialog);
+            forceForeground(dialog);
             ::SetFocus(edit);
             return FALSE;  // the focus is set
         }

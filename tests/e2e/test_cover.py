@@ -80,6 +80,21 @@ class CoverTest(E2ETestCase):
         self.hide_by_edge(program)
         self.assertIsNotNone(self.cover())
 
+    def test_typing_while_covered_never_reaches_the_program_below(self):
+        s = self.session
+        notepad = s.start_notepad()
+        program = self.start()
+        s.click(300, 300)
+        s.type_text("ab")
+        s.key("grave")
+        program.wait_event("cover-painted")
+        wait_for(lambda: (self.cover() or {}).get("foreground") == "1", 10, "the cover's focus")
+        s.type_text("secret")
+        s.double_click(512, 400)
+        program.wait_event("restore")
+        edit = [c for c in s.controls(notepad) if c["class"] == "edit"][0]
+        self.assertEqual(edit["text"], "ab")
+
     def test_hide_key_while_covered_keeps_one_cover(self):
         s = self.session
         program = self.start()

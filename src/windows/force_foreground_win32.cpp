@@ -1,0 +1,17 @@
+#include "windows/force_foreground_win32.h"
+
+namespace veilora {
+
+bool forceForeground(HWND window) {
+    HWND foreground = ::GetForegroundWindow();
+    if (foreground == window) return true;
+    const DWORD ours = ::GetCurrentThreadId();
+    const DWORD theirs = foreground ? ::GetWindowThreadProcessId(foreground, nullptr) : 0;
+    const bool attached = theirs && theirs != ours && ::AttachThreadInput(ours, theirs, TRUE);
+    ::BringWindowToTop(window);
+    ::SetForegroundWindow(window);
+    if (attached) ::AttachThreadInput(ours, theirs, FALSE);
+    return ::GetForegroundWindow() == window;
+}
+
+}  // namespace veilora
