@@ -5,6 +5,8 @@ namespace veilora {
 bool forceForeground(HWND window) {
     HWND foreground = ::GetForegroundWindow();
     if (foreground == window) return true;
+    // Where the system lets us, the plain call is all it takes.
+    if (::SetForegroundWindow(window) && ::GetForegroundWindow() == window) return true;
     const DWORD ours = ::GetCurrentThreadId();
     const DWORD theirs = foreground ? ::GetWindowThreadProcessId(foreground, nullptr) : 0;
     const bool attached = theirs && theirs != ours && ::AttachThreadInput(ours, theirs, TRUE);

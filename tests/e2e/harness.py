@@ -564,10 +564,11 @@ class E2ETestCase(unittest.TestCase):
         self.session = Session(self.id().split(".", 1)[-1], windows_version=self.windows_version)
 
     def tearDown(self):
-        outcome = getattr(self, "_outcome", None)
+        # The test's own failure is already on the result when tear-down runs.
+        result = getattr(getattr(self, "_outcome", None), "result", None)
         failed = True
-        if outcome is not None and hasattr(outcome, "success"):
-            failed = not outcome.success
+        if result is not None and hasattr(result, "failures"):
+            failed = any(test is self for test, _ in result.failures + result.errors)
         self.session.close(failed=failed)
 
 
