@@ -75,7 +75,9 @@ bool AppWin32::startUp() {
     }
 
     if (isChecked(app_->options().hideMethodScr)) {
-        const std::wstring picture = win32::programFolder() + L"\\" + kPictureFile;
+        std::wstring picture = win32::programFolder();
+        if (picture.back() != L'\\') picture += L'\\';  // a drive root already ends in one
+        picture += kPictureFile;
         if (win32::fileExists(picture)) cover_.setPicture(picture);
     }
 
