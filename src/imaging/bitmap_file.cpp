@@ -39,7 +39,9 @@ std::array<std::uint8_t, kInfoHeaderSize> BitmapInfoHeader::bytes() const {
 
 namespace {
 // A write call that returned nothing or wrote another count than asked.
-bool writeFailed(std::size_t written, std::size_t toWrite) { return written != toWrite; }
+bool writeFailed(std::size_t written, std::size_t toWrite) {
+    return written != toWrite;
+}
 
 bool writeBlock(std::FILE* f, std::span<const std::uint8_t> block) {
     if (block.empty()) return true;
@@ -47,8 +49,7 @@ bool writeBlock(std::FILE* f, std::span<const std::uint8_t> block) {
 }
 }  // namespace
 
-bool writeBitmapFile(const std::filesystem::path& fileName,
-                     std::span<const std::uint8_t> infoBlock,
+bool writeBitmapFile(const std::filesystem::path& fileName, std::span<const std::uint8_t> infoBlock,
                      std::span<const std::uint8_t> pixels) {
     errno = 0;
     FilePtr file = openFile(fileName, "wb");

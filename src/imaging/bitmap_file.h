@@ -35,8 +35,7 @@ std::uint32_t getLe32(const std::uint8_t* at);
 // three blocks; the first short write stops the writing and leaves the partial file.
 // Returns whether the whole file was written. Throws ImagingError 17 (source
 // "<executable>.cDIBSection256") when the file cannot be created.
-bool writeBitmapFile(const std::filesystem::path& fileName,
-                     std::span<const std::uint8_t> infoBlock,
+bool writeBitmapFile(const std::filesystem::path& fileName, std::span<const std::uint8_t> infoBlock,
                      std::span<const std::uint8_t> pixels);
 
 }  // namespace veilora::imaging

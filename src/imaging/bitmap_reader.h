@@ -13,7 +13,6 @@ namespace veilora::imaging {
 // at least 40 bytes). Everything else, and every damaged file, is refused with a message
 // in error; nothing in the data is trusted before it is checked against the data's size.
 bool readBitmap(std::span<const std::uint8_t> data, DibSection& image, std::string& error);
-bool readBitmapFile(const std::filesystem::path& fileName, DibSection& image,
-                    std::string& error);
+bool readBitmapFile(const std::filesystem::path& fileName, DibSection& image, std::string& error);
 
 }  // namespace veilora::imaging

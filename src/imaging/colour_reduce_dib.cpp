@@ -1,6 +1,7 @@
 #include "imaging/colour_reduce_dib.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <stdexcept>
 #include <string>
@@ -21,6 +22,34 @@ inline void spread3(std::uint8_t* pixel, int errBlue, int errGreen, int errRed, 
     spread(pixel[0], errBlue, weight);
     spread(pixel[1], errGreen, weight);
     spread(pixel[2], errRed, weight);
+}
+
+// The same by table lookups, for the hot walk: shares of every error a channel can have,
+// and every sum a share can make kept to 0..255.
+template <int kWeight>
+constexpr std::array<std::int16_t, 511> shareTable() {
+    std::array<std::int16_t, 511> table{};
+    for (int e = -255; e <= 255; ++e)
+        table[static_cast<std::size_t>(e + 255)] = static_cast<std::int16_t>(e * kWeight / 16);
+    return table;
+}
+constexpr auto kSevenSixteenths = shareTable<7>();
+constexpr auto kFourSixteenths = shareTable<4>();
+constexpr auto kClampByte = [] {
+    std::array<std::uint8_t, 768> table{};
+    for (int v = -256; v < 512; ++v)
+        table[static_cast<std::size_t>(v + 256)] = static_cast<std::uint8_t>(std::clamp(v, 0, 255));
+    return table;
+}();
+
+inline void addShares(std::uint8_t* pixel, int blue, int green, int red) {
+    pixel[0] = kClampByte[static_cast<std::size_t>(pixel[0] + blue + 256)];
+    pixel[1] = kClampByte[static_cast<std::size_t>(pixel[1] + green + 256)];
+    pixel[2] = kClampByte[static_cast<std::size_t>(pixel[2] + red + 256)];
+}
+
+inline int share(const std::array<std::int16_t, 511>& table, int error) {
+    return table[static_cast<std::size_t>(error + 255)];
 }
 
 // Rounded half to even, as the grey formula wants.
@@ -48,6 +77,37 @@ void ColourReduceDib::grayScale(DibSection& dib) {
     run.complete();
 }
 
+namespace {
+struct ColourError {
+    int blue, green, red;
+};
+
+[[noreturn]] void noNearestEntry(const Palette& palette, int red, int green, int blue) {
+    throw std::out_of_range(palette.count() == 0
+                                ? std::string("the palette is empty")
+                                : "no palette colour is nearer than the full distance to (" +
+                                      std::to_string(red) + ", " + std::to_string(green) + ", " +
+                                      std::to_string(blue) + ")");
+}
+
+// Writes the nearest palette colour of p to q; true when the error is large enough to be
+// spread (more than 3 in all).
+template <typename Find>
+__attribute__((always_inline)) inline bool mapPixel(const std::uint8_t* p, std::uint8_t* q,
+                                                    const Palette& palette, Find& find,
+                                                    ColourError& error) {
+    const int blue = p[0], green = p[1], red = p[2];
+    const int index = find(p[2], p[1], p[0]);
+    if (index == 0) noNearestEntry(palette, red, green, blue);
+    const PaletteEntry& e = palette.entries()[static_cast<std::size_t>(index - 1)];
+    q[0] = e.blue;
+    q[1] = e.green;
+    q[2] = e.red;
+    error = {blue - e.blue, green - e.green, red - e.red};
+    return std::abs(error.red) + std::abs(error.green) + std::abs(error.blue) > 3;
+}
+}  // namespace
+
 void ColourReduceDib::applyPalette(DibSection& from, DibSection& to, const Palette& palette,
                                    bool diffuseError) {
     if (to.width() < from.width() || to.height() < from.height()) {
@@ -58,42 +118,76 @@ void ColourReduceDib::applyPalette(DibSection& from, DibSection& to, const Palet
     const std::ptrdiff_t stride = from.bytesPerScanLine(), toStride = to.bytesPerScanLine();
     std::uint8_t* bits = from.dibSectionBitsPtr();
     std::uint8_t* toBits = to.dibSectionBitsPtr();
-    const auto entries = palette.entries();
-    NearestColour nearest(search_ == Search::Indexed ? entries : std::span<const PaletteEntry>{},
-                          ColourDistance::SumOfAbsolute);
-
+    // Error goes right (7/16) and straight down (4/16); the first and last byte columns
+    // never receive from the row below, and the last one none from its left either.
+    auto sharesRight = [&](int x) { return x < lastByteColumn - 3; };
+    auto sharesDown = [&](int x, int y) { return y < lastRow && x >= 1 && x < lastByteColumn; };
     ProgressRun run(events_, lastByteColumn);
-    for (int x = 0; x <= lastByteColumn; x += 3) {
-        for (int y = 0; y <= lastRow; ++y) {
-            std::uint8_t* p = bits + y * stride + x;
-            const int blue = p[0], green = p[1], red = p[2];
-            const int index = search_ == Search::Indexed
-                                  ? nearest.find(p[2], p[1], p[0])
-                                  : palette.closestIndex(red, green, blue);
-            if (index == 0) {
-                throw std::out_of_range(
-                    entries.empty() ? std::string("the palette is empty")
-                                    : "no palette colour is nearer than the full distance to (" +
-                                          std::to_string(red) + ", " + std::to_string(green) +
-                                          ", " + std::to_string(blue) + ")");
-            }
-            const PaletteEntry& e = entries[static_cast<std::size_t>(index - 1)];
-            std::uint8_t* q = toBits + y * toStride + x;
-            q[0] = e.blue;
-            q[1] = e.green;
-            q[2] = e.red;
-            if (!diffuseError) continue;
 
-            const int errBlue = blue - e.blue, errGreen = green - e.green, errRed = red - e.red;
-            if (std::abs(errRed) + std::abs(errGreen) + std::abs(errBlue) <= 3) continue;
-            if (x < lastByteColumn - 3) spread3(p + 3, errBlue, errGreen, errRed, 7);
-            // Below: only straight down carries weight (4); the first and last byte
-            // columns never receive from the row below.
-            if (y < lastRow && x >= 1 && x < lastByteColumn) {
-                spread3(p + stride, errBlue, errGreen, errRed, 4);
+    if (search_ == Search::Linear) {
+        // The reference: column by column, a linear scan per pixel.
+        auto find = [&](int r, int g, int b) { return palette.closestIndex(r, g, b); };
+        ColourError error;
+        for (int x = 0; x <= lastByteColumn; x += 3) {
+            for (int y = 0; y <= lastRow; ++y) {
+                std::uint8_t* p = bits + y * stride + x;
+                if (!mapPixel(p, toBits + y * toStride + x, palette, find, error) ||
+                    !diffuseError) {
+                    continue;
+                }
+                if (sharesRight(x)) spread3(p + 3, error.blue, error.green, error.red, 7);
+                if (sharesDown(x, y)) spread3(p + stride, error.blue, error.green, error.red, 4);
             }
+            run.progress(x);
         }
-        run.progress(x);
+        run.complete();
+        return;
+    }
+
+    // Strips of columns walked row by row touch memory in order. A pixel's share from the
+    // row above is held back until its own turn, so it still arrives after the share from
+    // its left neighbour, as in the column walk: the results are the same to the bit.
+    // Two rows go side by side, the lower one a pixel behind, so that the processor can
+    // work on one pixel while the other waits for its neighbour's error.
+    NearestColour nearest(palette.entries(), ColourDistance::SumOfAbsolute);
+    auto find = [&](std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+        return nearest.find(r, g, b);
+    };
+    constexpr int kStripPixels = 64;
+    std::array<ColourError, kStripPixels> fromAbove;
+    auto step = [&](int x, int y, ColourError& held) __attribute__((always_inline)) {
+        std::uint8_t* p = bits + y * stride + x;
+        if (held.blue | held.green | held.red) {
+            addShares(p, held.blue, held.green, held.red);
+            held = {0, 0, 0};
+        }
+        ColourError e;
+        if (!mapPixel(p, toBits + y * toStride + x, palette, find, e) || !diffuseError) return;
+        if (sharesRight(x)) {
+            addShares(p + 3, share(kSevenSixteenths, e.blue), share(kSevenSixteenths, e.green),
+                      share(kSevenSixteenths, e.red));
+        }
+        if (sharesDown(x, y)) {
+            held = {share(kFourSixteenths, e.blue), share(kFourSixteenths, e.green),
+                    share(kFourSixteenths, e.red)};
+        }
+    };
+    for (int x0 = 0; x0 <= lastByteColumn; x0 += 3 * kStripPixels) {
+        const int n = std::min(kStripPixels, (lastByteColumn - x0) / 3 + 1);
+        fromAbove.fill({0, 0, 0});
+        int y = 0;
+        for (; y + 1 <= lastRow; y += 2) {
+            step(x0, y, fromAbove[0]);
+            for (int i = 1; i < n; ++i) {
+                step(x0 + 3 * i, y, fromAbove[static_cast<std::size_t>(i)]);
+                step(x0 + 3 * (i - 1), y + 1, fromAbove[static_cast<std::size_t>(i - 1)]);
+            }
+            step(x0 + 3 * (n - 1), y + 1, fromAbove[static_cast<std::size_t>(n - 1)]);
+        }
+        if (y == lastRow) {
+            for (int i = 0; i < n; ++i) step(x0 + 3 * i, y, fromAbove[static_cast<std::size_t>(i)]);
+        }
+        for (int i = 0; i < n; ++i) run.progress(x0 + 3 * i);
     }
     run.complete();
 }
@@ -123,7 +217,8 @@ void ColourReduceDib::blackAndWhite(DibSection& from, DibSection& to) {
             if (x < lastByteColumn - 3) spread3(p + 3, error, error, error, 7);
             if (y < lastRow) {
                 std::uint8_t* below = p + stride;
-                if (x - 3 >= 1 && x - 3 < lastByteColumn) spread3(below - 3, error, error, error, 3);
+                if (x - 3 >= 1 && x - 3 < lastByteColumn)
+                    spread3(below - 3, error, error, error, 3);
                 if (x >= 1 && x < lastByteColumn) spread3(below, error, error, error, 5);
                 if (x + 3 < lastByteColumn) spread3(below + 3, error, error, error, 1);
             }

@@ -11,7 +11,7 @@ class Palette;
 // each pixel's error to its neighbours), into dithered black and white, or into grey.
 // Every walk goes column by column, rows inside, as the diffusion weights expect.
 class ColourReduceDib {
-public:
+  public:
     // How applyPalette finds a pixel's palette entry. Both give the same answers; Linear
     // calls Palette::closestIndex per pixel and is kept as the reference.
     enum class Search { Indexed, Linear };
@@ -31,7 +31,7 @@ public:
     void setSearch(Search search) { search_ = search; }
     ProgressEvents& events() { return events_; }
 
-private:
+  private:
     ProgressEvents events_;
     Search search_ = Search::Indexed;
 };

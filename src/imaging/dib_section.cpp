@@ -7,7 +7,40 @@
 #include <new>
 #include <random>
 
+#ifdef __linux__
+#include <sys/mman.h>
+
+#include <cstdlib>
+#endif
+
 namespace veilora::imaging {
+
+void* allocatePixels(std::size_t bytes) {
+#ifdef __linux__
+    constexpr std::size_t kHugePage = std::size_t{2} << 20;
+    // Memory from malloc or aligned_alloc is given back with free.
+    if (bytes >= kHugePage / 2) {
+        const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+        if (void* p = std::aligned_alloc(kHugePage, rounded)) {
+            madvise(p, rounded, MADV_HUGEPAGE);
+            return p;
+        }
+        throw std::bad_alloc();
+    }
+    if (void* p = std::malloc(bytes ? bytes : 1)) return p;
+    throw std::bad_alloc();
+#else
+    return ::operator new(bytes);
+#endif
+}
+
+void freePixels(void* pixels) noexcept {
+#ifdef __linux__
+    std::free(pixels);
+#else
+    ::operator delete(pixels);
+#endif
+}
 
 namespace {
 // The size fields of a bitmap file are 32-bit: keep the whole file below 2 GiB.
@@ -64,8 +97,8 @@ void DibSection::loadPictureBlt(const DibSection& source, int srcLeft, int srcTo
     for (std::int64_t row = 0; row < h; ++row) {
         const auto* from = source.bits_.data() +
                            source.pixelOffset(static_cast<int>(sx), static_cast<int>(sy + row));
-        auto* to = bits_.data() +
-                   pixelOffset(static_cast<int>(dstLeft), static_cast<int>(dstTop + row));
+        auto* to =
+            bits_.data() + pixelOffset(static_cast<int>(dstLeft), static_cast<int>(dstTop + row));
         std::memcpy(to, from, static_cast<std::size_t>(w) * 3);
     }
 }
@@ -109,8 +142,8 @@ std::optional<DibSection> DibSection::resample(int newHeight, int newWidth) cons
 }
 
 void DibSection::randomiseBits(bool gray) {
-    std::mt19937 random(static_cast<std::uint32_t>(
-        std::chrono::steady_clock::now().time_since_epoch().count()));
+    std::mt19937 random(
+        static_cast<std::uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
     // nearbyint rounds ties to even in the default rounding mode.
     auto next = [&random] {
         return static_cast<std::uint8_t>(

@@ -18,7 +18,7 @@ namespace {
 struct IndexedSection {
     int bitsPerPixel = 0;
     std::vector<std::uint8_t> infoBlock;  // header, then the table as blue, green, red, 0
-    std::vector<std::uint8_t> pixels;
+    PixelBuffer pixels;
     std::ptrdiff_t stride = 0;
 
     std::uint8_t* table() { return infoBlock.data() + kInfoHeaderSize; }
@@ -62,6 +62,33 @@ void fillTable(IndexedSection& s, OutputColourDepth depth, std::optional<Palette
     }
 }
 
+// The capture path: a table that is a grid of levels (the halftone palette) maps each
+// channel by itself.
+void drawGrid(const DibSection& image, IndexedSection& s, DibSection* copyBack,
+              const NearestColour& nearest, const NearestColour::Grid& grid) {
+    std::array<std::uint8_t, 256> indexAt{};
+    const std::uint32_t places =
+        grid.place[0][255] + grid.place[1][255] + grid.place[2][255] + 1;  // the last level
+    for (std::uint32_t place = 0; place < places && place < 256; ++place) {
+        indexAt[place] = static_cast<std::uint8_t>(nearest.indexAt(place) - 1);
+    }
+    const std::ptrdiff_t stride = image.bytesPerScanLine();
+    for (int y = 0; y < image.height(); ++y) {
+        const std::uint8_t* p = image.dibSectionBitsPtr() + y * stride;
+        std::uint8_t* back = copyBack ? copyBack->dibSectionBitsPtr() + y * stride : nullptr;
+        std::uint8_t* out = s.pixels.data() + y * s.stride;
+        for (int x = 0; x < image.width(); ++x, p += 3) {
+            out[x] = indexAt[grid.place[0][p[2]] + grid.place[1][p[1]] + grid.place[2][p[0]]];
+        }
+        if (!back) continue;
+        for (int x = 0; x < 3 * image.width(); x += 3) {
+            back[x] = grid.level[2][back[x]];
+            back[x + 1] = grid.level[1][back[x + 1]];
+            back[x + 2] = grid.level[0][back[x + 2]];
+        }
+    }
+}
+
 // Each pixel becomes the index of the nearest table colour (squared distance, lowest index
 // on ties); with copyBack the image receives the colours the file will show.
 void draw(const DibSection& image, IndexedSection& s, DibSection* copyBack) {
@@ -72,14 +99,26 @@ void draw(const DibSection& image, IndexedSection& s, DibSection* copyBack) {
     }
     NearestColour nearest(colours, ColourDistance::SumOfSquares);
     const int bpp = s.bitsPerPixel;
-    const int perByte = 8 / bpp;
     const std::ptrdiff_t stride = image.bytesPerScanLine();
+    if (const NearestColour::Grid* grid = nearest.grid(); grid && bpp == 8) {
+        drawGrid(image, s, copyBack, nearest, *grid);
+        return;
+    }
+    const int perByte = 8 / bpp;
     for (int y = 0; y < image.height(); ++y) {
         const std::uint8_t* p = image.dibSectionBitsPtr() + y * stride;
         std::uint8_t* back = copyBack ? copyBack->dibSectionBitsPtr() + y * stride : nullptr;
         std::uint8_t* out = s.pixels.data() + y * s.stride;
+        std::uint32_t lastColour = 0xFFFFFFFF;
+        int index = 0;
         for (int x = 0; x < image.width(); ++x, p += 3) {
-            const int index = nearest.find(p[2], p[1], p[0]) - 1;
+            // Neighbours often share a colour: whole areas after a reduction.
+            const std::uint32_t colour =
+                std::uint32_t{p[2]} << 16 | std::uint32_t{p[1]} << 8 | p[0];
+            if (colour != lastColour) {
+                index = nearest.find(p[2], p[1], p[0]) - 1;
+                lastColour = colour;
+            }
             if (bpp == 8) {
                 out[x] = static_cast<std::uint8_t>(index);
             } else {
@@ -159,9 +198,8 @@ bool DibSectionSave::save(const std::filesystem::path& fileName, DibSection& dib
         section.stride = static_cast<std::ptrdiff_t>(rowBytes(dib.width(), bpp));
         const std::size_t tableBytes = 4 * static_cast<std::size_t>(section.tableSize());
         section.infoBlock.assign(kInfoHeaderSize + tableBytes, 0);
-        section.pixels.assign(static_cast<std::size_t>(section.stride) *
-                                  static_cast<std::size_t>(dib.height()),
-                              0);
+        section.pixels.assign(
+            static_cast<std::size_t>(section.stride) * static_cast<std::size_t>(dib.height()), 0);
         BitmapInfoHeader header;
         header.width = dib.width();
         header.height = dib.height();

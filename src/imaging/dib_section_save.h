@@ -26,7 +26,7 @@ enum class ColourReductionMethod : int {
 
 // Writes an image as an uncompressed bitmap file of 1, 4, 8 or 24 bits per pixel.
 class DibSectionSave {
-public:
+  public:
     // Returns whether the whole file was written; false (nothing written) for an empty
     // image or when memory for the lower-depth copy is not there. Throws ImagingError 17
     // when the file cannot be created, std::invalid_argument for an unknown depth or for
@@ -43,7 +43,7 @@ public:
     // Passed on to the colour reduction and the optimal palette.
     ProgressEvents& events() { return events_; }
 
-private:
+  private:
     ProgressEvents events_;
 };
 

@@ -18,10 +18,16 @@ ImagingError::ImagingError(int number, std::string source, std::string descripti
       source_(std::move(source)),
       description_(std::move(description)) {}
 
-void setExecutableName(std::string name) { executableNameStorage() = std::move(name); }
+void setExecutableName(std::string name) {
+    executableNameStorage() = std::move(name);
+}
 
-const std::string& executableName() { return executableNameStorage(); }
+const std::string& executableName() {
+    return executableNameStorage();
+}
 
-std::string systemMessage(int error) { return std::generic_category().message(error); }
+std::string systemMessage(int error) {
+    return std::generic_category().message(error);
+}
 
 }  // namespace veilora::imaging

@@ -9,14 +9,14 @@ namespace veilora::imaging {
 // source ("<executable>.cDIBSection256" or "<executable>.cPalette") and the description.
 // Callers decide how to show it.
 class ImagingError : public std::runtime_error {
-public:
+  public:
     ImagingError(int number, std::string source, std::string description);
 
     int number() const noexcept { return number_; }
     const std::string& source() const noexcept { return source_; }
     const std::string& description() const noexcept { return description_; }
 
-private:
+  private:
     int number_;
     std::string source_;
     std::string description_;

@@ -8,94 +8,109 @@
 namespace veilora::imaging {
 
 NearestColour::NearestColour(std::span<const PaletteEntry> colours, ColourDistance distance)
-    : distance_(distance) {
+    : absolute_(distance == ColourDistance::SumOfAbsolute) {
     // A later copy of a colour never wins: it ties with the earlier one at every point.
     std::unordered_set<std::uint32_t> seen;
     seen.reserve(colours.size());
-    for (std::size_t i = 0; i < colours.size(); ++i) {
+    for (std::size_t i = 0; i < colours.size() && colours_.size() < 0xFFFF; ++i) {
         const PaletteEntry& e = colours[i];
         if (seen.insert(std::uint32_t{e.red} << 16 | std::uint32_t{e.green} << 8 | e.blue).second) {
-            colours_.push_back({e.red, e.green, e.blue, 0, static_cast<std::uint32_t>(i + 1)});
+            colours_.push_back({e.red, e.green, e.blue, static_cast<std::uint32_t>(i + 1)});
         }
     }
     grid_ = detectGrid();
-    if (!grid_) {
-        for (int level = 1; level <= kLevels; ++level) {
-            cells_[static_cast<std::size_t>(level)].assign(std::size_t{1} << (3 * level), Cell{});
-        }
+    if (grid_) return;
+    for (int level = 1; level <= kLevels; ++level) {
+        cells_[static_cast<std::size_t>(level)].assign(std::size_t{1} << (3 * level), kUnbuilt);
     }
+    std::vector<std::uint16_t> everyone(colours_.size());
+    for (std::size_t i = 0; i < everyone.size(); ++i) everyone[i] = static_cast<std::uint16_t>(i);
+    store(everyone, all_);
 }
 
-int NearestColour::scan(const Cell& cell, int red, int green, int blue) const {
-    int best = INT_MAX;
-    int answer = 0;
-    const Candidate* c = pool_.data() + cell.start;
-    for (const Candidate* end = c + cell.count; c != end; ++c) {
-        int d = distance(red - c->red, green - c->green, blue - c->blue);
-        if (d < best) {
-            best = d;
-            answer = static_cast<int>(c->index);
-        }
-    }
-    return noAnswer(best) ? 0 : answer;
+int NearestColour::distance(int dr, int dg, int db) const {
+    return absolute_ ? std::abs(dr) + std::abs(dg) + std::abs(db) : dr * dr + dg * dg + db * db;
 }
 
-void NearestColour::build(int level, std::uint32_t cell) {
+std::uint32_t NearestColour::store(std::span<const std::uint16_t> positions,
+                                   std::vector<Group>& into) {
+    const auto start = static_cast<std::uint32_t>(into.size());
+    for (std::size_t i = 0; i < positions.size(); i += 8) {
+        Group& g = into.emplace_back();
+        for (std::size_t lane = 0; lane < 8; ++lane) {
+            const std::uint16_t p = positions[std::min(i + lane, positions.size() - 1)];
+            g.red[lane] = colours_[p].red;
+            g.green[lane] = colours_[p].green;
+            g.blue[lane] = colours_[p].blue;
+            g.position[lane] = p;
+        }
+    }
+    return start << 8 | (static_cast<std::uint32_t>(into.size()) - start);
+}
+
+std::uint32_t NearestColour::build(int level, std::uint32_t at) {
     const auto k = static_cast<unsigned>(level);
     const std::uint32_t mask = (1u << k) - 1;
-    const std::uint32_t cr = cell >> (2 * k), cg = (cell >> k) & mask, cb = cell & mask;
+    const std::uint32_t cr = at >> (2 * k), cg = (at >> k) & mask, cb = at & mask;
 
-    std::size_t from = 0, count = colours_.size();
-    const Candidate* parent = colours_.data();
+    // The parent cube's colours: all of them at the top, else the parent's list.
+    std::uint32_t parent = kAll;
     if (level > 1) {
         const std::uint32_t up = (cr >> 1) << (2 * (k - 1)) | (cg >> 1) << (k - 1) | (cb >> 1);
-        Cell& p = cells_[k - 1][up];
-        if (p.count == kUnbuilt) build(level - 1, up);
-        from = p.start;
-        count = p.count;
-        parent = nullptr;  // pool_ may move while this cell is appended: index it late
+        parent = cells_[k - 1][up];
+        if (parent == kUnbuilt) parent = build(level - 1, up);
+        if (parent & kSingle) return cells_[k][at] = parent;  // it wins every part too
+        // A parent list that fits one group costs no more to scan than a shorter one.
+        if (parent != kAll && (parent & 0xFF) == 1) return cells_[k][at] = parent;
     }
-    auto candidate = [&](std::size_t i) -> const Candidate& {
-        return parent ? parent[i] : pool_[from + i];
-    };
+    parent_.clear();
+    if (parent == kAll) {
+        for (std::size_t i = 0; i < colours_.size(); ++i) {
+            parent_.push_back(static_cast<std::uint16_t>(i));
+        }
+    } else {
+        for (std::uint32_t i = parent >> 8; i < (parent >> 8) + (parent & 0xFF); ++i) {
+            for (std::uint16_t p : groups_[i].position) {
+                if (parent_.empty() || parent_.back() != p) parent_.push_back(p);  // no padding
+            }
+        }
+    }
 
     // A colour can be nearest somewhere in the cube only if its nearest point of the cube
     // is no farther than the farthest point of the cube is from some colour.
     const int size = 256 >> k;
     const int lo[3] = {static_cast<int>(cr) * size, static_cast<int>(cg) * size,
                        static_cast<int>(cb) * size};
-    auto nearestAndFarthest = [&](const Candidate& c, int& nearest, int& farthest) {
-        const int v[3] = {c.red, c.green, c.blue};
+    int bound = INT_MAX;
+    nearest_.clear();
+    for (std::uint16_t p : parent_) {
+        const int v[3] = {colours_[p].red, colours_[p].green, colours_[p].blue};
         int dn[3], df[3];
         for (int ch = 0; ch < 3; ++ch) {
             const int low = lo[ch], high = lo[ch] + size - 1;
             dn[ch] = v[ch] < low ? low - v[ch] : (v[ch] > high ? v[ch] - high : 0);
             df[ch] = std::max(v[ch] - low, high - v[ch]);
         }
-        nearest = distance(dn[0], dn[1], dn[2]);
-        farthest = distance(df[0], df[1], df[2]);
-    };
-    int bound = INT_MAX;
-    for (std::size_t i = 0; i < count; ++i) {
-        int nearest, farthest;
-        nearestAndFarthest(candidate(i), nearest, farthest);
-        bound = std::min(bound, farthest);
+        nearest_.push_back(distance(dn[0], dn[1], dn[2]));
+        bound = std::min(bound, distance(df[0], df[1], df[2]));
     }
-    std::vector<Candidate> kept;
-    for (std::size_t i = 0; i < count; ++i) {
-        int nearest, farthest;
-        nearestAndFarthest(candidate(i), nearest, farthest);
-        if (nearest <= bound) kept.push_back(candidate(i));  // <= keeps every tie
+    scratch_.clear();
+    for (std::size_t i = 0; i < parent_.size(); ++i) {
+        if (nearest_[i] <= bound) scratch_.push_back(parent_[i]);  // <= keeps every tie
     }
-    cells_[k][cell] = {static_cast<std::uint32_t>(pool_.size()),
-                       static_cast<std::uint32_t>(kept.size())};
-    pool_.insert(pool_.end(), kept.begin(), kept.end());
+    // One colour that wins everywhere, and is never the full 765 away, is the answer.
+    if (scratch_.size() == 1 && (!absolute_ || bound < 765)) {
+        return cells_[k][at] = colours_[scratch_[0]].index | kSingle;
+    }
+    // Long lists (crowded palettes) are not worth their memory: scan everything.
+    if (scratch_.empty() || scratch_.size() > 8 * kMaxGroups) return cells_[k][at] = kAll;
+    return cells_[k][at] = store(scratch_, groups_);
 }
 
 bool NearestColour::detectGrid() {
     const std::size_t n = colours_.size();
     if (n == 0) return false;
-    const Candidate& first = colours_[0];
+    const Colour& first = colours_[0];
     // Red varies fastest, then green, then blue, each through rising levels.
     std::size_t nr = 1, ng = 1, nb = 1;
     while (nr < n && colours_[nr].green == first.green && colours_[nr].blue == first.blue &&
@@ -114,26 +129,27 @@ bool NearestColour::detectGrid() {
     }
     if (nr * ng * nb != n) return false;
     for (std::size_t i = 0; i < n; ++i) {
-        const Candidate& c = colours_[i];
+        const Colour& c = colours_[i];
         if (c.red != colours_[i % nr].red || c.green != colours_[(i / nr) % ng * nr].green ||
             c.blue != colours_[i / (nr * ng) * nr * ng].blue) {
             return false;
         }
     }
-    // Per channel the nearest level, the lower one on ties, scaled to its place in the list.
-    auto fill = [](std::array<std::uint32_t, 256>& table, std::size_t levels, std::size_t step,
-                   auto levelValue) {
+    // Per channel the nearest level, the lower one on ties, with its place in the list.
+    auto fill = [&](int channel, std::size_t levels, std::size_t step, auto levelValue) {
         for (int v = 0; v < 256; ++v) {
             std::size_t best = 0;
             for (std::size_t i = 1; i < levels; ++i) {
                 if (std::abs(v - levelValue(i)) < std::abs(v - levelValue(best))) best = i;
             }
-            table[static_cast<std::size_t>(v)] = static_cast<std::uint32_t>(best * step);
+            const auto c = static_cast<std::size_t>(channel), at = static_cast<std::size_t>(v);
+            gridTables_.place[c][at] = static_cast<std::uint32_t>(best * step);
+            gridTables_.level[c][at] = static_cast<std::uint8_t>(levelValue(best));
         }
     };
-    fill(gridRed_, nr, 1, [&](std::size_t i) { return int{colours_[i].red}; });
-    fill(gridGreen_, ng, nr, [&](std::size_t i) { return int{colours_[i * nr].green}; });
-    fill(gridBlue_, nb, nr * ng, [&](std::size_t i) { return int{colours_[i * nr * ng].blue}; });
+    fill(0, nr, 1, [&](std::size_t i) { return int{colours_[i].red}; });
+    fill(1, ng, nr, [&](std::size_t i) { return int{colours_[i * nr].green}; });
+    fill(2, nb, nr * ng, [&](std::size_t i) { return int{colours_[i * nr * ng].blue}; });
     return true;
 }
 

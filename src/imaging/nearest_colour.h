@@ -1,11 +1,18 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <climits>
 #include <cstdint>
+#include <cstdlib>
 #include <span>
 #include <vector>
 
 #include "imaging/palette.h"
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace veilora::imaging {
 
@@ -14,67 +21,141 @@ enum class ColourDistance {
     SumOfSquares,   // drawing into a section with a colour table
 };
 
+namespace nearest_detail {
+// Keys order by distance, then by lane; 765 x 8 + 7 still fits 16 bits.
+struct Best {
+    int distance = INT_MAX;
+    std::uint32_t position = 0;
+};
+
+template <bool kAbsolute>
+inline void scanGroupScalar(const auto& g, int red, int green, int blue, Best& best) {
+    int key = INT_MAX;
+    for (int lane = 0; lane < 8; ++lane) {
+        const int dr = red - g.red[lane], dg = green - g.green[lane], db = blue - g.blue[lane];
+        const int d =
+            kAbsolute ? std::abs(dr) + std::abs(dg) + std::abs(db) : dr * dr + dg * dg + db * db;
+        key = std::min(key, d * 8 + lane);
+    }
+    if (key / 8 < best.distance) best = {key / 8, g.position[key % 8]};
+}
+
+inline void scanGroupAbsolute(const auto& g, int red, int green, int blue, Best& best) {
+#ifdef __SSE2__
+    const __m128i zero = _mm_setzero_si128();
+    auto absDiff = [&](int v, const std::int16_t* lanes) {
+        const __m128i d = _mm_sub_epi16(_mm_set1_epi16(static_cast<short>(v)),
+                                        _mm_load_si128(reinterpret_cast<const __m128i*>(lanes)));
+        return _mm_max_epi16(d, _mm_sub_epi16(zero, d));
+    };
+    const __m128i d = _mm_add_epi16(_mm_add_epi16(absDiff(red, g.red), absDiff(green, g.green)),
+                                    absDiff(blue, g.blue));
+    __m128i key = _mm_add_epi16(_mm_slli_epi16(d, 3), _mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7));
+    key = _mm_min_epi16(key, _mm_srli_si128(key, 8));
+    key = _mm_min_epi16(key, _mm_srli_si128(key, 4));
+    key = _mm_min_epi16(key, _mm_srli_si128(key, 2));
+    const int k = _mm_cvtsi128_si32(key) & 0xFFFF;
+    if (k / 8 < best.distance) best = {k / 8, g.position[k % 8]};
+#else
+    scanGroupScalar<true>(g, red, green, blue, best);
+#endif
+}
+}  // namespace nearest_detail
+
 // The nearest of a fixed list of colours, with exactly the answers of a linear scan that
 // keeps the lowest index on ties (and, for SumOfAbsolute, answers 0 when every colour is
 // the full 765 away, as closestIndex does). A photograph at 236 colours is too slow to scan
-// once per pixel, so colours are sorted lazily into a hierarchy of cubes: a cube keeps only
-// the colours that can be nearest to some point inside it. A list that is a whole grid of
-// levels per channel (the halftone palette) is answered per channel instead.
+// once per pixel, so the colour cube is cut lazily into ever smaller cubes, each keeping
+// only the colours that can be nearest somewhere inside it: in the smallest cubes a pixel
+// meets about three colours, compared eight at a time, or none when one colour wins the
+// whole cube. A list that is a whole grid of levels per channel (the halftone palette) is
+// answered per channel instead.
 class NearestColour {
-public:
+  public:
     NearestColour(std::span<const PaletteEntry> colours, ColourDistance distance);
 
     // 1-based index into the list given to the constructor.
     int find(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
-        if (grid_) {
-            const std::uint32_t at = gridRed_[red] + gridGreen_[green] + gridBlue_[blue];
-            return gridAnswer(at, red, green, blue);
-        }
-        const std::uint32_t cell = (std::uint32_t{red} >> 2) << 12 |
-                                   (std::uint32_t{green} >> 2) << 6 | std::uint32_t{blue} >> 2;
-        if (cells_[kLevels][cell].count == kUnbuilt) build(kLevels, cell);
-        return scan(cells_[kLevels][cell], red, green, blue);
+        if (grid_) return gridAnswer(red, green, blue);
+        constexpr unsigned shift = 8 - kLevels;
+        const std::uint32_t at = (std::uint32_t{red} >> shift) << (2 * kLevels) |
+                                 (std::uint32_t{green} >> shift) << kLevels |
+                                 std::uint32_t{blue} >> shift;
+        std::uint32_t cell = cells_[kLevels][at];
+        if (cell == kUnbuilt) cell = build(kLevels, at);
+        if (cell & kSingle) return static_cast<int>(cell & ~kSingle);
+        return scan(cell, red, green, blue);
     }
 
-private:
-    struct Candidate {
-        std::uint8_t red, green, blue, unused;
-        std::uint32_t index;  // 1-based
+    // For a grid list, answers without any search: per channel (red, green, blue) the
+    // nearest level's place in the list and its value. Null for other lists.
+    struct Grid {
+        std::array<std::array<std::uint32_t, 256>, 3> place;
+        std::array<std::array<std::uint8_t, 256>, 3> level;
     };
-    struct Cell {
-        std::uint32_t start = 0;
-        std::uint32_t count = kUnbuilt;
+    const Grid* grid() const { return grid_ ? &gridTables_ : nullptr; }
+    int indexAt(std::uint32_t place) const { return static_cast<int>(colours_[place].index); }
+
+  private:
+    // Eight colours side by side; a list is padded with copies of its last colour, which
+    // never win against the original in a lower lane.
+    struct alignas(16) Group {
+        std::int16_t red[8], green[8], blue[8];
+        std::uint16_t position[8];  // in colours_
     };
-    static constexpr int kLevels = 6;  // finest cubes are 4 values wide
+    struct Colour {
+        std::uint8_t red, green, blue;
+        std::uint32_t index;  // 1-based, in the list given
+    };
+    static constexpr int kLevels = 5;  // the smallest cubes are 8 values wide
+    static constexpr std::uint32_t kMaxGroups = 8;
+    // A cell is unbuilt, the answer itself (kSingle set), a reference to all colours, or
+    // the place of its groups: start x 256 + count.
     static constexpr std::uint32_t kUnbuilt = 0xFFFFFFFF;
+    static constexpr std::uint32_t kSingle = 0x80000000;
+    static constexpr std::uint32_t kAll = 0x7FFFFFFF;
 
-    int distance(int dr, int dg, int db) const {
-        return distance_ == ColourDistance::SumOfAbsolute
-                   ? (dr < 0 ? -dr : dr) + (dg < 0 ? -dg : dg) + (db < 0 ? -db : db)
-                   : dr * dr + dg * dg + db * db;
+    int scan(std::uint32_t cell, int red, int green, int blue) const {
+        using namespace nearest_detail;
+        const Group* g = cell == kAll ? all_.data() : groups_.data() + (cell >> 8);
+        const Group* end = cell == kAll ? g + all_.size() : g + (cell & 0xFF);
+        Best best;
+        for (; g != end; ++g) {
+            if (absolute_) {
+                scanGroupAbsolute(*g, red, green, blue, best);
+            } else {
+                scanGroupScalar<false>(*g, red, green, blue, best);
+            }
+        }
+        if (best.distance == INT_MAX || (absolute_ && best.distance >= 765)) return 0;
+        return static_cast<int>(colours_[best.position].index);
     }
-    bool noAnswer(int best) const {
-        return distance_ == ColourDistance::SumOfAbsolute && best >= 765;
-    }
-    int gridAnswer(std::uint32_t at, int red, int green, int blue) const {
-        const Candidate& c = colours_[at];
-        if (distance_ == ColourDistance::SumOfAbsolute &&
-            noAnswer(distance(red - c.red, green - c.green, blue - c.blue))) {
+
+    int gridAnswer(int red, int green, int blue) const {
+        const Colour& c = colours_[gridTables_.place[0][static_cast<std::size_t>(red)] +
+                                   gridTables_.place[1][static_cast<std::size_t>(green)] +
+                                   gridTables_.place[2][static_cast<std::size_t>(blue)]];
+        if (absolute_ &&
+            std::abs(red - c.red) + std::abs(green - c.green) + std::abs(blue - c.blue) >= 765) {
             return 0;
         }
         return static_cast<int>(c.index);
     }
-    int scan(const Cell& cell, int red, int green, int blue) const;
-    void build(int level, std::uint32_t cell);
+    std::uint32_t build(int level, std::uint32_t at);
+    std::uint32_t store(std::span<const std::uint16_t> positions, std::vector<Group>& into);
     bool detectGrid();
+    int distance(int dr, int dg, int db) const;
 
-    ColourDistance distance_;
-    std::vector<Candidate> colours_;  // first occurrences only, in index order
-    std::array<std::vector<Cell>, kLevels + 1> cells_;
-    std::vector<Candidate> pool_;
+    bool absolute_;
+    std::vector<Colour> colours_;  // first occurrences only, in index order
+    std::array<std::vector<std::uint32_t>, kLevels + 1> cells_;
+    std::vector<Group> groups_;
+    std::vector<Group> all_;
+    std::vector<std::uint16_t> scratch_, parent_;
+    std::vector<int> nearest_;
 
     bool grid_ = false;
-    std::array<std::uint32_t, 256> gridRed_{}, gridGreen_{}, gridBlue_{};
+    Grid gridTables_{};
 };
 
 }  // namespace veilora::imaging

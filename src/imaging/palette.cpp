@@ -40,10 +40,22 @@ void Palette::set(int index, std::uint8_t red, std::uint8_t green, std::uint8_t 
 namespace {
 using Colours8 = std::array<std::array<std::uint8_t, 3>, 8>;
 // The first low colour is black, which a freshly sized palette already holds.
-constexpr Colours8 kLowStandard = {{{0, 0, 0}, {128, 0, 0}, {0, 128, 0}, {128, 128, 0},
-                                    {0, 0, 128}, {128, 0, 128}, {0, 128, 128}, {192, 192, 192}}};
-constexpr Colours8 kHighStandard = {{{128, 128, 128}, {255, 0, 0}, {0, 255, 0}, {255, 255, 0},
-                                     {0, 0, 255}, {255, 0, 255}, {0, 255, 255}, {255, 255, 255}}};
+constexpr Colours8 kLowStandard = {{{0, 0, 0},
+                                    {128, 0, 0},
+                                    {0, 128, 0},
+                                    {128, 128, 0},
+                                    {0, 0, 128},
+                                    {128, 0, 128},
+                                    {0, 128, 128},
+                                    {192, 192, 192}}};
+constexpr Colours8 kHighStandard = {{{128, 128, 128},
+                                     {255, 0, 0},
+                                     {0, 255, 0},
+                                     {255, 255, 0},
+                                     {0, 0, 255},
+                                     {255, 0, 255},
+                                     {0, 255, 255},
+                                     {255, 255, 255}}};
 }  // namespace
 
 void Palette::setLowStandardColours(int start) {

@@ -30,7 +30,7 @@ static_assert(sizeof(PaletteEntry) == 4, "raw palette files store 4-byte records
 // The octree reduction ran out of nodes to merge: only possible with a depth of 1 or fewer
 // than 8 colours.
 class ReductionError : public std::runtime_error {
-public:
+  public:
     ReductionError() : std::runtime_error("Error in reducing nodes") {}
 };
 
@@ -38,7 +38,7 @@ public:
 // one list of reducible nodes per level, so that merging and re-growing the tree allocates
 // nothing per pixel.
 class Octree {
-public:
+  public:
     struct Node {
         bool leaf = false;
         bool inReducibleList = false;
@@ -59,7 +59,7 @@ public:
     // Node 0 is unused; node 1 is the root.
     const std::vector<Node>& nodes() const { return nodes_; }
 
-private:
+  private:
     std::int32_t takeNode();
 
     std::vector<Node> nodes_;
@@ -73,7 +73,7 @@ private:
 
 // An ordered list of colours with 1-based indices and the builders that fill it.
 class Palette {
-public:
+  public:
     static constexpr int kMaxFileEntries = 4097;
 
     void add(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
@@ -116,7 +116,7 @@ public:
 
     ProgressEvents& events() { return events_; }
 
-private:
+  private:
     void setLowStandardColours(int start);
     void setHighStandardColours(int start);
     void set(int index, std::uint8_t red, std::uint8_t green, std::uint8_t blue);

@@ -80,8 +80,8 @@ void Octree::insert(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
     std::int32_t parent = 1;
     for (int level = 1;; ++level) {
         const unsigned shift = static_cast<unsigned>(level - 1);
-        const unsigned slot = ((rBits >> shift) & 1) | (((gBits >> shift) & 1) << 1) |
-                              (((bBits >> shift) & 1) << 2);
+        const unsigned slot =
+            ((rBits >> shift) & 1) | (((gBits >> shift) & 1) << 1) | (((bBits >> shift) & 1) << 2);
         std::int32_t child = nodes_[static_cast<std::size_t>(parent)].child[slot];
         if (child == 0) {
             child = takeNode();  // may move the array: index again below

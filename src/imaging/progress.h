@@ -16,7 +16,7 @@ struct ProgressEvents {
 // One operation's run through the events: InitProgress at the start, Progress as it goes,
 // Complete with the elapsed milliseconds at the end.
 class ProgressRun {
-public:
+  public:
     ProgressRun(const ProgressEvents& events, long max) : events_(events) {
         if (events_.complete) start_ = std::chrono::steady_clock::now();
         if (events_.initProgress) events_.initProgress(max);
@@ -33,7 +33,7 @@ public:
             std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count()));
     }
 
-private:
+  private:
     const ProgressEvents& events_;
     std::chrono::steady_clock::time_point start_{};
 };

@@ -15,7 +15,8 @@ std::vector<std::uint8_t> savedBytes(const DibSection& d) {
 }
 
 void put32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
 bool sameImage(const DibSection& a, const DibSection& b) {

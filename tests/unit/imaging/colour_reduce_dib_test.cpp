@@ -134,8 +134,14 @@ TEST(ImagingApplyPalette, IndexedSearchMatchesTheLinearScan) {
         }
         return p;
     };
+    Palette crowded;  // far from the cluster every colour is a candidate
+    for (int i = 0; i < 400; ++i) {
+        crowded.add(static_cast<std::uint8_t>(100 + i % 7 * 5),
+                    static_cast<std::uint8_t>(100 + i / 7 % 7 * 5),
+                    static_cast<std::uint8_t>(100 + i / 49 * 3));
+    }
     std::vector<Palette> palettes = {randomPalette(236, 1), randomPalette(40, 85),
-                                     randomPalette(300, 17), randomPalette(3, 1)};
+                                     randomPalette(300, 17), randomPalette(3, 1), crowded};
     palettes.emplace_back().createHalfTone();
     palettes.emplace_back().createWebSafe();
     Palette optimal;
@@ -171,14 +177,16 @@ TEST(ImagingNearestColour, TableLookupMatchesABruteForceSearch) {
     }
     std::mt19937 random(9);
     for (const auto& table : tables) {
-        for (ColourDistance metric : {ColourDistance::SumOfSquares, ColourDistance::SumOfAbsolute}) {
+        for (ColourDistance metric :
+             {ColourDistance::SumOfSquares, ColourDistance::SumOfAbsolute}) {
             NearestColour nearest(table, metric);
             for (int n = 0; n < 20000; ++n) {
                 const std::uint32_t c = n < 256 ? n * 0x010101u : random() & 0xFFFFFF;
                 const int r = static_cast<int>(c >> 16), g = (c >> 8) & 0xFF, b = c & 0xFF;
                 int best = 0, bestDistance = 1 << 30;
                 for (std::size_t i = 0; i < table.size(); ++i) {
-                    const int dr = r - table[i].red, dg = g - table[i].green, db = b - table[i].blue;
+                    const int dr = r - table[i].red, dg = g - table[i].green,
+                              db = b - table[i].blue;
                     const int d = metric == ColourDistance::SumOfSquares
                                       ? dr * dr + dg * dg + db * db
                                       : std::abs(dr) + std::abs(dg) + std::abs(db);

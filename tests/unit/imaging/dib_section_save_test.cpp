@@ -93,8 +93,8 @@ TEST(ImagingSave, WithoutAPaletteTheHalfToneIsUsedAndHandedBack) {
 // Method 0 shows the caller the colours the file holds; ImageMagick reads them back.
 TEST(ImagingSave, NearestColoursAreSavedAndCopiedBack) {
     ScratchDir dir;
-    for (auto depth : {OutputColourDepth::Mono, OutputColourDepth::Colour16,
-                       OutputColourDepth::Colour256}) {
+    for (auto depth :
+         {OutputColourDepth::Mono, OutputColourDepth::Colour16, OutputColourDepth::Colour256}) {
         SCOPED_TRACE(static_cast<int>(depth));
         DibSection d = photoLike(37, 9);
         const DibSection original = d;
@@ -113,7 +113,8 @@ TEST(ImagingSave, NearestColoursAreSavedAndCopiedBack) {
         ASSERT_EQ(pixels.size(), 37u * 9u);
         for (int y = 0; y < 9; ++y)
             for (int x = 0; x < 37; ++x)
-                ASSERT_EQ(pixels[static_cast<std::size_t>(y * 37 + x)], rgbAt(d, x, y)) << x << "," << y;
+                ASSERT_EQ(pixels[static_cast<std::size_t>(y * 37 + x)], rgbAt(d, x, y))
+                    << x << "," << y;
     }
 }
 
@@ -144,7 +145,8 @@ TEST(ImagingSave, ReductionMethodsUseTheirPalettes) {
     ASSERT_TRUE(palette);
     EXPECT_LE(palette->count(), 236);
     const auto b = readBytes(dir / "o.bmp");
-    for (int i = palette->count(); i < 256; ++i) ASSERT_EQ(le(b, 54 + 4 * static_cast<std::size_t>(i)), 0u);
+    for (int i = palette->count(); i < 256; ++i)
+        ASSERT_EQ(le(b, 54 + 4 * static_cast<std::size_t>(i)), 0u);
 
     ASSERT_TRUE(DibSectionSave().save(dir / "s.bmp", d, palette, OutputColourDepth::Colour16,
                                       ColourReductionMethod::Automatic));

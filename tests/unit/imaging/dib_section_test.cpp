@@ -109,7 +109,8 @@ TEST(ImagingDibSection, SavePictureWritesA24BitFileOthersRead) {
     const auto pixels = imageMagickPixels(dir / "a.bmp");
     ASSERT_EQ(pixels.size(), 15u);
     for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 5; ++x) EXPECT_EQ(pixels[static_cast<std::size_t>(y * 5 + x)], rgbAt(d, x, y));
+        for (int x = 0; x < 5; ++x)
+            EXPECT_EQ(pixels[static_cast<std::size_t>(y * 5 + x)], rgbAt(d, x, y));
 }
 
 TEST(ImagingDibSection, AFileThatCannotBeCreatedIsError17) {

@@ -33,7 +33,7 @@ inline std::uint32_t le(const std::vector<std::uint8_t>& b, std::size_t at, int 
 
 // A folder of its own per test, removed afterwards.
 class ScratchDir {
-public:
+  public:
     ScratchDir() {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         path_ = std::filesystem::temp_directory_path() /
@@ -44,7 +44,7 @@ public:
     ~ScratchDir() { std::filesystem::remove_all(path_); }
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
@@ -102,7 +102,9 @@ inline DibSection photoLike(int w, int h, unsigned seed = 1) {
     EXPECT_TRUE(d.create(w, h));
     std::mt19937 random(seed);
     std::uniform_int_distribution<int> noise(-12, 12);
-    auto channel = [&](int v) { return static_cast<std::uint32_t>(std::clamp(v + noise(random), 0, 255)); };
+    auto channel = [&](int v) {
+        return static_cast<std::uint32_t>(std::clamp(v + noise(random), 0, 255));
+    };
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
             std::uint32_t r = channel(255 * x / std::max(1, w - 1));

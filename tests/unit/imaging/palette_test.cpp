@@ -72,8 +72,8 @@ TEST(ImagingPalette, ClosestIndexUsesAbsoluteDifferencesAndLowestIndexOnTies) {
     EXPECT_EQ(p.closestIndex(10, 10, 10), 1);  // equally far from 1 and 2
     EXPECT_EQ(p.closestIndex(20, 20, 20), 2);
     Palette q;
-    q.add(30, 0, 0);   // absolute 30, squared 900
-    q.add(12, 12, 12); // absolute 36, squared 432
+    q.add(30, 0, 0);    // absolute 30, squared 900
+    q.add(12, 12, 12);  // absolute 36, squared 432
     EXPECT_EQ(q.closestIndex(0, 0, 0), 1);
     Palette white;
     white.add(255, 255, 255);

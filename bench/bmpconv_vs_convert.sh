@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# bmpconv against ImageMagick's convert on the same 1920x1080 picture, whole process
+# against whole process, the two runs alternating so that both see the same machine.
+# Usage: bench/bmpconv_vs_convert.sh BUILD_DIR   (BENCH_RUNS=N, default 7)
+set -euo pipefail
+build=${1:?usage: $0 BUILD_DIR}
+bmpconv=$build/bmpconv
+convert=/usr/bin/convert  # the real one, not a wrapper earlier on PATH
+runs=${BENCH_RUNS:-7}
+[[ -x $bmpconv ]] || { echo "no $bmpconv: build the bmpconv target first" >&2; exit 1; }
+[[ -x $convert ]] || { echo "no $convert: ImageMagick is not installed" >&2; exit 1; }
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+# A fractal plasma: smooth regions and fine detail, many distinct colours, like a photograph.
+"$convert" -seed 4 -size 1920x1080 plasma:fractal -type TrueColor "BMP3:$work/in.bmp"
+# The halftone palette as a picture for -remap: five levels per channel.
+{
+  echo "P3 125 1 255"
+  for b in 0 64 128 192 255; do for g in 0 64 128 192 255; do for r in 0 64 128 192 255; do
+    echo "$r $g $b"
+  done; done; done
+} >"$work/halftone.ppm"
+
+# Microseconds of one whole run into $took, its output thrown away; timed in this shell
+# itself so that no helper process adds to either side.
+took=0
+timed() {
+  local start=$EPOCHREALTIME end
+  "$@" >/dev/null 2>&1 || { echo "failed: $*" >&2; exit 1; }
+  end=$EPOCHREALTIME
+  took=$(((${end/./} - ${start/./})))
+}
+
+median() { sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
+
+# compare NAME TARGET_RATIO -- OURS... -- THEIRS...
+compare() {
+  local name=$1 target=$2
+  shift 3
+  local ours=() theirs=()
+  while [[ $1 != -- ]]; do ours+=("$1"); shift; done
+  shift
+  theirs=("$@")
+  local a=() b=()
+  for ((i = 0; i < runs; i++)); do
+    timed "${ours[@]}"
+    a+=("$took")
+    timed "${theirs[@]}"
+    b+=("$took")
+  done
+  local ma mb
+  ma=$(printf '%s\n' "${a[@]}" | median)
+  mb=$(printf '%s\n' "${b[@]}" | median)
+  awk -v n="$name" -v a="$ma" -v b="$mb" -v t="$target" 'BEGIN {
+    r = b / a
+    printf "%-34s bmpconv %8.1f ms   convert %8.1f ms   %6.1fx faster (target %dx: %s)\n",
+           n, a / 1000, b / 1000, r, t, (r >= t ? "met" : "NOT met")
+  }'
+}
+
+echo "1920x1080, median of $runs alternating runs each"
+compare "8-bit halftone, no dithering" 50 \
+  -- "$bmpconv" "$work/in.bmp" "$work/a.bmp" --depth 2 --method 0 \
+  -- "$convert" "$work/in.bmp" -dither None -remap "$work/halftone.ppm" "$work/b.bmp"
+compare "optimal palette, 236 colours" 5 \
+  -- "$bmpconv" --optimal 236 --levels 6 "$work/in.bmp" "$work/a.pal" \
+  -- "$convert" "$work/in.bmp" -colors 236 "$work/b.bmp"
+compare "(same, with the 8-bit file written)" 5 \
+  -- "$bmpconv" "$work/in.bmp" "$work/a.bmp" --depth 2 --method 2 \
+  -- "$convert" "$work/in.bmp" -colors 236 "$work/b.bmp"

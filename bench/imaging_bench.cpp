@@ -1,0 +1,109 @@
+// Imaging speed on a 1920x1080 photograph-like picture: the palette mapping with error
+// diffusion against the plain linear closest-index scan, the capture path's halftone file,
+// and the octree palette.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <optional>
+#include <random>
+
+#include "imaging/colour_reduce_dib.h"
+#include "imaging/dib_section.h"
+#include "imaging/dib_section_save.h"
+#include "imaging/palette.h"
+
+namespace img = veilora::imaging;
+
+namespace {
+
+constexpr int kWidth = 1920;
+constexpr int kHeight = 1080;
+
+// Soft waves of colour with grain: many distinct colours, neighbours alike.
+const img::DibSection& picture() {
+    static const img::DibSection dib = [] {
+        img::DibSection d;
+        d.create(kWidth, kHeight);
+        std::mt19937 random(11);
+        std::normal_distribution<double> grain(0, 6);
+        for (int y = 0; y < kHeight; ++y) {
+            for (int x = 0; x < kWidth; ++x) {
+                auto channel = [&](double v) {
+                    return static_cast<std::uint8_t>(std::clamp(v + grain(random), 0.0, 255.0));
+                };
+                std::uint8_t* p = d.dibSectionBitsPtr() + d.pixelOffset(x, y);
+                p[2] = channel(128 + 90 * std::sin(x / 211.0 + y / 97.0) + 30 * std::sin(x / 23.0));
+                p[1] = channel(120 + 80 * std::sin(y / 153.0 - x / 301.0) + 25 * std::cos(y / 17.0));
+                p[0] = channel(110 + 70 * std::cos((x + y) / 187.0) + 40 * std::sin(x * y / 9e4));
+            }
+        }
+        return d;
+    }();
+    return dib;
+}
+
+const img::Palette& optimalPalette() {
+    static const img::Palette palette = [] {
+        img::Palette p;
+        p.createOptimal(picture(), 236, 6);
+        return p;
+    }();
+    return palette;
+}
+
+void applyPaletteDiffused(benchmark::State& state, img::ColourReduceDib::Search search) {
+    img::ColourReduceDib reducer;
+    reducer.setSearch(search);
+    img::DibSection to;
+    to.create(kWidth, kHeight);
+    for (auto _ : state) {
+        state.PauseTiming();
+        img::DibSection from = picture();  // the diffusion changes its source
+        state.ResumeTiming();
+        reducer.applyPalette(from, to, optimalPalette(), true);
+        benchmark::DoNotOptimize(to.dibSectionBitsPtr());
+    }
+    state.counters["colours"] = optimalPalette().count();
+}
+
+void BM_ApplyPalette236Diffused_Indexed(benchmark::State& state) {
+    applyPaletteDiffused(state, img::ColourReduceDib::Search::Indexed);
+}
+void BM_ApplyPalette236Diffused_LinearReference(benchmark::State& state) {
+    applyPaletteDiffused(state, img::ColourReduceDib::Search::Linear);
+}
+BENCHMARK(BM_ApplyPalette236Diffused_Indexed)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ApplyPalette236Diffused_LinearReference)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The capture path: 8 bits, nearest halftone colour, colours copied back, file written.
+void BM_SaveHalfTone8Bit(benchmark::State& state) {
+    const auto file = std::filesystem::temp_directory_path() / "veilora-bench-halftone.bmp";
+    img::DibSectionSave saver;
+    for (auto _ : state) {
+        state.PauseTiming();
+        img::DibSection dib = picture();
+        state.ResumeTiming();
+        saver.save(file, dib, img::OutputColourDepth::Colour256,
+                   img::ColourReductionMethod::None);
+    }
+    std::filesystem::remove(file);
+}
+BENCHMARK(BM_SaveHalfTone8Bit)->Unit(benchmark::kMillisecond);
+
+void BM_SaveTrueColour(benchmark::State& state) {
+    const auto file = std::filesystem::temp_directory_path() / "veilora-bench-24.bmp";
+    for (auto _ : state) picture().savePicture(file);
+    std::filesystem::remove(file);
+}
+BENCHMARK(BM_SaveTrueColour)->Unit(benchmark::kMillisecond);
+
+void BM_CreateOptimal236Depth6(benchmark::State& state) {
+    img::Palette palette;
+    for (auto _ : state) palette.createOptimal(picture(), 236, 6);
+    state.counters["colours"] = palette.count();
+}
+BENCHMARK(BM_CreateOptimal236Depth6)->Unit(benchmark::kMillisecond);
+
+}  // namespace
