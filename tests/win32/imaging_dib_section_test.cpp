@@ -1,0 +1,155 @@
+// Images meeting real device contexts, bitmaps, the clipboard and Windows' own bitmap reader.
+
+#include "imaging/dib_section_win32.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "imaging/dib_section_save.h"
+#include "imaging/imaging_error.h"
+#include "win32/handles.h"
+
+namespace veilora::imaging {
+namespace {
+
+void setRgb(DibSection& d, int x, int y, COLORREF c) {
+    std::uint8_t* p = d.dibSectionBitsPtr() + d.pixelOffset(x, y);
+    p[0] = GetBValue(c);
+    p[1] = GetGValue(c);
+    p[2] = GetRValue(c);
+}
+
+COLORREF rgbAt(const DibSection& d, int x, int y) {
+    const std::uint8_t* p = d.dibSectionBitsPtr() + d.pixelOffset(x, y);
+    return RGB(p[2], p[1], p[0]);
+}
+
+DibSection pattern(int w, int h) {
+    DibSection d;
+    EXPECT_TRUE(d.create(w, h));
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) setRgb(d, x, y, RGB(x * 30, y * 40, 200 - x * y));
+    return d;
+}
+
+// A white 24-bit section of the given size to draw into and read back with GetPixel.
+struct Canvas {
+    GdiDibSection section;
+    Canvas(int w, int h) : section(w, h) {
+        RECT all{0, 0, w, h};
+        FillRect(section.hdc(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    }
+    COLORREF at(int x, int y) const { return GetPixel(section.hdc(), x, y); }
+};
+
+std::filesystem::path tempFile(const wchar_t* name) {
+    wchar_t dir[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    return std::filesystem::path(dir) / name;
+}
+
+TEST(ImagingWin32, PaintPictureDrawsTheImageWhereAsked) {
+    DibSection d = pattern(7, 5);
+    Canvas canvas(20, 20);
+    paintPicture(d, canvas.section.hdc(), 3, 2, -1, -1, 0, 0, SRCCOPY);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 7; ++x)
+            EXPECT_EQ(canvas.at(3 + x, 2 + y), rgbAt(d, x, y)) << x << "," << y;
+    EXPECT_EQ(canvas.at(2, 2), RGB(255, 255, 255));
+    EXPECT_EQ(canvas.at(10, 2), RGB(255, 255, 255));
+
+    Canvas part(20, 20);
+    paintPicture(d, part.section.hdc(), 0, 0, 2, 0, 0, 0, SRCCOPY);  // no height: nothing
+    EXPECT_EQ(part.at(0, 0), RGB(255, 255, 255));
+    paintPicture(d, part.section.hdc(), 0, 0, 2, 2, 4, 3, SRCCOPY);
+    EXPECT_EQ(part.at(1, 1), rgbAt(d, 5, 4));
+    EXPECT_EQ(part.at(2, 0), RGB(255, 255, 255));
+}
+
+TEST(ImagingWin32, LoadPictureBltReadsFromADeviceContext) {
+    DibSection source = pattern(9, 6);
+    Canvas canvas(9, 6);
+    paintPicture(source, canvas.section.hdc());
+    DibSection d;
+    ASSERT_TRUE(d.create(4, 3));
+    loadPictureBlt(d, canvas.section.hdc(), 2, 1, -1, -1, SRCCOPY);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 4; ++x) EXPECT_EQ(rgbAt(d, x, y), rgbAt(source, x + 2, y + 1));
+}
+
+TEST(ImagingWin32, CreateFromPictureTakesTheBitmapsSizeAndColours) {
+    win32::WindowDc screen(nullptr);
+    win32::BitmapHandle bitmap(CreateCompatibleBitmap(screen.get(), 16, 9));
+    ASSERT_TRUE(bitmap);
+    {
+        win32::MemoryDc dc(CreateCompatibleDC(screen.get()));
+        win32::SelectedObject selected(dc.get(), bitmap.get());
+        RECT all{0, 0, 16, 9}, corner{0, 0, 4, 3};
+        win32::BrushHandle blue(CreateSolidBrush(RGB(0, 0, 255)));
+        FillRect(dc.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        FillRect(dc.get(), &corner, blue.get());
+    }
+    DibSection d;
+    ASSERT_TRUE(createFromPicture(d, bitmap.get()));
+    EXPECT_EQ(d.width(), 16);
+    EXPECT_EQ(d.height(), 9);
+    EXPECT_EQ(rgbAt(d, 0, 0), RGB(0, 0, 255));
+    EXPECT_EQ(rgbAt(d, 15, 8), RGB(255, 255, 255));
+}
+
+TEST(ImagingWin32, CopyToClipboardLeavesABitmapOfTheImagesSize) {
+    DibSection d = pattern(11, 4);
+    ASSERT_TRUE(copyToClipboard(d));
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    auto bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
+    BITMAP description{};
+    EXPECT_TRUE(bitmap && GetObjectW(bitmap, sizeof description, &description));
+    EXPECT_EQ(description.bmWidth, 11);
+    EXPECT_EQ(description.bmHeight, 4);
+    EmptyClipboard();
+    CloseClipboard();
+}
+
+// The system's own reader agrees with what we wrote, at every depth.
+TEST(ImagingWin32, SavedFilesLoadInWindows) {
+    for (auto depth : {OutputColourDepth::Mono, OutputColourDepth::Colour16,
+                       OutputColourDepth::Colour256, OutputColourDepth::TrueColour}) {
+        SCOPED_TRACE(static_cast<int>(depth));
+        DibSection d = pattern(13, 7);
+        const auto file = tempFile(L"veilora-imaging-test.bmp");
+        ASSERT_TRUE(DibSectionSave().save(file, d, depth, ColourReductionMethod::None));
+        win32::BitmapHandle loaded(static_cast<HBITMAP>(LoadImageW(
+            nullptr, file.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
+        std::filesystem::remove(file);
+        ASSERT_TRUE(loaded);
+        DIBSECTION section{};
+        ASSERT_TRUE(GetObjectW(loaded.get(), sizeof section, &section));
+        const int bits[] = {1, 4, 8, 24};
+        EXPECT_EQ(section.dsBmih.biBitCount, bits[static_cast<int>(depth)]);
+        win32::MemoryDc dc(CreateCompatibleDC(nullptr));
+        win32::SelectedObject selected(dc.get(), loaded.get());
+        for (int y = 0; y < 7; ++y)
+            for (int x = 0; x < 13; ++x)
+                ASSERT_EQ(GetPixel(dc.get(), x, y), rgbAt(d, x, y)) << x << "," << y;
+    }
+}
+
+TEST(ImagingWin32, UncreatableFileNamesTheProgramsSource) {
+    DibSection d = pattern(2, 2);
+    try {
+        d.savePicture(tempFile(L"veilora-no-such-folder\\a.bmp"));
+        FAIL() << "no error";
+    } catch (const ImagingError& e) {
+        EXPECT_EQ(e.number(), 17);
+        EXPECT_EQ(e.source(), executableName() + ".cDIBSection256");
+        EXPECT_FALSE(e.description().empty());
+    }
+    EXPECT_FALSE(apiError(ERROR_PATH_NOT_FOUND).empty());
+}
+
+}  // namespace
+}  // namespace veilora::imaging
