@@ -10,8 +10,9 @@ CoverWindow::CoverWindow(Events& events, win32::FileTrace* trace)
 bool CoverWindow::create(HWND owner) {
     win32::WindowClass cls{L"VeiloraCover", CS_DBLCLKS};
     // An owned tool window stays off the taskbar and out of Alt+Tab.
-    if (!createWindow(cls, WS_EX_TOOLWINDOW, WS_POPUP, L"Veilora Cover", 0, 0,
-                      ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN), owner)) {
+    size_ = {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    if (!createWindow(cls, WS_EX_TOOLWINDOW, WS_POPUP, L"Veilora Cover", 0, 0, size_.cx, size_.cy,
+                      owner)) {
         return false;
     }
     // The window stays shown for the whole run, concealed by an empty region at the bottom
@@ -73,8 +74,11 @@ void CoverWindow::show() {
     const int width = ::GetSystemMetrics(SM_CXSCREEN);
     const int height = ::GetSystemMetrics(SM_CYSCREEN);
     tracePaint_ = trace_ != nullptr;
+    UINT flags = SWP_NOACTIVATE | SWP_SHOWWINDOW;
+    if (width == size_.cx && height == size_.cy) flags |= SWP_NOMOVE | SWP_NOSIZE;
+    size_ = {width, height};
     ::SetWindowRgn(hwnd(), nullptr, FALSE);
-    ::SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    ::SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, width, height, flags);
     if (trace_) trace_->event("cover-shown");
     ::InvalidateRect(hwnd(), nullptr, FALSE);
     ::UpdateWindow(hwnd());  // paint now rather than when the queue gets round to it

@@ -52,6 +52,7 @@ private:
     win32::MemoryDc pictureDc_;
     HGDIOBJ pictureDcDefault_ = nullptr;
     SIZE pictureSize_{};
+    SIZE size_{};  // the window's, in pixels
     bool tracePaint_ = false;
     bool shown_ = false;
     HWND previousForeground_ = nullptr;
