@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -49,8 +48,7 @@ class ScratchDir {
 };
 
 inline bool haveImageMagick() {
-    return std::filesystem::exists("/usr/bin/convert") &&
-           std::filesystem::exists("/usr/bin/identify");
+    return std::filesystem::exists("/usr/bin/convert");
 }
 
 inline std::string runCommand(const std::string& command) {
@@ -59,19 +57,6 @@ inline std::string runCommand(const std::string& command) {
         char buf[4096];
         for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
         pclose(p);
-    }
-    return out;
-}
-
-// Pixels from the top left, as ImageMagick reads the file: one 0xRRGGBB per pixel.
-inline std::vector<std::uint32_t> imageMagickPixels(const std::filesystem::path& file) {
-    std::string text = runCommand("/usr/bin/convert '" + file.string() +
-                                  "' -depth 8 -colorspace sRGB rgb:- 2>/dev/null");
-    std::vector<std::uint32_t> out;
-    for (std::size_t i = 0; i + 2 < text.size(); i += 3) {
-        out.push_back(static_cast<std::uint32_t>(static_cast<std::uint8_t>(text[i])) << 16 |
-                      static_cast<std::uint32_t>(static_cast<std::uint8_t>(text[i + 1])) << 8 |
-                      static_cast<std::uint8_t>(text[i + 2]));
     }
     return out;
 }
@@ -114,6 +99,34 @@ inline DibSection photoLike(int w, int h, unsigned seed = 1) {
         }
     }
     return d;
+}
+
+inline bool sameBits(const DibSection& a, const DibSection& b) {
+    return a.sizeImage() == b.sizeImage() &&
+           std::equal(a.dibSectionBitsPtr(), a.dibSectionBitsPtr() + a.sizeImage(),
+                      b.dibSectionBitsPtr());
+}
+
+inline int countOf(const DibSection& d, std::uint32_t rgb) {
+    int n = 0;
+    for (int y = 0; y < d.height(); ++y)
+        for (int x = 0; x < d.width(); ++x) n += rgbAt(d, x, y) == rgb;
+    return n;
+}
+
+// ImageMagick, as a second reader, sees the image's pixels in the file (red, green, blue
+// from the top left).
+inline void expectImageMagickSees(const std::filesystem::path& file, const DibSection& d) {
+    if (!haveImageMagick()) GTEST_SKIP() << "ImageMagick is not installed";
+    std::string expected;
+    for (int y = 0; y < d.height(); ++y) {
+        for (int x = 0; x < d.width(); ++x) {
+            const std::uint8_t* p = d.dibSectionBitsPtr() + d.pixelOffset(x, y);
+            expected += {static_cast<char>(p[2]), static_cast<char>(p[1]), static_cast<char>(p[0])};
+        }
+    }
+    EXPECT_EQ(runCommand("/usr/bin/convert '" + file.string() + "' -depth 8 rgb:- 2>/dev/null"),
+              expected);
 }
 
 }  // namespace veilora::imaging::testing
