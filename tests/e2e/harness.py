@@ -401,10 +401,6 @@ class Session:
                     return parts[1], (parts[2] if len(parts) > 2 else "")
         return None
 
-    def reg_delete(self, key, name=None):
-        args = ["reg", "delete", key, "/f"] + ([] if name is None else ["/v", name])
-        self.wine(*args)
-
     def set_options(self, **values):
         """Writes Options values (name -> text) and marks the first run as done."""
         lines = ["[HKEY_CURRENT_USER\\Software\\Fernwick\\Veilora\\General]",
