@@ -22,7 +22,7 @@ struct ImagingBitmapReader : ::testing::Test {
     std::vector<std::uint8_t> changed(std::size_t at, std::uint32_t v) const {
         auto b = good;
         for (int i = 0; i < 4; ++i)
-            b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
+            b.at(at + static_cast<std::size_t>(i)) = static_cast<std::uint8_t>(v >> (8 * i));
         return b;
     }
     bool readsAsOriginal() const { return read.width() == 7 && sameBits(read, original); }
