@@ -18,13 +18,13 @@ native: deps
 
 win64: deps
 	@cmake -S . -B $(WIN64_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release \
-		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
+		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake --no-warn-unused-cli >/dev/null
 	@cmake --build $(WIN64_DIR) --target all veilora_win32_tests
 	@scripts/check-imports.sh $(WIN64_DIR)/veilora.exe
 
 win32: deps
 	@cmake -S . -B $(WIN32_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release \
-		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake >/dev/null
+		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake --no-warn-unused-cli >/dev/null
 	@cmake --build $(WIN32_DIR) --target all veilora_win32_tests
 	@scripts/check-imports.sh $(WIN32_DIR)/veilora.exe
 
