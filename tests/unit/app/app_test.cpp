@@ -132,15 +132,6 @@ TEST_F(AppTest, ZonesUseRealPixelsOnAnyScreenSize) {
     EXPECT_EQ(hides(), 1);
 }
 
-TEST_F(AppTest, CornerOnlyFiresInTheCorner) {
-    App& a = start({{"Corner Top Left", "1"}, {"Hide Method Min", "1"}});
-    a.onSystemMouseMove(3, 200);
-    a.onSystemMouseMove(200, 3);
-    EXPECT_EQ(hides(), 0);
-    a.onSystemMouseMove(3, 3);
-    EXPECT_EQ(hides(), 1);
-}
-
 TEST_F(AppTest, EachCornerMatchesItsOwnCorner) {
     const std::pair<const char*, std::pair<int, int>> corners[] = {
         {"Corner Top Right", {1023, 0}},
@@ -234,17 +225,6 @@ TEST_F(AppTest, NothingHidesWhileDisabledButTheButtonFlagsFollow) {
 
 // ---------------------------------------------------------------- hot keys and marks
 
-TEST_F(AppTest, StartEnabledSetsTheMarksAndTheTriggers) {
-    App& on = start({}, true);
-    EXPECT_TRUE(on.enabledMark());
-    EXPECT_FALSE(on.disabledMark());
-    EXPECT_TRUE(on.enabld);
-    App& off = start({}, false);
-    EXPECT_FALSE(off.enabledMark());
-    EXPECT_TRUE(off.disabledMark());
-    EXPECT_FALSE(off.enabld);
-}
-
 TEST_F(AppTest, ToggleKeyTwiceReturnsToWhereItWas) {
     App& a = start({}, true);
     a.onHotKey(kHotKeyToggleEnabled);
@@ -255,15 +235,6 @@ TEST_F(AppTest, ToggleKeyTwiceReturnsToWhereItWas) {
     EXPECT_TRUE(a.enabld);
     EXPECT_TRUE(a.enabledMark());
     EXPECT_FALSE(a.disabledMark());
-}
-
-TEST_F(AppTest, HideKeyHidesEvenWhileDisabled) {
-    App& a = start({{"Hide Method Min", "1"}}, false);
-    a.onHotKey(kHotKeyHide);
-    EXPECT_EQ(hides(), 1);
-    a.onHotKey(kHotKeyCapture);  // not armed: nothing
-    a.onHotKey(99);
-    EXPECT_EQ(hides(), 1);
 }
 
 // ---------------------------------------------------------------- hiding
@@ -297,6 +268,8 @@ TEST_F(AppTest, HidingAgainWhileCoveredKeepsTheSavedLevelAndOneHook) {
     EXPECT_EQ(fake.level, 40000u);
     EXPECT_EQ(fake.count("unblock"), 1);
 }
+
+// ---------------------------------------------------------------- restoring
 
 TEST_F(AppTest, DoubleClickWithoutPasswordRestores) {
     App& a = start({{"Hide Method Scr", "1"}});
