@@ -328,6 +328,12 @@ class Session:
         wait_for(lambda: "ready" in log.lines(), 20, "the key log probe")
         return log
 
+    def stop(self, program):
+        """Kills a program and waits until Wine no longer counts it (so its single-instance
+        lock is gone before the next start)."""
+        program.kill()
+        wait_for(lambda: not self.probe("pids", "veilora.exe").split(), 20, "the program's end")
+
     def probe(self, *args, timeout=30):
         """Runs the test-only probe inside this prefix and desktop; returns its output."""
         probe = WIN64_DIR / "veilora_probe.exe"

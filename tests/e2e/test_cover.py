@@ -108,7 +108,7 @@ class CoverTest(E2ETestCase):
     def test_a_picture_that_cannot_be_read_leaves_the_plain_background(self):
         s = self.session
         program = self.start()
-        program.kill()
+        s.stop(program)
         (s.prog_dir / "scrcap.bmp").write_bytes(b"BM" + b"\xff" * 100)
         program = s.start()
         program.wait_ready()

@@ -57,7 +57,7 @@ class TriggerTest(E2ETestCase):
         program = self.start()
         self.assertEqual(self.hides_after(program, lambda: s.click(button=4)), 0)
         self.assertEqual(self.hides_after(program, lambda: s.click(button=2)), 0)
-        s.programs[-1].kill()
+        s.stop(program)
 
         s.set_options(**{"Mouse Wheel": "1", "Middle Button": "1"})
         program = s.start()
