@@ -46,7 +46,8 @@ void InputHooks::removeMouseHook() {
 
 bool InputHooks::installKeyboardHook() { return post(kInstallKeyboard); }
 
-void InputHooks::removeKeyboardHook() { post(kRemoveKeyboard); }
+// Waits: once the cover is gone the keys must pass at once.
+void InputHooks::removeKeyboardHook() { request(kRemoveKeyboard); }
 
 DWORD WINAPI InputHooks::threadMain(void* self) {
     static_cast<InputHooks*>(self)->runThread();
@@ -81,6 +82,8 @@ void InputHooks::runThread() {
                 break;
             case kRemoveKeyboard:
                 if (HHOOK h = keyboardHook_.exchange(nullptr)) ::UnhookWindowsHookEx(h);
+                lastResult_ = true;
+                ::SetEvent(ready_.get());
                 break;
             case kQuit:
                 if (HHOOK h = mouseHook_.exchange(nullptr)) ::UnhookWindowsHookEx(h);

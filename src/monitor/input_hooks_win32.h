@@ -38,8 +38,8 @@ public:
     bool installMouseHook(HWND target, UINT message);
     void removeMouseHook();
 
-    // Swallows Alt+Tab, Alt+Esc and Ctrl+Esc until removed. Both only queue the request, so
-    // hiding does not wait for the hook thread; requests are carried out in order.
+    // Swallows Alt+Tab, Alt+Esc and Ctrl+Esc until removed. Installing only queues the
+    // request, so hiding does not wait for the hook thread; requests are carried out in order.
     bool installKeyboardHook();
     void removeKeyboardHook();
 
