@@ -454,8 +454,9 @@ class Session:
         that move, so everything sent before it has been handled too."""
         self._settle_spot = 601 if getattr(self, "_settle_spot", 600) == 600 else 600
         spot = (self._settle_spot, 401)
+        seen = len(program.moves_handled())
         self.move(*spot)
-        wait_for(lambda: spot in program.moves_handled()[-20:], timeout, "the program to settle")
+        wait_for(lambda: spot in program.moves_handled()[seen:], timeout, "the program to settle")
 
     def key(self, *keys):
         self.xdotool("key", "--delay", 30, *keys)
