@@ -1,5 +1,8 @@
 #include "settings/registry_win32.h"
 
+#include "win32/handles.h"
+#include "win32/strings.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -12,68 +15,11 @@ namespace veilora {
 
 namespace {
 
-// Owns one open registry key.
-class RegKey {
-  public:
-    RegKey() = default;
-    RegKey(RegKey&& other) noexcept : key_(std::exchange(other.key_, nullptr)) {}
-    RegKey& operator=(RegKey&& other) noexcept {
-        if (this != &other) {
-            reset();
-            key_ = std::exchange(other.key_, nullptr);
-        }
-        return *this;
-    }
-    RegKey(const RegKey&) = delete;
-    RegKey& operator=(const RegKey&) = delete;
-    ~RegKey() { reset(); }
-
-    HKEY get() const { return key_; }
-    HKEY* put() {
-        reset();
-        return &key_;
-    }
-    explicit operator bool() const { return key_ != nullptr; }
-
-  private:
-    void reset() {
-        if (key_ != nullptr) RegCloseKey(std::exchange(key_, nullptr));
-    }
-    HKEY key_ = nullptr;
-};
-
 // The longest value name the registry allows, plus its NUL.
 constexpr DWORD kNameCapacity = 16384;
 
 HKEY rootKey(RegistryRoot root) {
     return root == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
-}
-
-int checkedLength(std::size_t size) {
-    if (size > INT_MAX) throw std::length_error("text too long for the registry");
-    return static_cast<int>(size);
-}
-
-// Embedded NULs are converted like any other character.
-std::wstring toWide(std::string_view text) {
-    if (text.empty()) return {};
-    const int length = checkedLength(text.size());
-    const int count = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(count > 0 ? count : 0), L'\0');
-    if (count > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), length, wide.data(), count);
-    return wide;
-}
-
-std::string toAnsi(std::wstring_view wide) {
-    if (wide.empty()) return {};
-    const int length = checkedLength(wide.size());
-    const int count =
-        WideCharToMultiByte(CP_ACP, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(count > 0 ? count : 0), '\0');
-    if (count > 0) {
-        WideCharToMultiByte(CP_ACP, 0, wide.data(), length, text.data(), count, nullptr, nullptr);
-    }
-    return text;
 }
 
 bool isText(DWORD type) {
@@ -89,20 +35,20 @@ std::string fromRegistry(DWORD type, const BYTE* data, std::size_t size) {
     std::wstring wide(size / sizeof(wchar_t), L'\0');
     if (!wide.empty()) std::memcpy(wide.data(), data, wide.size() * sizeof(wchar_t));
     wide.resize(std::min(wide.size(), wide.find(L'\0')));
-    std::string text = toAnsi(wide);
+    std::string text = win32::narrow(wide);
     text.push_back('\0');
     return text;
 }
 
 std::string toRegistry(DWORD type, std::string_view data) {
     if (!isText(type)) return std::string(data);
-    const std::wstring wide = toWide(data);
+    const std::wstring wide = win32::widen(data);
     return std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t));
 }
 
-RegKey openKey(RegistryRoot root, const std::string& keyPath, REGSAM access) {
-    RegKey key;
-    if (RegOpenKeyExW(rootKey(root), toWide(keyPath).c_str(), 0, access, key.put()) !=
+win32::RegKey openKey(RegistryRoot root, const std::string& keyPath, REGSAM access) {
+    win32::RegKey key;
+    if (RegOpenKeyExW(rootKey(root), win32::widen(keyPath).c_str(), 0, access, key.put()) !=
         ERROR_SUCCESS) {
         return {};
     }
@@ -111,9 +57,10 @@ RegKey openKey(RegistryRoot root, const std::string& keyPath, REGSAM access) {
 
 // Asks for write rights, so a key the user may only read (the machine-wide
 // copy without administrator rights) counts as not created.
-RegKey openOrCreateKey(RegistryRoot root, const std::string& keyPath) {
-    RegKey key;
-    if (RegCreateKeyExW(rootKey(root), toWide(keyPath).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+win32::RegKey openOrCreateKey(RegistryRoot root, const std::string& keyPath) {
+    win32::RegKey key;
+    if (RegCreateKeyExW(rootKey(root), win32::widen(keyPath).c_str(), 0, nullptr,
+                        REG_OPTION_NON_VOLATILE,
                         KEY_WRITE | KEY_QUERY_VALUE, nullptr, key.put(),
                         nullptr) != ERROR_SUCCESS) {
         return {};
@@ -137,9 +84,9 @@ std::optional<RegistryValue> RegistryWin32::readValue(RegistryRoot root, const s
                                                       const std::string& name) {
     return guarded<std::optional<RegistryValue>>(
         std::nullopt, [&]() -> std::optional<RegistryValue> {
-            const RegKey key = openKey(root, keyPath, KEY_QUERY_VALUE);
+            const win32::RegKey key = openKey(root, keyPath, KEY_QUERY_VALUE);
             if (!key) return std::nullopt;
-            const std::wstring wideName = toWide(name);
+            const std::wstring wideName = win32::widen(name);
             DWORD type = 0;
             DWORD size = 0;
             if (RegQueryValueExW(key.get(), wideName.c_str(), nullptr, &type, nullptr, &size) !=
@@ -172,11 +119,11 @@ bool RegistryWin32::createKey(RegistryRoot root, const std::string& keyPath) {
 bool RegistryWin32::writeValue(RegistryRoot root, const std::string& keyPath,
                                const std::string& name, std::uint32_t type, std::string_view data) {
     return guarded(false, [&] {
-        const RegKey key = openOrCreateKey(root, keyPath);
+        const win32::RegKey key = openOrCreateKey(root, keyPath);
         if (!key) return false;
         const std::string bytes = toRegistry(type, data);
         if (bytes.size() > ULONG_MAX) return false;
-        return RegSetValueExW(key.get(), toWide(name).c_str(), 0, type,
+        return RegSetValueExW(key.get(), win32::widen(name).c_str(), 0, type,
                               reinterpret_cast<const BYTE*>(bytes.data()),
                               static_cast<DWORD>(bytes.size())) == ERROR_SUCCESS;
     });
@@ -185,8 +132,8 @@ bool RegistryWin32::writeValue(RegistryRoot root, const std::string& keyPath,
 bool RegistryWin32::deleteValue(RegistryRoot root, const std::string& keyPath,
                                 const std::string& name) {
     return guarded(false, [&] {
-        const RegKey key = openKey(root, keyPath, KEY_SET_VALUE);
-        return key && RegDeleteValueW(key.get(), toWide(name).c_str()) == ERROR_SUCCESS;
+        const win32::RegKey key = openKey(root, keyPath, KEY_SET_VALUE);
+        return key && RegDeleteValueW(key.get(), win32::widen(name).c_str()) == ERROR_SUCCESS;
     });
 }
 
@@ -194,8 +141,8 @@ bool RegistryWin32::deleteKey(RegistryRoot root, const std::string& parentPath,
                               const std::string& subkey) {
     return guarded(false, [&] {
         if (subkey.empty()) return false;
-        const RegKey parent = openKey(root, parentPath, KEY_READ);
-        return parent && RegDeleteKeyW(parent.get(), toWide(subkey).c_str()) == ERROR_SUCCESS;
+        const win32::RegKey parent = openKey(root, parentPath, KEY_READ);
+        return parent && RegDeleteKeyW(parent.get(), win32::widen(subkey).c_str()) == ERROR_SUCCESS;
     });
 }
 
@@ -203,7 +150,7 @@ std::optional<std::vector<RegistryValue>> RegistryWin32::enumValues(RegistryRoot
                                                                     const std::string& keyPath) {
     using Values = std::optional<std::vector<RegistryValue>>;
     return guarded<Values>(std::nullopt, [&]() -> Values {
-        const RegKey key = openKey(root, keyPath, KEY_READ);
+        const win32::RegKey key = openKey(root, keyPath, KEY_READ);
         if (!key) return std::nullopt;
         DWORD longestData = 0;
         if (RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -227,7 +174,7 @@ std::optional<std::vector<RegistryValue>> RegistryWin32::enumValues(RegistryRoot
             }
             if (rc != ERROR_SUCCESS) break;
             values.push_back(
-                {toAnsi(std::wstring_view(name.data(), std::min(nameLength, kNameCapacity))), type,
+                {win32::narrow(std::wstring_view(name.data(), std::min(nameLength, kNameCapacity))), type,
                  fromRegistry(type, reinterpret_cast<const BYTE*>(data.data()),
                               std::min<std::size_t>(dataLength, data.size()))});
             ++index;
