@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "app/task_switch_filter.h"
+#include "monitor/task_switch_filter.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "app/ports.h"
+#include "ports/ports.h"
 #include "settings/options.h"
 #include "settings/reg_settings.h"
 
@@ -16,8 +16,6 @@ enum HotKeyId : int { kHotKeyCapture = 1, kHotKeyToggleEnabled = 2, kHotKeyHide 
 // The level written while the sound is lowered: near silence on the 0 to 65535 scale.
 inline constexpr std::uint32_t kMutedLevel = 50;
 
-enum class MouseButton { Left, Right, Middle };
-
 struct AppPorts {
     RegSettings& settings;
     Desktop& desktop;
@@ -27,7 +25,7 @@ struct AppPorts {
     TraceSink* trace = nullptr;  // optional
 };
 
-class App {
+class App final : public PointerEvents {
 public:
     explicit App(AppPorts ports);
 
@@ -46,13 +44,13 @@ public:
     void onHotKey(int id);
 
     // Mouse monitor events (coordinates in screen pixels).
-    void onSystemMouseMove(int x, int y);
-    void onSystemMouseWheel();
-    void onSystemMouseMiddleDown();
-    void onSystemMouseLeftDown();
-    void onSystemMouseLeftUp();
-    void onSystemMouseRightDown();
-    void onSystemMouseRightUp();
+    void onSystemMouseMove(int x, int y) override;
+    void onSystemMouseWheel() override;
+    void onSystemMouseMiddleDown() override;
+    void onSystemMouseLeftDown() override;
+    void onSystemMouseLeftUp() override;
+    void onSystemMouseRightDown() override;
+    void onSystemMouseRightUp() override;
 
     // The one hide routine.
     void hidem();

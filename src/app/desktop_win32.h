@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "app/ports.h"
+#include "ports/ports.h"
 #include "cover/cover_window_win32.h"
 #include "monitor/input_hooks_win32.h"
 

@@ -6,7 +6,7 @@
 
 #include <functional>
 
-#include "app/ports.h"
+#include "ports/ports.h"
 
 namespace veilora {
 

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "app/app.h"
+#include "ports/ports.h"
 #include "win32/handles.h"
 #include "win32/trace.h"
 #include "win32/window.h"

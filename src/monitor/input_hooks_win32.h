@@ -9,7 +9,7 @@
 
 #include <atomic>
 
-#include "app/task_switch_filter.h"
+#include "monitor/task_switch_filter.h"
 #include "win32/handles.h"
 #include "win32/trace.h"
 

@@ -20,7 +20,7 @@ void PointerScoutWin32::shutdown() {
     hooks_.removeMouseHook();
 }
 
-void PointerScoutWin32::deliver(App& app, WPARAM kind, LPARAM point) {
+void PointerScoutWin32::deliver(PointerEvents& app, WPARAM kind, LPARAM point) {
     // Lets tests know an event has been dealt with, whatever it caused (moves carry their
     // point as x * 65536 + y).
     struct Handled {

@@ -7,8 +7,7 @@
 
 #include <windows.h>
 
-#include "app/app.h"
-#include "app/ports.h"
+#include "ports/ports.h"
 #include "monitor/input_hooks_win32.h"
 
 namespace veilora {
@@ -22,7 +21,7 @@ public:
     void shutdown();
 
     // Called by the target window for each posted event.
-    void deliver(App& app, WPARAM kind, LPARAM point);
+    void deliver(PointerEvents& events, WPARAM kind, LPARAM point);
 
 private:
     InputHooks& hooks_;

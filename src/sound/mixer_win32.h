@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "app/ports.h"
+#include "ports/ports.h"
 
 namespace veilora {
 

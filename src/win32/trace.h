@@ -7,7 +7,7 @@
 #include <memory>
 #include <string_view>
 
-#include "app/ports.h"
+#include "ports/ports.h"
 #include "win32/handles.h"
 
 namespace veilora::win32 {

@@ -1,4 +1,4 @@
-#include "app/task_switch_filter.h"
+#include "monitor/task_switch_filter.h"
 
 namespace veilora {
 

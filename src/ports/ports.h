@@ -1,5 +1,6 @@
-// The narrow interfaces through which the application core meets the outside world.
-// The Win32 shell implements them with the real API; unit tests use fakes.
+// The narrow interfaces through which the application core meets the outside world, and the
+// events that flow through them. Nothing here depends on any other part of the program: the
+// Win32 shell implements the ports with the real API, unit tests with fakes.
 #pragma once
 
 #include <cstdint>
@@ -27,6 +28,22 @@ public:
     virtual void showCover() = 0;
     virtual void hideCover() = 0;
     virtual void setCoverTopmost(bool topmost) = 0;
+};
+
+enum class MouseButton { Left, Right, Middle };
+
+// What the global mouse monitor reports, on the user-interface thread. Coordinates are
+// screen pixels.
+class PointerEvents {
+public:
+    virtual ~PointerEvents() = default;
+    virtual void onSystemMouseMove(int x, int y) = 0;
+    virtual void onSystemMouseWheel() = 0;
+    virtual void onSystemMouseMiddleDown() = 0;
+    virtual void onSystemMouseLeftDown() = 0;
+    virtual void onSystemMouseLeftUp() = 0;
+    virtual void onSystemMouseRightDown() = 0;
+    virtual void onSystemMouseRightUp() = 0;
 };
 
 // The global mouse monitor as the core sees it. Stopping pauses the trigger events
