@@ -1,4 +1,10 @@
 // Resource identifiers shared by the resource script and the program.
+//
+// Each subsystem keeps its dialogs in a script of its own (res/<subsystem>.rc, included at
+// the end of veilora.rc) with identifiers in its own range:
+//   100-199 the program and the password prompt (here)
+//   200-299 options            300-399 passwords        400-499 about
+//   500-599 capture            600-799 windows          800-899 sound
 #pragma once
 
 #define IDI_VEILORA 1
