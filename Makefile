@@ -1,5 +1,5 @@
 # Front door. `make test` installs what is missing, builds everything and runs every test.
-.PHONY: all deps native win64 win32 test unit run bench fuzz clean
+.PHONY: all deps native win64 win32 test unit run bench fuzz soak clean
 
 CMAKE_GEN := -G Ninja
 NATIVE_DIR := build/native
@@ -43,6 +43,10 @@ bench: deps win64
 		-DVEILORA_WIN64_DIR=$(CURDIR)/$(WIN64_DIR) >/dev/null
 	@cmake --build build/bench
 	@scripts/bench.sh build/bench
+
+# 1000 hide/restore cycles in the real program; fails on anything left behind or grown.
+soak: native win64
+	@python3 scripts/soak.py 1000
 
 fuzz: deps
 	@cmake -S . -B build/fuzz $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEILORA_FUZZ=ON \

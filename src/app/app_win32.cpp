@@ -1,5 +1,8 @@
 #include "app/app_win32.h"
 
+#include <wtsapi32.h>
+
+#include "imaging/dib_section_win32.h"
 #include "res/resource.h"
 #include "win32/system.h"
 
@@ -11,11 +14,13 @@ constexpr char kFirstRunMessage[] =
     "Since this is the first time you have run Veilora, you should configure the program's "
     "options. The options dialog will now be shown so you can do this.";
 
-// Registers a hot key that does not repeat while held, where the system knows that flag.
-void registerHotKey(HWND window, int id, UINT modifiers, UINT key) {
-    if (!::RegisterHotKey(window, id, modifiers | MOD_NOREPEAT, key)) {
-        ::RegisterHotKey(window, id, modifiers, key);
-    }
+// Session notifications come from a library the system does not always load from its own
+// folder: taken from there explicitly.
+template <typename F>
+F sessionFunction(const char* name) {
+    static HMODULE module = win32::loadSystemLibrary(L"wtsapi32.dll");
+    if (!module) return nullptr;
+    return reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
 }
 }  // namespace
 
@@ -24,6 +29,7 @@ AppWin32::AppWin32()
       settings_(registry_),
       hooks_(trace_.get()),
       cover_(*this, trace_.get()),
+      volume_(trace_.get()),
       desktop_(hooks_, cover_),
       dialogs_([this] { return dialogOwner(); }) {}
 
@@ -46,6 +52,7 @@ int AppWin32::run() {
 }
 
 bool AppWin32::startUp() {
+    imaging::useSystemMessages();
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     HICON icon = ::LoadIconW(instance, MAKEINTRESOURCEW(IDI_VEILORA));
     win32::WindowClass cls{L"VeiloraMain", 0, icon, icon};
@@ -56,8 +63,8 @@ bool AppWin32::startUp() {
         return false;
     }
 
-    registerHotKey(hwnd(), kHotKeyHide, 0, VK_OEM_3);  // 0xC0, the key left of 1
-    registerHotKey(hwnd(), kHotKeyToggleEnabled, MOD_CONTROL, 'E');
+    hideKey_.registerKey(hwnd(), kHotKeyHide, 0, VK_OEM_3);  // 0xC0, the key left of 1
+    toggleKey_.registerKey(hwnd(), kHotKeyToggleEnabled, MOD_CONTROL, 'E');
 
     monitor_ = std::make_unique<PointerScoutWin32>(hooks_, hwnd(), win32::kMsgMouseEvent,
                                                    trace_.get());
@@ -66,12 +73,14 @@ bool AppWin32::startUp() {
     const int osMajor = win32::osMajorVersion();
     if (trace_) trace_->event("os-major", osMajor);
     app_->loadOptions(osMajor);
+    // A run that died while the sound was lowered left the level to give back.
+    app_->recoverLevel();
 
-    volume_.open();
-    cover_.create(hwnd());
+    cover_.create();
 
     if (app_->isFirstRun()) {
         dialogs_.showMessage(kFirstRunMessage, "Veilora", MessageIcon::Exclamation);
+        if (shutDown_) return true;  // ended while the message was up
     }
 
     if (isChecked(app_->options().hideMethodScr)) {
@@ -81,24 +90,43 @@ bool AppWin32::startUp() {
         if (win32::fileExists(picture)) cover_.setPicture(picture);
     }
 
+    watchSession();
     monitor_->startMonitor();
     if (trace_) trace_->event("ready");
     return true;
 }
 
+void AppWin32::watchSession() {
+    using Register = BOOL(WINAPI*)(HWND, DWORD);
+    if (auto fn = sessionFunction<Register>("WTSRegisterSessionNotification")) {
+        sessionWatched_ = fn(hwnd(), NOTIFY_FOR_THIS_SESSION) != FALSE;
+    }
+}
+
 void AppWin32::shutdown() {
     if (shutDown_) return;
     shutDown_ = true;
-    if (app_) app_->onShutdown();
-    hooks_.removeKeyboardHook();
-    if (hwnd()) {
-        for (int id : {kHotKeyCapture, kHotKeyToggleEnabled, kHotKeyHide}) {
-            ::UnregisterHotKey(hwnd(), id);
-        }
-    }
+    if (app_) app_->end();
     if (monitor_) monitor_->shutdown();
-    cover_.hide();
+    hooks_.shutdown();
+    hideKey_.unregister();
+    toggleKey_.unregister();
+    if (sessionWatched_) {
+        using Unregister = BOOL(WINAPI*)(HWND);
+        if (auto fn = sessionFunction<Unregister>("WTSUnRegisterSessionNotification")) fn(hwnd());
+        sessionWatched_ = false;
+    }
+    if (trace_) trace_->event("shutdown");
+    cover_.destroy();  // and with it any prompt above it
     destroyWindow();
+}
+
+void AppWin32::reportOwners() {
+    for (int kind = 0; kind < static_cast<int>(win32::OwnerKind::Count); ++kind) {
+        const auto k = static_cast<win32::OwnerKind>(kind);
+        trace_->event(std::string("owners-") + win32::ownerKindName(k), win32::liveOwners(k));
+    }
+    trace_->event("owners-reported");
 }
 
 LRESULT AppWin32::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -109,6 +137,24 @@ LRESULT AppWin32::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case win32::kMsgMouseEvent:
             if (app_ && monitor_) monitor_->deliver(*app_, wParam, lParam);
             return 0;
+        case WM_WTSSESSION_CHANGE:
+            // Back from a locked or disconnected session the hooks may be gone.
+            if (wParam == WTS_SESSION_UNLOCK || wParam == WTS_CONSOLE_CONNECT ||
+                wParam == WTS_REMOTE_CONNECT) {
+                hooks_.reinstall();
+            }
+            return 0;
+        case WM_POWERBROADCAST:
+            if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) {
+                hooks_.reinstall();
+            }
+            return TRUE;
+        case win32::kMsgTestDropMouseHook:
+            if (trace_) hooks_.dropMouseHookForTest();
+            return 0;
+        case win32::kMsgTestReportOwners:
+            if (trace_) reportOwners();
+            return 0;
         case WM_CLOSE:
             // Another program (or the task manager) asks us to end: do it cleanly.
             shutdown();
@@ -116,6 +162,7 @@ LRESULT AppWin32::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_QUERYENDSESSION:
             return TRUE;
         case WM_ENDSESSION:
+            // The process may be ended as soon as this returns: everything is given back now.
             if (wParam) shutdown();
             return 0;
         case WM_DESTROY:

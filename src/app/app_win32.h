@@ -14,6 +14,7 @@
 #include "settings/reg_settings.h"
 #include "settings/registry_win32.h"
 #include "sound/mixer_win32.h"
+#include "win32/handles.h"
 #include "win32/trace.h"
 #include "win32/window.h"
 
@@ -29,8 +30,13 @@ public:
 
 private:
     bool startUp();
+    // The one way out: gives back what a hide changed, then takes down hooks, hot keys and
+    // windows. Safe to call inside a nested message loop (a prompt or a message box): the
+    // loops end with the windows, and the application ignores every event from then on.
     void shutdown();
     HWND dialogOwner() const;
+    void watchSession();
+    void reportOwners();
 
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void onCoverDoubleClick() override;
@@ -46,6 +52,9 @@ private:
     DialogsWin32 dialogs_;
     std::unique_ptr<PointerScoutWin32> monitor_;
     std::unique_ptr<App> app_;
+    win32::HotKey hideKey_;
+    win32::HotKey toggleKey_;
+    bool sessionWatched_ = false;
     bool shutDown_ = false;
 };
 

@@ -21,11 +21,11 @@ public:
     virtual ~Desktop() = default;
     virtual ScreenSize primaryScreenSize() = 0;
     virtual void minimizeAllWindows() = 0;
-    // Installs the keyboard hook that swallows Alt+Tab, Alt+Esc and Ctrl+Esc.
-    // False when it could not be installed; the cover is shown all the same.
+    // Swallows Alt+Tab, Alt+Esc and Ctrl+Esc from the moment it returns true until undone.
     virtual bool blockTaskSwitching() = 0;
     virtual void unblockTaskSwitching() = 0;
-    virtual void showCover() = 0;
+    // True only when the cover is really on screen.
+    virtual bool showCover() = 0;
     virtual void hideCover() = 0;
     virtual void setCoverTopmost(bool topmost) = 0;
 };
@@ -53,13 +53,17 @@ public:
     virtual ~PointerScout() = default;
     virtual void startMonitor() = 0;
     virtual void stopMonitor() = 0;
+    // Whether the button was physically held when the event now being delivered happened.
+    // Releases can be lost (a secure desktop, a stalled queue); this is the real state.
+    virtual bool buttonHeld(MouseButton button) = 0;
 };
 
 // The speakers level of the first mixer, one channel, 0 to 65535.
 class Volume {
 public:
     virtual ~Volume() = default;
-    virtual std::uint32_t getMixerControlValue() = 0;  // 0 when there is no mixer
+    // nullopt when no level could be read (no mixer, a failed call): that is not a level.
+    virtual std::optional<std::uint32_t> getMixerControlValue() = 0;
     virtual bool setMixerControlValue(std::uint32_t level) = 0;
 };
 
@@ -70,7 +74,8 @@ class Dialogs {
 public:
     virtual ~Dialogs() = default;
     virtual void showMessage(std::string_view text, std::string_view title, MessageIcon icon) = 0;
-    // The masked "Enter Password" prompt; nullopt when the user cancels.
+    // The masked "Enter Password" prompt; nullopt when the user cancels or the program ends
+    // while it is open.
     virtual std::optional<std::string> promptPassword() = 0;
 };
 

@@ -137,8 +137,9 @@ class Program:
         return len(self.events(name))
 
     def wait_event(self, name, count=1, timeout=15):
-        """Waits until `name` has been traced at least `count` times."""
+        """Waits until `name` has been traced at least `count` times; returns the last one."""
         wait_for(lambda: self.count(name) >= count, timeout, f"{count} x '{name}'")
+        return self.events(name)[count - 1]
 
     def moves_handled(self):
         return [(v // 65536, v % 65536) for _, n, v in self.trace() if n == "mouse-move"]
@@ -178,8 +179,10 @@ class Program:
 class Session:
     """One test's private world: X display, Wine prefix, program folder."""
 
-    def __init__(self, name, windows_version=None):
+    def __init__(self, name, windows_version=None, monitors=1):
         self.name = re.sub(r"[^A-Za-z0-9_.-]", "_", name)
+        self.monitors = monitors
+        self._xephyr = None
         self.dir = WORK / "runs" / self.name
         shutil.rmtree(self.dir, ignore_errors=True)
         self.dir.mkdir(parents=True)
@@ -195,6 +198,11 @@ class Session:
             raise HarnessError(f"{self.exe} is missing: build it with 'make win64'")
         shutil.copy2(self.exe, self.prog_dir / "veilora.exe")
         self._copy_prefix()
+        if monitors > 1:
+            # Each Wine window an X window of its own: no virtual desktop spanning one head. Taken
+            # out of the copy before any Wine process starts the desktop.
+            reg = self.prefix / "user.reg"
+            reg.write_text(reg.read_text().replace('"Desktop"="veilora"\n', ""))
         self._start_x()
         self.env = dict(os.environ, **BASE_ENV, WINEPREFIX=str(self.prefix), DISPLAY=self.display)
         self.env.pop("VEILORA_TRACE", None)
@@ -216,18 +224,30 @@ class Session:
         (self.prefix / ".ready").unlink(missing_ok=True)
 
     def _start_x(self):
+        size = "2000x1000" if self.monitors > 1 else f"{SCREEN_W}x{SCREEN_H}"
+        self._xvfb, self.display = self._start_server(
+            ["Xvfb", "-screen", "0", f"{size}x24", "-nolisten", "tcp", "-noreset"], {})
+        if self.monitors > 1:
+            # Xvfb gives Wine one monitor; a nested Xephyr with Xinerama gives it two side by
+            # side: 1024x768 (primary) and 800x600 to its right.
+            outer = self.display
+            self._xephyr, self.display = self._start_server(
+                ["Xephyr", "-screen", f"{SCREEN_W}x{SCREEN_H}+0+0", "-screen", "800x600+1024+0",
+                 "+xinerama", "-extension", "RANDR", "-nolisten", "tcp", "-noreset"],
+                {"DISPLAY": outer})
+
+    @staticmethod
+    def _start_server(cmd, env):
         rfd, wfd = os.pipe()
-        self._xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(wfd), "-screen", "0", f"{SCREEN_W}x{SCREEN_H}x24",
-             "-nolisten", "tcp", "-noreset"],
-            pass_fds=(wfd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-            start_new_session=True)
+        proc = subprocess.Popen(cmd[:1] + ["-displayfd", str(wfd)] + cmd[1:], pass_fds=(wfd,),
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                start_new_session=True, env=dict(os.environ, **env))
         os.close(wfd)
         with os.fdopen(rfd) as r:
             number = r.readline().strip()
         if not number:
-            raise HarnessError("Xvfb did not start")
-        self.display = f":{number}"
+            raise HarnessError(f"{cmd[0]} did not start")
+        return proc, f":{number}"
 
     def close(self, failed=False):
         if failed:
@@ -242,12 +262,13 @@ class Session:
             with contextlib.suppress(Exception):
                 subprocess.run(["wineserver", "-k"], env=self.env, timeout=30,
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        if self._xvfb and self._xvfb.poll() is None:
-            self._xvfb.terminate()
-            with contextlib.suppress(subprocess.TimeoutExpired):
-                self._xvfb.wait(timeout=5)
-            if self._xvfb.poll() is None:
-                self._xvfb.kill()
+        for server in (self._xephyr, self._xvfb):
+            if server and server.poll() is None:
+                server.terminate()
+                with contextlib.suppress(subprocess.TimeoutExpired):
+                    server.wait(timeout=5)
+                if server.poll() is None:
+                    server.kill()
         if not failed and not os.environ.get("VEILORA_E2E_KEEP"):
             shutil.rmtree(self.dir, ignore_errors=True)
 
@@ -333,6 +354,14 @@ class Session:
         lock is gone before the next start)."""
         program.kill()
         wait_for(lambda: not self.probe("pids", "veilora.exe").split(), 20, "the program's end")
+
+    @staticmethod
+    def windows_path(path):
+        """The name Wine gives a Linux path."""
+        return _winpath(path)
+
+    def probe_path(self):
+        return _winpath(WIN64_DIR / "veilora_probe.exe")
 
     def probe(self, *args, timeout=30):
         """Runs the test-only probe inside this prefix and desktop; returns its output."""
@@ -495,11 +524,15 @@ class KeyLog:
             return []
 
     def events(self):
+        return [(vk, state) for vk, state, _ in self.timed_events()]
+
+    def timed_events(self):
+        """(virtual key, "down"/"up", microseconds on the program trace's clock)."""
         out = []
         for line in self.lines():
             parts = line.split()
-            if len(parts) == 2:
-                out.append((int(parts[0]), parts[1]))
+            if len(parts) == 3:
+                out.append((int(parts[0]), parts[1], int(parts[2])))
         return out
 
     def wait_for_key(self, vk, state="up", timeout=10):
@@ -562,9 +595,11 @@ class E2ETestCase(unittest.TestCase):
     """Gives each test its own Session; on failure, screenshots and logs are kept."""
 
     windows_version = None
+    monitors = 1
 
     def setUp(self):
-        self.session = Session(self.id().split(".", 1)[-1], windows_version=self.windows_version)
+        self.session = Session(self.id().split(".", 1)[-1], windows_version=self.windows_version,
+                               monitors=self.monitors)
 
     def tearDown(self):
         # The test's own failure is already on the result when tear-down runs.

@@ -1,8 +1,9 @@
 """Starting, refusing a second copy, and ending on request."""
 
+import shutil
 import unittest
 
-from harness import E2ETestCase
+from harness import WIN64_DIR, E2ETestCase
 
 FIRST_RUN = ("Since this is the first time you have run Veilora, you should configure the "
              "program's options. The options dialog will now be shown so you can do this.")
@@ -60,6 +61,25 @@ class StartupTest(E2ETestCase):
         s.probe("send", "VeiloraMain", "0x16", "1", "0")
         self.assertEqual(program.wait(20), 0)
         self.assertEqual(s.probe("pids", "veilora.exe").split(), [])
+
+
+class PlantedLibraryTest(E2ETestCase):
+    windows_version = "winxp"
+
+    def test_system_libraries_planted_beside_the_program_are_never_loaded(self):
+        s = self.session
+        s.start_sound()
+        for name in ("winmm.dll", "wtsapi32.dll"):
+            shutil.copy2(WIN64_DIR / "planted.dll", s.prog_dir / name)
+        s.set_options(**{"Hide Method Scr": "1", "Mute Sound": "1"})
+        program = s.start()
+        program.wait_ready()
+        s.key("grave")
+        program.wait_event("level-read-back")
+        s.double_click(512, 400)
+        program.wait_event("restore")
+        self.assertGreater(program.events("level-read")[0][2], 50, "the real mixer was used")
+        self.assertEqual(sorted(p.name for p in s.prog_dir.glob("*.loaded")), [])
 
 
 class VersionTest(E2ETestCase):
