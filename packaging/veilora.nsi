@@ -61,6 +61,9 @@ Var RemoveSettings
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
+!define MUI_WELCOMEPAGE_TEXT "Setup will install ${PRODUCT} ${VERSION} for you alone, in your \
+own programs folder. No administrator rights are needed.$\r$\n$\r$\nIf ${PRODUCT} is running, \
+Setup will ask it to close. Your settings are kept.$\r$\n$\r$\nClick Next to continue."
 !define MUI_COMPONENTSPAGE_NODESC
 !define MUI_FINISHPAGE_RUN "$INSTDIR\${EXE}"
 !define MUI_FINISHPAGE_RUN_TEXT "Start ${PRODUCT} now"
@@ -123,7 +126,8 @@ again:
     FindWindow $R0 "${MAIN_CLASS}"
     ${If} $R0 != 0
         MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
-            "${PRODUCT} did not close. Please end it with Exit in its tray menu, then click Retry." \
+            "${PRODUCT} did not close. Please end it with Exit in its tray menu, then click \
+Retry." \
             /SD IDCANCEL IDRETRY again
         Abort "${PRODUCT} is still running."
     ${EndIf}
@@ -194,7 +198,9 @@ Section "-Finish"
         Call RemoveOwnRunEntry
         ; Written only where the program already keeps its options: "0" is its default.
         ReadRegStr $0 HKCU "${SETTINGS_KEY}\Options" "Start with Windows"
-        ${IfThen} $0 != "" ${|} WriteRegStr HKCU "${SETTINGS_KEY}\Options" "Start with Windows" "0" ${|}
+        ${If} $0 != ""
+            WriteRegStr HKCU "${SETTINGS_KEY}\Options" "Start with Windows" "0"
+        ${EndIf}
     ${EndIf}
     ; An update that closed the program brings it back; interactively the finish page offers it.
     ${If} ${Silent}
@@ -243,7 +249,8 @@ Section "Uninstall"
     ; kept by a silent uninstall unless /REMOVESETTINGS is given.
     ${If} $RemoveSettings != 1
         MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 \
-            "Do you also want to remove your ${PRODUCT} settings, password and cover picture?$\r$\n$\r$\nChoose No to keep them for a later installation." \
+            "Do you also want to remove your ${PRODUCT} settings, password and cover picture?\
+$\r$\n$\r$\nChoose No to keep them for a later installation." \
             /SD IDNO IDNO keep
         StrCpy $RemoveSettings 1
     keep:

@@ -7,7 +7,15 @@ Runs build/win64/veilora.exe (or $VEILORA_WIN64_DIR) through the end-to-end harn
 Xvfb, a fresh Wine prefix, xdotool. Each picture is cropped to its window's frame as the program
 reports it; the whole-screen pictures are halved to fit a help page. Every wait has a deadline.
 
-To add a dialog, open it in one of the scenes below and call `shots.window(FILE, TITLE)`.
+To add a dialog, open it in one of the scenes below and call `shots.window(FILE, TITLE)`; the
+picture is then compiled into the help as images/FILE. The Options dialog is taken by itself
+once the first run opens it. Still to add when the program has them:
+    set-password.png     "Set Password"        Options dialog, button "Set Password"
+    change-password.png  "Change Password"     Options dialog, button "Change Password"
+    screen-capture.png   "Screen Capture"      Options dialog, "Capture new screen image"
+    about.png            "About..."            tray menu, About
+    window-management.png "Window Management"  cover menu, Window Management
+    volume.png           "Volume Control"      cover menu, Volume
 """
 
 import shutil

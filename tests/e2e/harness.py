@@ -23,7 +23,8 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parents[2]
 WIN64_DIR = Path(os.environ.get("VEILORA_WIN64_DIR", ROOT / "build" / "win64"))
 # The compiled help, put beside the program when it has been built (make help).
-HELP_FILE = Path(os.environ.get("VEILORA_HELP_FILE", ROOT / "build" / "native" / "help" / "veilora.chm"))
+HELP_FILE = Path(os.environ.get("VEILORA_HELP_FILE",
+                                ROOT / "build" / "native" / "help" / "veilora.chm"))
 WORK = Path(os.environ.get("VEILORA_E2E_WORK", ROOT / "build" / "e2e"))
 ARTIFACTS = ROOT / "build" / "e2e-artifacts"
 TEMPLATE = WORK / "template-prefix"

@@ -7,7 +7,8 @@ from pathlib import Path
 from harness import ROOT, WIN64_DIR, E2ETestCase, encode_password, wait_for
 
 DIST = Path(os.environ.get("VEILORA_DIST_DIR", ROOT / "build" / "dist"))
-VERSION = os.environ.get("VEILORA_VERSION") or (ROOT / "build" / "native" / "version.txt").read_text().strip()
+VERSION = (os.environ.get("VEILORA_VERSION")
+           or (ROOT / "build" / "native" / "version.txt").read_text().strip())
 WIN32_DIR = Path(os.environ.get("VEILORA_WIN32_DIR", ROOT / "build" / "win32"))
 WINE32_MISSING = ROOT / "build" / "wine32-unavailable"
 

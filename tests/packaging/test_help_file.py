@@ -11,7 +11,8 @@ from pathlib import Path
 from urllib.parse import unquote, urlsplit
 
 ROOT = Path(__file__).resolve().parents[2]
-HELP_FILE = Path(os.environ.get("VEILORA_HELP_FILE", ROOT / "build" / "native" / "help" / "veilora.chm"))
+HELP_FILE = Path(os.environ.get("VEILORA_HELP_FILE",
+                                ROOT / "build" / "native" / "help" / "veilora.chm"))
 
 
 class Links(HTMLParser):

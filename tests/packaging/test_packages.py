@@ -11,7 +11,8 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parents[2]
 DIST = Path(os.environ.get("VEILORA_DIST_DIR", ROOT / "build" / "dist"))
 VERSION = os.environ.get("VEILORA_VERSION", "")
-HELP_FILE = Path(os.environ.get("VEILORA_HELP_FILE", ROOT / "build" / "native" / "help" / "veilora.chm"))
+HELP_FILE = Path(os.environ.get("VEILORA_HELP_FILE",
+                                ROOT / "build" / "native" / "help" / "veilora.chm"))
 PROGRAMS = {"x64": Path(os.environ.get("VEILORA_WIN64_DIR", ROOT / "build" / "win64")),
             "x86": Path(os.environ.get("VEILORA_WIN32_DIR", ROOT / "build" / "win32"))}
 MACHINE = {"x64": 0x8664, "x86": 0x14C}
