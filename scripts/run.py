@@ -32,6 +32,8 @@ def main():
     exe = Path(sys.argv[1]) if len(sys.argv) > 1 else ROOT / "build" / "win64" / "veilora.exe"
     PROGRAM_DIR.mkdir(parents=True, exist_ok=True)
     shutil.copy2(exe, PROGRAM_DIR / "veilora.exe")
+    if harness.HELP_FILE.exists():  # built by make help
+        shutil.copy2(harness.HELP_FILE, PROGRAM_DIR / "veilora.chm")
     print("Preparing the Wine prefix (the first time takes a few seconds)...")
     harness.make_template(prefix=PREFIX)
     env = dict(os.environ, **harness.BASE_ENV, WINEPREFIX=str(PREFIX))

@@ -22,16 +22,22 @@ from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
 WIN64_DIR = Path(os.environ.get("VEILORA_WIN64_DIR", ROOT / "build" / "win64"))
+# The compiled help, put beside the program when it has been built (make help).
+HELP_FILE = Path(os.environ.get("VEILORA_HELP_FILE",
+                                ROOT / "build" / "native" / "help" / "veilora.chm"))
 WORK = Path(os.environ.get("VEILORA_E2E_WORK", ROOT / "build" / "e2e"))
 ARTIFACTS = ROOT / "build" / "e2e-artifacts"
 TEMPLATE = WORK / "template-prefix"
 DESKTOP = "veilora"
+# The help file's own title, which the help viewer shows.
+HELP_VIEWER_TITLE = "Veilora Help"
 SCREEN_W, SCREEN_H = 1024, 768
 
 BASE_ENV = {
     "WINEDEBUG": "-all",
-    # No Mono or Gecko installer prompts in a fresh prefix.
-    "WINEDLLOVERRIDES": "mscoree,mshtml=",
+    # No Mono or Gecko installer prompts in a fresh prefix; no menu entries or icons in the
+    # real home folder for the shortcuts an installer makes.
+    "WINEDLLOVERRIDES": "mscoree,mshtml,winemenubuilder.exe=",
     "LANG": "C.UTF-8",
 }
 
@@ -197,6 +203,8 @@ class Session:
         if not self.exe.exists():
             raise HarnessError(f"{self.exe} is missing: build it with 'make win64'")
         shutil.copy2(self.exe, self.prog_dir / "veilora.exe")
+        if HELP_FILE.exists():
+            shutil.copy2(HELP_FILE, self.prog_dir / "veilora.chm")
         self._copy_prefix()
         if monitors > 1:
             # Each Wine window an X window of its own: no virtual desktop spanning one head. Taken
@@ -311,16 +319,17 @@ class Session:
     def run_windows_exe(self, path, *args, timeout=600, env=None):
         return self.wine(_winpath(path), *args, timeout=timeout, env=env)
 
-    def start(self, *args, env=None, name="veilora.exe"):
-        """Starts the program from its folder; returns a Program."""
+    def start(self, *args, env=None, name="veilora.exe", exe=None):
+        """Starts the program from its folder (or the full path `exe`); returns a Program."""
+        exe = Path(exe) if exe else self.prog_dir / name
         log = self.dir / f"program-{len(self.programs)}.log"
         trace = self.dir / f"program-{len(self.programs)}.trace"
         # Every run is traced: tests read the program's own account of what it did.
         full_env = dict(self.env, VEILORA_TRACE=_winpath(trace), **(env or {}))
         with open(log, "wb") as out:
-            proc = subprocess.Popen(["wine", _winpath(self.prog_dir / name), *args],
+            proc = subprocess.Popen(["wine", _winpath(exe), *args],
                                     env=full_env, stdout=out, stderr=subprocess.STDOUT,
-                                    stdin=subprocess.DEVNULL, cwd=self.prog_dir)
+                                    stdin=subprocess.DEVNULL, cwd=exe.parent)
         program = Program(proc, log, trace)
         self.programs.append(program)
         return program
@@ -460,6 +469,10 @@ class Session:
 
     def wait_window(self, title, timeout=20):
         return wait_for(lambda: self.find_windows(title), timeout, f"window '{title}'")[0]
+
+    def wait_help_viewer(self, timeout=30):
+        """The help viewer showing veilora.chm (Wine's shows the window, not the pages)."""
+        return self.wait_window(HELP_VIEWER_TITLE, timeout)
 
     def wait_no_window(self, title, timeout=20):
         wait_for(lambda: not self.find_windows(title), timeout, f"window '{title}' to go")
