@@ -42,6 +42,8 @@ unit: native
 	@ctest --test-dir $(NATIVE_DIR) -L unit -j2 --output-on-failure
 
 test: native win64 win32 dist
+	@if [ -f build/wine32-unavailable ]; then \
+		echo "The 32-bit program's tests (e2e32_*) will be skipped: $$(cat build/wine32-unavailable)"; fi
 	@ctest --test-dir $(NATIVE_DIR) -j2 --output-on-failure
 
 run: win64

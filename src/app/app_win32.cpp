@@ -71,7 +71,10 @@ bool AppWin32::startUp() {
     app_ = std::make_unique<App>(
         AppPorts{settings_, desktop_, *monitor_, volume_, dialogs_, trace_.get()});
     const int osMajor = win32::osMajorVersion();
-    if (trace_) trace_->event("os-major", osMajor);
+    if (trace_) {
+        trace_->event("os-major", osMajor);
+        trace_->event("program-bits", static_cast<long long>(sizeof(void*) * 8));
+    }
     app_->loadOptions(osMajor);
     // A run that died while the sound was lowered left the level to give back.
     app_->recoverLevel();

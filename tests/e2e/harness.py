@@ -22,6 +22,22 @@ from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
 WIN64_DIR = Path(os.environ.get("VEILORA_WIN64_DIR", ROOT / "build" / "win64"))
+WIN32_DIR = Path(os.environ.get("VEILORA_WIN32_DIR", ROOT / "build" / "win32"))
+# Which program the tests run: the 64-bit one, or with VEILORA_BITS=32 the 32-bit one. Its
+# observers (probe, key logger, test DLLs) come from the same build: under Wine a 32-bit
+# program's low-level hooks do not chain to 64-bit ones.
+BITS = int(os.environ.get("VEILORA_BITS", "64"))
+EXE_DIR = WIN32_DIR if BITS == 32 else WIN64_DIR
+WINE32_MISSING = ROOT / "build" / "wine32-unavailable"
+
+
+def wine32_missing_reason():
+    """Why 32-bit programs cannot run here, or None when they can."""
+    if WINE32_MISSING.exists():
+        return WINE32_MISSING.read_text().strip() or "wine32:i386 could not be installed"
+    if not Path("/usr/lib/i386-linux-gnu/wine/i386-windows/kernel32.dll").exists():
+        return "wine32:i386 is not installed (scripts/ensure-deps.sh installs it)"
+    return None
 # The compiled help, put beside the program when it has been built (make help).
 HELP_FILE = Path(os.environ.get("VEILORA_HELP_FILE",
                                 ROOT / "build" / "native" / "help" / "veilora.chm"))
@@ -87,7 +103,10 @@ def make_template(force=False, prefix=None):
     with open(prefix.parent / (prefix.name + ".lock"), "w") as lock:
         fcntl.flock(lock, fcntl.LOCK_EX)
         ready = prefix / ".ready"
-        if ready.exists() and not force:
+        # A prefix made before the 32-bit Wine was there cannot run 32-bit programs.
+        wow64 = wine32_missing_reason() is None
+        stale = wow64 and not (prefix / "drive_c" / "windows" / "syswow64").exists()
+        if ready.exists() and not force and not stale:
             return prefix
         shutil.rmtree(prefix, ignore_errors=True)
         env = dict(os.environ, **BASE_ENV, WINEPREFIX=str(prefix))
@@ -155,6 +174,9 @@ class Program:
         wait_for(lambda: self.events("ready") or not self.running(), timeout, "start-up")
         if not self.running():
             raise HarnessError(f"the program ended during start-up: {self.output()}")
+        bits = [v for _, name, v in self.trace() if name == "program-bits"]
+        if bits and bits[0] != BITS:
+            raise HarnessError(f"the {bits[0]}-bit program ran where the {BITS}-bit one was meant")
 
     @property
     def pid(self):
@@ -199,9 +221,9 @@ class Session:
         self._pulse_env = None
         self._xvfb = None
         self._wineserver_started = False
-        self.exe = WIN64_DIR / "veilora.exe"
+        self.exe = EXE_DIR / "veilora.exe"
         if not self.exe.exists():
-            raise HarnessError(f"{self.exe} is missing: build it with 'make win64'")
+            raise HarnessError(f"{self.exe} is missing: build it with 'make win{BITS}'")
         shutil.copy2(self.exe, self.prog_dir / "veilora.exe")
         if HELP_FILE.exists():
             shutil.copy2(HELP_FILE, self.prog_dir / "veilora.chm")
@@ -353,7 +375,7 @@ class Session:
     def start_keylog(self):
         """A probe that records the key events reaching the end of the hook chain."""
         path = self.dir / f"keylog-{len(self.programs)}.txt"
-        self.spawn(_winpath(WIN64_DIR / "veilora_probe.exe"), "keylog", _winpath(path))
+        self.spawn(_winpath(EXE_DIR / "veilora_probe.exe"), "keylog", _winpath(path))
         log = KeyLog(path)
         wait_for(lambda: "ready" in log.lines(), 20, "the key log probe")
         return log
@@ -370,11 +392,11 @@ class Session:
         return _winpath(path)
 
     def probe_path(self):
-        return _winpath(WIN64_DIR / "veilora_probe.exe")
+        return _winpath(EXE_DIR / "veilora_probe.exe")
 
     def probe(self, *args, timeout=30):
         """Runs the test-only probe inside this prefix and desktop; returns its output."""
-        probe = WIN64_DIR / "veilora_probe.exe"
+        probe = EXE_DIR / "veilora_probe.exe"
         rc, out = _run_quiet(["wine", _winpath(probe), *args], self.env, timeout=timeout)
         if rc != 0:
             raise HarnessError(f"probe {' '.join(args)} failed ({rc}): {out}")

@@ -3,7 +3,7 @@
 import shutil
 import unittest
 
-from harness import WIN64_DIR, E2ETestCase
+from harness import EXE_DIR, E2ETestCase
 
 FIRST_RUN = ("Since this is the first time you have run Veilora, you should configure the "
              "program's options. The options dialog will now be shown so you can do this.")
@@ -70,7 +70,7 @@ class PlantedLibraryTest(E2ETestCase):
         s = self.session
         s.start_sound()
         for name in ("winmm.dll", "wtsapi32.dll"):
-            shutil.copy2(WIN64_DIR / "planted.dll", s.prog_dir / name)
+            shutil.copy2(EXE_DIR / "planted.dll", s.prog_dir / name)
         s.set_options(**{"Hide Method Scr": "1", "Mute Sound": "1"})
         program = s.start()
         program.wait_ready()

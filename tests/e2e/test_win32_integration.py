@@ -2,12 +2,12 @@
 
 import unittest
 
-from harness import WIN64_DIR, E2ETestCase
+from harness import EXE_DIR, E2ETestCase
 
 
 class Win32IntegrationTest(E2ETestCase):
     def test_all_win32_integration_tests_pass(self):
-        exe = WIN64_DIR / "veilora_win32_tests.exe"
+        exe = EXE_DIR / "veilora_win32_tests.exe"
         self.assertTrue(exe.exists(), f"{exe} is missing")
         rc, out = self.session.run_windows_exe(exe, "--gtest_brief=1")
         print(out)
