@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <utility>
 
 namespace veilora::win32 {
@@ -60,6 +62,8 @@ inline void closeKey(HKEY h) { ::RegCloseKey(h); }
 inline void destroyWindow(HWND h) { ::DestroyWindow(h); }
 inline void destroyMenu(HMENU h) { ::DestroyMenu(h); }
 inline void destroyIcon(HICON h) { ::DestroyIcon(h); }
+inline void freeLibrary(HMODULE h) { ::FreeLibrary(h); }
+inline void destroyImageList(HIMAGELIST h) { ::ImageList_Destroy(h); }
 
 struct FileTraits {
     using Type = HANDLE;
@@ -79,6 +83,8 @@ using RegKey = UniqueHandle<NullTraits<HKEY, detail::closeKey>>;
 using WindowHandle = UniqueHandle<NullTraits<HWND, detail::destroyWindow>>;
 using MenuHandle = UniqueHandle<NullTraits<HMENU, detail::destroyMenu>>;
 using IconHandle = UniqueHandle<NullTraits<HICON, detail::destroyIcon>>;
+using LibraryHandle = UniqueHandle<NullTraits<HMODULE, detail::freeLibrary>>;
+using ImageListHandle = UniqueHandle<NullTraits<HIMAGELIST, detail::destroyImageList>>;
 
 // Undoes a SelectObject when it goes out of scope.
 class SelectedObject {

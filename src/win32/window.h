@@ -10,6 +10,7 @@ namespace veilora::win32 {
 enum PrivateMessage : UINT {
     kMsgMouseEvent = WM_APP + 1,  // wParam: MouseEventKind, lParam: screen point
     kMsgTrayNotify,
+    kMsgTaskRowsReady,  // a dialog's task list has new rows to take
 };
 
 struct WindowClass {
