@@ -47,7 +47,8 @@ INT_PTR CALLBACK ModelessDialog::dialogProc(HWND dialog, UINT message, WPARAM wP
 }
 
 bool handleDialogMessage(MSG& msg) {
-    if (!msg.hwnd) return false;
+    // Only keys need the dialog manager; everything else takes the ordinary way.
+    if (!msg.hwnd || msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;
     HWND root = ::GetAncestor(msg.hwnd, GA_ROOT);
     if (!root || ::GetWindowThreadProcessId(root, nullptr) != ::GetCurrentThreadId()) {
         return false;

@@ -190,7 +190,9 @@ INT_PTR EndProgramDialog::handleMessage(UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
         case WM_INITDIALOG:
             onInit();
-            return TRUE;
+            // Enter or Space on a first button that ends the program would lose data.
+            ::SetFocus(::GetDlgItem(hwnd(), IDCANCEL));
+            return FALSE;
         case WM_COMMAND:
             if (LOWORD(wParam) == IDC_EP_END_NOW) {
                 setCancelled(false);

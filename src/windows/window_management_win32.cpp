@@ -77,14 +77,11 @@ void WindowManagementDialog::onInit() {
     HWND view = list();
     ListView_SetExtendedListViewStyle(view, LVS_EX_DOUBLEBUFFER | LVS_EX_FULLROWSELECT);
     ListView_SetImageList(view, images_.get(), LVSIL_SMALL);
-    RECT client{};
-    ::GetClientRect(view, &client);
     LVCOLUMNW column{};
-    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.mask = LVCF_TEXT;
     column.pszText = const_cast<wchar_t*>(L"Window Title");
-    // As wide as the list, leaving room for the scroll bar so that no horizontal one appears.
-    column.cx = client.right - ::GetSystemMetrics(SM_CXVSCROLL);
     ListView_InsertColumn(view, 0, &column);
+    fitColumn();
 
     ascending_ = false;
     enableButtons(false);
@@ -133,7 +130,17 @@ void WindowManagementDialog::applyRows(const std::vector<TaskRow>& rows) {
         const int index = findItem(row.window);
         if (index >= 0) ListView_SetItemText(view, index, 0, const_cast<wchar_t*>(row.caption.c_str()));
     }
+    fitColumn();  // a vertical scroll bar may have come or gone
     updateButtons();  // a removed item takes its selection with it
+}
+
+void WindowManagementDialog::fitColumn() {
+    // As wide as the list, so that no horizontal scroll bar appears.
+    RECT client{};
+    ::GetClientRect(list(), &client);
+    if (ListView_GetColumnWidth(list(), 0) != client.right) {
+        ListView_SetColumnWidth(list(), 0, client.right);
+    }
 }
 
 int WindowManagementDialog::imageFor(const TaskRow& row) {

@@ -42,6 +42,7 @@ private:
     void applyRows(const std::vector<TaskRow>& rows);
     int imageFor(const TaskRow& row);
     int findItem(WindowId window) const;
+    void fitColumn();
     void enableButtons(bool enable);
     void updateButtons();
     WindowId selectedWindow() const;

@@ -1,11 +1,10 @@
 // An in-memory window system: windows in z-order (top first), threads that can hang, and a
-// log of every message the task list sends.
+// count of the messages that timed out.
 #pragma once
 
 #include <algorithm>
 #include <map>
 #include <set>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -20,15 +19,12 @@ struct FakeWindow {
     WindowId id = 0;
     std::wstring title;
     bool visible = true;
-    WindowId parent = 0;
-    WindowId owner = 0;
+    WindowId parent = 0, owner = 0;
     std::uint32_t exStyle = 0;
     std::wstring className = L"AppWindow";
-    std::uint32_t thread = 10;
-    std::uint32_t process = 100;
+    std::uint32_t thread = 10, process = 100;
     IconId icon = 0, smallIcon = 0, classIcon = 0, classSmallIcon = 0;
-    bool minimized = false;
-    std::size_t claimedLength = 0;  // when set, what WM_GETTEXTLENGTH answers instead
+    std::size_t claimedLength = 0;  // when set, the answer to WM_GETTEXTLENGTH
 };
 
 class FakeWindowSystem : public WindowSystem {
@@ -37,12 +33,7 @@ public:
         windows.push_back({.id = id, .title = std::move(title)});
         return windows.back();
     }
-    FakeWindow& window(WindowId id) {
-        for (auto& w : windows) {
-            if (w.id == id) return w;
-        }
-        throw std::out_of_range("no such window");
-    }
+    FakeWindow& window(WindowId id) { return *find(id); }
     void destroy(WindowId id) {
         std::erase_if(windows, [id](const FakeWindow& w) { return w.id == id; });
     }
@@ -54,73 +45,60 @@ public:
 
     std::vector<FakeWindow> windows;
     std::set<std::uint32_t> hungThreads;
-    std::map<WindowId, int> messages;  // messages sent, per window
     std::vector<std::uint32_t> timeoutsUsed;
     std::vector<std::size_t> capacities;  // buffer sizes of the text reads
-    int timedOut = 0;
+    int messages = 0, timedOut = 0;
     bool ntFamily = true;
     std::set<std::uint32_t> wowProcesses;
     std::map<std::uint32_t, std::wstring> modules;
     WindowId foregroundWindow = 0;
-    bool foregroundRefused = false;
 
     std::vector<WindowId> topLevelWindows() override {
         std::vector<WindowId> ids;
         for (const auto& w : windows) ids.push_back(w.id);
         return ids;
     }
-    bool exists(WindowId id) override { return find(id) != nullptr; }
-    bool isVisible(WindowId id) override { return find(id) && find(id)->visible; }
-    WindowId parent(WindowId id) override { return find(id) ? find(id)->parent : 0; }
-    WindowId owner(WindowId id) override { return find(id) ? find(id)->owner : 0; }
-    std::uint32_t extendedStyle(WindowId id) override { return find(id) ? find(id)->exStyle : 0; }
-    std::wstring className(WindowId id) override { return find(id) ? find(id)->className : L""; }
+    bool exists(WindowId id) override { return find(id); }
+    bool isVisible(WindowId id) override { return get(id).visible; }
+    WindowId parent(WindowId id) override { return get(id).parent; }
+    WindowId owner(WindowId id) override { return get(id).owner; }
+    std::uint32_t extendedStyle(WindowId id) override { return get(id).exStyle; }
+    std::wstring className(WindowId id) override { return get(id).className; }
     WindowThread windowThread(WindowId id) override {
-        if (!find(id)) return {};
-        return {find(id)->thread, find(id)->process};
+        return {get(id).thread, get(id).process};
     }
     std::uint32_t currentProcessId() override { return kOwnProcess; }
 
     std::optional<std::size_t> textLength(WindowId id, std::uint32_t timeout) override {
         if (!answers(id, timeout)) return std::nullopt;
-        const FakeWindow& w = *find(id);
-        return w.claimedLength ? w.claimedLength : w.title.size();
+        return get(id).claimedLength ? get(id).claimedLength : get(id).title.size();
     }
     std::optional<std::wstring> text(WindowId id, std::size_t capacity,
                                      std::uint32_t timeout) override {
         capacities.push_back(capacity);
         if (!answers(id, timeout)) return std::nullopt;
-        return find(id)->title.substr(0, capacity - 1);
+        return get(id).title.substr(0, capacity - 1);
     }
     std::optional<IconId> icon(WindowId id, IconSize size, std::uint32_t timeout) override {
         if (!answers(id, timeout)) return std::nullopt;
-        return size == IconSize::Big ? find(id)->icon : find(id)->smallIcon;
+        return size == IconSize::Big ? get(id).icon : get(id).smallIcon;
     }
     bool ping(WindowId id, std::uint32_t timeout) override { return answers(id, timeout); }
     IconId classIcon(WindowId id, IconSize size) override {
-        if (!find(id)) return 0;
-        return size == IconSize::Big ? find(id)->classIcon : find(id)->classSmallIcon;
+        return size == IconSize::Big ? get(id).classIcon : get(id).classSmallIcon;
     }
     IconId stockIcon(StockIcon which) override {
         return which == StockIcon::WindowsLogo ? kLogoIcon : kApplicationIcon;
     }
 
-    bool isMinimized(WindowId id) override { return find(id) && find(id)->minimized; }
-    void restore(WindowId id) override {
-        if (find(id)) find(id)->minimized = false;
-    }
-    bool setForeground(WindowId id) override {
-        if (foregroundRefused || !find(id)) return false;
-        foregroundWindow = id;
-        return true;
-    }
+    bool isMinimized(WindowId) override { return false; }
+    void restore(WindowId) override {}
+    bool setForeground(WindowId id) override { return (foregroundWindow = id) != 0; }
     WindowId foreground() override { return foregroundWindow; }
 
     bool isNtFamily() override { return ntFamily; }
     bool hostsWowTasks(std::uint32_t process) override { return wowProcesses.count(process); }
-    std::wstring firstModuleName(std::uint32_t process) override {
-        return modules.count(process) ? modules[process] : L"";
-    }
+    std::wstring firstModuleName(std::uint32_t process) override { return modules[process]; }
 
 private:
     FakeWindow* find(WindowId id) {
@@ -129,14 +107,19 @@ private:
         }
         return nullptr;
     }
+    // Questions about a window that has gone get empty answers, as the system gives them.
+    FakeWindow get(WindowId id) {
+        if (find(id)) return *find(id);
+        FakeWindow gone;
+        gone.visible = false;
+        return gone;
+    }
     bool answers(WindowId id, std::uint32_t timeout) {
-        ++messages[id];
+        ++messages;
         timeoutsUsed.push_back(timeout);
-        if (!find(id) || hungThreads.count(find(id)->thread)) {
-            ++timedOut;
-            return false;
-        }
-        return true;
+        if (find(id) && !hungThreads.count(find(id)->thread)) return true;
+        ++timedOut;
+        return false;
     }
 };
 
