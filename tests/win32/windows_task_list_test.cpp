@@ -70,15 +70,16 @@ TEST(TaskListWin32, AHungProgramCostsOneTimeOutPerRefreshAndKeepsItsTitles) {
     WindowSystemWin32 system;
     TaskList tasks(system);
     tasks.setMode(TaskList::kModeAllUnowned);
+    tasks.setHungTimeout(10000);
     tasks.refresh();
     const int before = tasks.count();
     int helpersListed = 0;
     for (int i = 1; i <= tasks.count(); ++i) helpersListed += tasks.processId(i) == helper.id();
     ASSERT_EQ(helpersListed, 3);
 
-    ::PostMessageW(helper.window(), kHelperHang, 6000, 0);
+    ::PostMessageW(helper.window(), kHelperHang, 8000, 0);
     ASSERT_TRUE(pumpUntil([&] { return !system.ping(toWindowId(helper.window()), 50); }, 5000));
-    constexpr DWORD kTimeout = 500;
+    constexpr DWORD kTimeout = 1000;
     tasks.setHungTimeout(kTimeout);
     const ULONGLONG start = ::GetTickCount64();
     tasks.refresh();

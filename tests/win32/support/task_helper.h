@@ -64,6 +64,8 @@ public:
                   20000);
         window_ = ::FindWindowW(L"VeiloraTaskHelper", title_.c_str());
         if (!window_) ADD_FAILURE() << "the helper's windows did not appear";
+        // Until it waits for input, a busy machine may keep it from answering in time.
+        ::WaitForInputIdle(process_.get(), 10000);
     }
     TaskHelper(const TaskHelper&) = delete;
     TaskHelper& operator=(const TaskHelper&) = delete;
