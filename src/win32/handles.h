@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <array>
 #include <atomic>
 #include <utility>
@@ -15,7 +17,7 @@ namespace veilora::win32 {
 
 enum class OwnerKind {
     Kernel, File, Hook, Gdi, MemoryDc, WindowDc, RegistryKey, Window, Menu, Icon, HotKey, Library,
-    Count
+    ImageList, Count
 };
 
 inline std::atomic<long>& liveOwners(OwnerKind kind) {
@@ -25,7 +27,8 @@ inline std::atomic<long>& liveOwners(OwnerKind kind) {
 
 inline const char* ownerKindName(OwnerKind kind) {
     static constexpr const char* names[] = {"kernel", "file",  "hook", "gdi",  "memory-dc", "window-dc",
-                                            "registry-key", "window", "menu", "icon", "hot-key", "library"};
+                                            "registry-key", "window", "menu", "icon", "hot-key", "library",
+                                            "image-list"};
     return names[static_cast<size_t>(kind)];
 }
 
@@ -112,6 +115,7 @@ inline void destroyWindow(HWND h) { ::DestroyWindow(h); }
 inline void destroyMenu(HMENU h) { ::DestroyMenu(h); }
 inline void destroyIcon(HICON h) { ::DestroyIcon(h); }
 inline void freeLibrary(HMODULE h) { ::FreeLibrary(h); }
+inline void destroyImageList(HIMAGELIST h) { ::ImageList_Destroy(h); }
 
 struct FileTraits {
     using Type = HANDLE;
@@ -134,6 +138,8 @@ using WindowHandle = UniqueHandle<NullTraits<HWND, detail::destroyWindow, OwnerK
 using MenuHandle = UniqueHandle<NullTraits<HMENU, detail::destroyMenu, OwnerKind::Menu>>;
 using IconHandle = UniqueHandle<NullTraits<HICON, detail::destroyIcon, OwnerKind::Icon>>;
 using LibraryHandle = UniqueHandle<NullTraits<HMODULE, detail::freeLibrary, OwnerKind::Library>>;
+using ImageListHandle =
+    UniqueHandle<NullTraits<HIMAGELIST, detail::destroyImageList, OwnerKind::ImageList>>;
 
 // A system-wide hot key registered on a window, unregistered when the owner goes.
 class HotKey {

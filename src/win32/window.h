@@ -14,6 +14,7 @@ enum PrivateMessage : UINT {
     // report the live owners of each handle kind.
     kMsgTestDropMouseHook,
     kMsgTestReportOwners,
+    kMsgTaskRowsReady,  // a dialog's task list has new rows to take
 };
 
 struct WindowClass {
