@@ -60,6 +60,7 @@ inline void closeKey(HKEY h) { ::RegCloseKey(h); }
 inline void destroyWindow(HWND h) { ::DestroyWindow(h); }
 inline void destroyMenu(HMENU h) { ::DestroyMenu(h); }
 inline void destroyIcon(HICON h) { ::DestroyIcon(h); }
+inline void freeLibrary(HMODULE h) { ::FreeLibrary(h); }
 
 struct FileTraits {
     using Type = HANDLE;
@@ -79,6 +80,7 @@ using RegKey = UniqueHandle<NullTraits<HKEY, detail::closeKey>>;
 using WindowHandle = UniqueHandle<NullTraits<HWND, detail::destroyWindow>>;
 using MenuHandle = UniqueHandle<NullTraits<HMENU, detail::destroyMenu>>;
 using IconHandle = UniqueHandle<NullTraits<HICON, detail::destroyIcon>>;
+using ModuleHandle = UniqueHandle<NullTraits<HMODULE, detail::freeLibrary>>;
 
 // Undoes a SelectObject when it goes out of scope.
 class SelectedObject {
