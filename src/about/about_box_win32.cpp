@@ -21,6 +21,7 @@ constexpr COLORREF kLinkBlue = RGB(0, 0, 255);
 
 class AboutBox final : public win32::Dialog {
 public:
+    explicit AboutBox(win32::FileTrace* trace) : trace_(trace) {}
     void run(HWND owner) { runModal(IDD_ABOUT, owner); }
 
 private:
@@ -50,7 +51,10 @@ private:
     }
 
     void openLink(AboutLink link) {
-        const int result = launch(hwnd(), win32::widen(linkTarget(link)));
+        const std::wstring target = win32::widen(linkTarget(link));
+        if (trace_) trace_->eventText("launch", target);
+        const int result = launch(hwnd(), target);
+        if (trace_) trace_->event("launch-result", result);
         if (const auto notice = launchFailureNotice(link, result)) {
             win32::showNotice(hwnd(), *notice);
         }
@@ -140,12 +144,13 @@ private:
         }
     }
 
+    win32::FileTrace* trace_;
     win32::GdiObject linkFont_;
     win32::BitmapHandle logo_;
 };
 
 }  // namespace
 
-void showAboutBox(HWND owner) { AboutBox().run(owner); }
+void showAboutBox(HWND owner, win32::FileTrace* trace) { AboutBox(trace).run(owner); }
 
 }  // namespace veilora

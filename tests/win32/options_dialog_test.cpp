@@ -130,22 +130,13 @@ TEST_F(OptionsDialogTest, CaptureButtonWhenOffered) {
 }
 
 TEST_F(OptionsDialogTest, ModalRunReportsWhetherOkAcceptedTheOptions) {
-    const auto okInModal = [this] {
-        HWND found = test::findWindow(L"Veilora - Options");
-        if (found) ::PostMessageW(::GetDlgItem(found, IDOK), BM_CLICK, 0, 0);
-        return found != nullptr;
-    };
-    {
-        UiScript script({okInModal});
-        EXPECT_TRUE(dialog.showModal());
-    }
-    {
-        UiScript script({[] {
+    for (const int button : {IDOK, IDCANCEL}) {
+        UiScript script({[button] {
             HWND found = test::findWindow(L"Veilora - Options");
-            if (found) ::PostMessageW(found, WM_COMMAND, IDCANCEL, 0);
+            if (found) ::PostMessageW(::GetDlgItem(found, button), BM_CLICK, 0, 0);
             return found != nullptr;
         }});
-        EXPECT_FALSE(dialog.showModal());
+        EXPECT_EQ(dialog.showModal(), button == IDOK);
     }
     EXPECT_EQ(host.accepted, 1);
     EXPECT_EQ(host.cancelled, 1);
