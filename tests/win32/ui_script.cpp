@@ -9,6 +9,34 @@ BOOL CALLBACK cancelWindow(HWND window, LPARAM) {
     if (::IsWindowVisible(window)) ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
     return TRUE;
 }
+
+struct TitleSearch {
+    const std::wstring* title;
+    HWND found;
+};
+
+BOOL CALLBACK matchTitle(HWND window, LPARAM lParam) {
+    auto* search = reinterpret_cast<TitleSearch*>(lParam);
+    if (!::IsWindowVisible(window) || windowText(window) != *search->title) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+// A message box: a dialog without an edit field, up while its owner waits disabled.
+bool isMessageBox(HWND window) {
+    wchar_t cls[16] = {};
+    HWND owner = ::GetWindow(window, GW_OWNER);
+    return ::IsWindowVisible(window) && ::IsWindowEnabled(window) && owner &&
+           !::IsWindowEnabled(owner) && ::GetClassNameW(window, cls, 16) &&
+           std::wstring(cls) == L"#32770" && !::FindWindowExW(window, nullptr, L"Edit", nullptr) &&
+           ::GetDlgItem(window, 0xFFFF);
+}
+
+BOOL CALLBACK matchMessageBox(HWND window, LPARAM found) {
+    if (!isMessageBox(window)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
 }  // namespace
 
 UiScript::UiScript(std::vector<Step> steps, DWORD deadlineMs)
@@ -38,21 +66,8 @@ void UiScript::run() {
 }
 
 HWND findWindow(const std::wstring& title) {
-    struct Search {
-        const std::wstring* title;
-        HWND found;
-    } search{&title, nullptr};
-    ::EnumThreadWindows(
-        ::GetCurrentThreadId(),
-        [](HWND window, LPARAM lParam) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lParam);
-            if (::IsWindowVisible(window) && windowText(window) == *s->title) {
-                s->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    TitleSearch search{&title, nullptr};
+    ::EnumThreadWindows(::GetCurrentThreadId(), &matchTitle, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
@@ -62,27 +77,11 @@ std::wstring windowText(HWND window) {
     return text;
 }
 
-// A message box: a dialog without an edit field, up while its owner waits disabled.
-bool isMessageBox(HWND window) {
-    wchar_t cls[16] = {};
-    HWND owner = ::GetWindow(window, GW_OWNER);
-    return ::IsWindowVisible(window) && ::IsWindowEnabled(window) && owner &&
-           !::IsWindowEnabled(owner) && ::GetClassNameW(window, cls, 16) &&
-           std::wstring(cls) == L"#32770" && !::FindWindowExW(window, nullptr, L"Edit", nullptr) &&
-           ::GetDlgItem(window, 0xFFFF);
-}
-
 UiScript::Step answerMessage(SeenMessage& seen, int button) {
     return [&seen, button] {
         HWND box = nullptr;
-        ::EnumThreadWindows(
-            ::GetCurrentThreadId(),
-            [](HWND window, LPARAM found) -> BOOL {
-                if (!isMessageBox(window)) return TRUE;
-                *reinterpret_cast<HWND*>(found) = window;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&box));
+        ::EnumThreadWindows(::GetCurrentThreadId(), &matchMessageBox,
+                            reinterpret_cast<LPARAM>(&box));
         if (!box) return false;
         seen = {windowText(box), windowText(::GetDlgItem(box, 0xFFFF))};
         ::PostMessageW(box, WM_COMMAND, button, 0);
