@@ -20,11 +20,11 @@ namespace {
 constexpr COLORREF kLinkBlue = RGB(0, 0, 255);
 
 class AboutBox final : public win32::Dialog {
-public:
+  public:
     explicit AboutBox(win32::FileTrace* trace) : trace_(trace) {}
     void run(HWND owner) { runModal(IDD_ABOUT, owner); }
 
-private:
+  private:
     bool isLink(HWND control) const {
         return control && (control == item(IDC_ABOUT_WEB) || control == item(IDC_ABOUT_MAIL));
     }
@@ -64,16 +64,16 @@ private:
         ::FillRect(draw.hDC, &draw.rcItem, ::GetSysColorBrush(COLOR_BTNFACE));
         wchar_t text[128] = {};
         const int length = ::GetWindowTextW(draw.hwndItem, text, 128);
-        win32::SelectedObject font(draw.hDC, linkFont_ ? linkFont_.get()
-                                                       : ::GetStockObject(DEFAULT_GUI_FONT));
+        win32::SelectedObject font(
+            draw.hDC, linkFont_ ? linkFont_.get() : ::GetStockObject(DEFAULT_GUI_FONT));
         ::SetBkMode(draw.hDC, TRANSPARENT);
         ::SetTextColor(draw.hDC, kLinkBlue);
         RECT textRect = draw.rcItem;
         const UINT format = DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX;
         ::DrawTextW(draw.hDC, text, length, &textRect, format | DT_CALCRECT);
         // Centred vertically like the text itself.
-        const int shift = ((draw.rcItem.bottom - draw.rcItem.top) -
-                           (textRect.bottom - textRect.top)) / 2;
+        const int shift =
+            ((draw.rcItem.bottom - draw.rcItem.top) - (textRect.bottom - textRect.top)) / 2;
         ::OffsetRect(&textRect, 0, shift);
         ::DrawTextW(draw.hDC, text, length, &textRect, format);
         if ((draw.itemState & ODS_FOCUS) && !(draw.itemState & ODS_NOFOCUSRECT)) {
@@ -122,8 +122,12 @@ private:
                 return FALSE;
             case WM_COMMAND:
                 switch (LOWORD(wParam)) {
-                    case IDC_ABOUT_WEB: openLink(AboutLink::WebPage); return TRUE;
-                    case IDC_ABOUT_MAIL: openLink(AboutLink::SupportMail); return TRUE;
+                    case IDC_ABOUT_WEB:
+                        openLink(AboutLink::WebPage);
+                        return TRUE;
+                    case IDC_ABOUT_MAIL:
+                        openLink(AboutLink::SupportMail);
+                        return TRUE;
                     case IDOK:
                         // Enter on a focused link follows it, as links do.
                         if (HWND focus = ::GetFocus(); isLink(focus)) {
@@ -151,6 +155,8 @@ private:
 
 }  // namespace
 
-void showAboutBox(HWND owner, win32::FileTrace* trace) { AboutBox(trace).run(owner); }
+void showAboutBox(HWND owner, win32::FileTrace* trace) {
+    AboutBox(trace).run(owner);
+}
 
 }  // namespace veilora

@@ -44,8 +44,12 @@ void HelpViewer::show(HWND owner, std::wstring_view topic) {
     if (load()) htmlHelp_(owner, path.c_str(), kHelpDisplayToc, 0);
 }
 
-void HelpViewer::showContents(HWND owner) { show(owner, {}); }
+void HelpViewer::showContents(HWND owner) {
+    show(owner, {});
+}
 
-void HelpViewer::showOptionsTopic(HWND owner) { show(owner, kOptionsHelpTopic); }
+void HelpViewer::showOptionsTopic(HWND owner) {
+    show(owner, kOptionsHelpTopic);
+}
 
 }  // namespace veilora

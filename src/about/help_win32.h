@@ -11,7 +11,7 @@
 namespace veilora {
 
 class HelpViewer {
-public:
+  public:
     // `trace` (optional) records every help call as "help-open <path>".
     explicit HelpViewer(win32::FileTrace* trace = nullptr);
     HelpViewer(const HelpViewer&) = delete;
@@ -24,7 +24,7 @@ public:
     // The Options topic (the Options dialog's "Help").
     void showOptionsTopic(HWND owner);
 
-private:
+  private:
     using HtmlHelpFn = HWND(WINAPI*)(HWND, LPCWSTR, UINT, DWORD_PTR);
 
     void show(HWND owner, std::wstring_view topic);

@@ -32,8 +32,8 @@ UINT trackPopupMenu(HWND owner, POINT at, std::span<const PopupMenuItem> items) 
     ::SetForegroundWindow(owner);
     UINT flags = TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON;
     flags |= ::GetSystemMetrics(SM_MENUDROPALIGNMENT) ? TPM_RIGHTALIGN : TPM_LEFTALIGN;
-    const UINT command = static_cast<UINT>(
-        ::TrackPopupMenuEx(menu.get(), flags, at.x, at.y, owner, nullptr));
+    const UINT command =
+        static_cast<UINT>(::TrackPopupMenuEx(menu.get(), flags, at.x, at.y, owner, nullptr));
     // Lets the menu's window finish closing before the next click on the icon.
     ::PostMessageW(owner, WM_NULL, 0, 0);
     return command;

@@ -12,8 +12,8 @@
 namespace veilora {
 
 struct PopupMenuItem {
-    UINT command = 0;    // reported when chosen; not 0
-    std::wstring text;   // "&" marks the mnemonic
+    UINT command = 0;   // reported when chosen; not 0
+    std::wstring text;  // "&" marks the mnemonic
     bool checked = false;
     bool isDefault = false;  // bold; at most one
     bool enabled = true;

@@ -61,15 +61,17 @@ TrayIcon::TrayIcon(HWND owner, TrayIconEvents& events)
     }
 }
 
-TrayIcon::~TrayIcon() { remove(); }
+TrayIcon::~TrayIcon() {
+    remove();
+}
 
 void TrayIcon::loadIcons() {
     const int size = trayIconSize();
     if (size == iconSize_ && programIcon_ && clearIcon_) return;
     iconSize_ = size;
-    programIcon_.reset(static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr),
-                                                       MAKEINTRESOURCEW(IDI_VEILORA), IMAGE_ICON,
-                                                       size, size, LR_DEFAULTCOLOR)));
+    programIcon_.reset(
+        static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_VEILORA),
+                                        IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
     clearIcon_.reset(makeClearIcon(size));
 }
 

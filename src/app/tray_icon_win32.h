@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+// After windows.h, which it needs.
 #include <shellapi.h>
 
 #include "win32/handles.h"
@@ -16,14 +17,14 @@ enum class TrayLook {
 };
 
 class TrayIconEvents {
-public:
+  public:
     virtual ~TrayIconEvents() = default;
     // Open the tray menu at `at` (screen pixels).
     virtual void onTrayMenuRequested(POINT at) = 0;
 };
 
 class TrayIcon {
-public:
+  public:
     // Notifications arrive at `owner` as win32::kMsgTrayNotify.
     TrayIcon(HWND owner, TrayIconEvents& events);
     TrayIcon(const TrayIcon&) = delete;
@@ -41,7 +42,7 @@ public:
     // The record handed to the shell, for a look; icons belong to this object.
     NOTIFYICONDATAW record(TrayLook look);
 
-private:
+  private:
     bool apply();
     void loadIcons();
 

@@ -51,8 +51,7 @@ PasswordOutcome setPasswordOk(const TypedPassword& newPassword, const TypedPassw
                             {"Password succesfully set.", "Success", MessageIcon::Information});
 }
 
-PasswordOutcome changePasswordOk(const TypedPassword& oldPassword,
-                                 const TypedPassword& newPassword,
+PasswordOutcome changePasswordOk(const TypedPassword& oldPassword, const TypedPassword& newPassword,
                                  const TypedPassword& repeated, RegSettings& settings) {
     useOwnKeys(settings);
     std::string stored = decodePassword(settings.getSetting(kGeneral, kOffset));
@@ -75,8 +74,7 @@ PasswordOutcome changePasswordOk(const TypedPassword& oldPassword,
                     PasswordField::New);
     }
     return storeNewPassword(newPassword, settings,
-                            {"Password succesfully changed.", "Success",
-                             MessageIcon::Information});
+                            {"Password succesfully changed.", "Success", MessageIcon::Information});
 }
 
 }  // namespace veilora

@@ -13,8 +13,8 @@ namespace veilora {
 enum class PasswordField { None, Old, New, Repeat };
 
 struct PasswordOutcome {
-    bool stored = false;            // the new password is in the registry; the dialog closes
-    std::optional<Notice> notice;   // shown first
+    bool stored = false;           // the new password is in the registry; the dialog closes
+    std::optional<Notice> notice;  // shown first
     PasswordField focus = PasswordField::None;  // when the dialog stays open
 };
 
@@ -23,8 +23,7 @@ PasswordOutcome setPasswordOk(const TypedPassword& newPassword, const TypedPassw
                               RegSettings& settings);
 
 // Change Password: the old one must match the stored one before anything else is looked at.
-PasswordOutcome changePasswordOk(const TypedPassword& oldPassword,
-                                 const TypedPassword& newPassword,
+PasswordOutcome changePasswordOk(const TypedPassword& oldPassword, const TypedPassword& newPassword,
                                  const TypedPassword& repeated, RegSettings& settings);
 
 }  // namespace veilora

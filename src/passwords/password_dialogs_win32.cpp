@@ -13,7 +13,7 @@ namespace veilora {
 namespace {
 
 class PasswordDialog final : public win32::Dialog {
-public:
+  public:
     PasswordDialog(bool change, RegSettings& settings) : change_(change), settings_(settings) {}
 
     bool run(HWND owner) {
@@ -21,7 +21,7 @@ public:
         return stored_;
     }
 
-private:
+  private:
     std::vector<HWND> fields() const {
         if (change_) return {item(IDC_PW_OLD), item(IDC_PW_NEW), item(IDC_PW_REPEAT)};
         return {item(IDC_PW_NEW), item(IDC_PW_REPEAT)};

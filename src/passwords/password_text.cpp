@@ -35,16 +35,17 @@ TypedPassword& TypedPassword::operator=(TypedPassword&& other) {
     return *this;
 }
 
-TypedPassword::~TypedPassword() { wipe(ansi_); }
+TypedPassword::~TypedPassword() {
+    wipe(ansi_);
+}
 
 std::optional<Notice> newPasswordProblem(const TypedPassword& password) {
     constexpr Notice kCannotStore{
         "The new password contains characters that cannot be stored. Please use other "
         "characters.",
         "Error", MessageIcon::Exclamation};
-    constexpr Notice kTooLong{
-        "The new password is too long. Please use at most 255 characters.", "Error",
-        MessageIcon::Exclamation};
+    constexpr Notice kTooLong{"The new password is too long. Please use at most 255 characters.",
+                              "Error", MessageIcon::Exclamation};
     if (!password.representable()) return kCannotStore;
     const std::string& text = password.ansi();
     if (text.size() > kMaxPasswordLength) return kTooLong;

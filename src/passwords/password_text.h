@@ -20,7 +20,7 @@ void wipe(std::string& text) noexcept;
 
 // A typed password converted to the ANSI code page, wiped when it goes away.
 class TypedPassword {
-public:
+  public:
     TypedPassword() = default;
     // nullopt: the code page cannot hold every typed character.
     explicit TypedPassword(std::optional<std::string>&& ansi);  // wipes `ansi`
@@ -41,7 +41,7 @@ public:
         return representable_ == other.representable_ && ansi_ == other.ansi_;
     }
 
-private:
+  private:
     std::string ansi_;
     bool representable_ = true;
 };

@@ -23,8 +23,8 @@ std::optional<std::string> passwordToAnsi(std::wstring_view typed) {
     const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
     BOOL usedDefault = FALSE;
     BOOL* usedDefaultSlot = utf8 ? nullptr : &usedDefault;
-    const int needed = ::WideCharToMultiByte(CP_ACP, flags, typed.data(), size, nullptr, 0,
-                                             nullptr, usedDefaultSlot);
+    const int needed = ::WideCharToMultiByte(CP_ACP, flags, typed.data(), size, nullptr, 0, nullptr,
+                                             usedDefaultSlot);
     if (needed <= 0 || usedDefault) return std::nullopt;
     std::string ansi(static_cast<size_t>(needed), '\0');
     if (::WideCharToMultiByte(CP_ACP, flags, typed.data(), size, ansi.data(), needed, nullptr,
@@ -36,8 +36,8 @@ std::optional<std::string> passwordToAnsi(std::wstring_view typed) {
     // Some code pages map characters to others without reporting it; only a text that comes
     // back unchanged is the person's password.
     std::wstring back(typed.size(), L'\0');
-    const int backSize = ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, ansi.data(), needed,
-                                               back.data(), size);
+    const int backSize =
+        ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, ansi.data(), needed, back.data(), size);
     const bool exact = backSize == size && std::wstring_view(back) == typed;
     wipeWide(back);
     if (!exact) {
@@ -62,8 +62,12 @@ TypedPassword readPasswordField(HWND edit) {
     return typed;
 }
 
-bool passwordFieldFilled(HWND edit) { return ::GetWindowTextLengthW(edit) > 0; }
+bool passwordFieldFilled(HWND edit) {
+    return ::GetWindowTextLengthW(edit) > 0;
+}
 
-void clearPasswordField(HWND edit) { ::SetWindowTextW(edit, L""); }
+void clearPasswordField(HWND edit) {
+    ::SetWindowTextW(edit, L"");
+}
 
 }  // namespace veilora

@@ -8,7 +8,7 @@
 namespace veilora {
 
 struct Notice {
-    std::string_view text;   // ANSI code page
+    std::string_view text;  // ANSI code page
     std::string_view title;
     MessageIcon icon = MessageIcon::None;
 

@@ -12,7 +12,7 @@ namespace veilora {
 
 // Implemented by the program. Every call comes on the user-interface thread.
 class OptionsDialogHost {
-public:
+  public:
     virtual ~OptionsDialogHost() = default;
 
     // The live option store; the dialog writes each change into it at once.

@@ -19,8 +19,12 @@ struct Box {
     std::size_t zone;
 };
 
-constexpr Box member(int id, CheckState Options::*m) { return {id, m, 0}; }
-constexpr Box zone(int id, ZoneBox z) { return {id, nullptr, z}; }
+constexpr Box member(int id, CheckState Options::*m) {
+    return {id, m, 0};
+}
+constexpr Box zone(int id, ZoneBox z) {
+    return {id, nullptr, z};
+}
 
 constexpr Box kBoxes[] = {
     member(IDC_OPT_SHOW_CAPTURE, &Options::hideMethodScr),
@@ -52,7 +56,6 @@ const Box* findBox(int id) {
         if (box.id == id) return &box;
     return nullptr;
 }
-
 
 // "Set Password" becomes "Set &Password": the same key for both captions.
 std::wstring withMnemonic(const std::string& caption) {
@@ -98,7 +101,9 @@ void OptionsDialog::hide() {
     if (hwnd()) close(IDCANCEL);
 }
 
-bool OptionsDialog::visible() const { return hwnd() && ::IsWindowVisible(hwnd()); }
+bool OptionsDialog::visible() const {
+    return hwnd() && ::IsWindowVisible(hwnd());
+}
 
 void OptionsDialog::refresh() {
     if (hwnd()) writeControls();
@@ -159,8 +164,11 @@ void OptionsDialog::onOk() {
                 // Until the capture button is offered, the box to deselect is the place.
                 target = item(features_.captureButton ? IDC_OPT_CAPTURE : IDC_OPT_SHOW_CAPTURE);
                 break;
-            case OptionsFocus::MinimizeAllWindows: target = item(IDC_OPT_MINIMIZE); break;
-            case OptionsFocus::Unchanged: break;
+            case OptionsFocus::MinimizeAllWindows:
+                target = item(IDC_OPT_MINIMIZE);
+                break;
+            case OptionsFocus::Unchanged:
+                break;
         }
         if (target) focusControl(target);
         return;
@@ -197,10 +205,18 @@ INT_PTR OptionsDialog::onMessage(UINT message, WPARAM wParam, LPARAM) {
         case WM_COMMAND: {
             const int id = LOWORD(wParam);
             switch (id) {
-                case IDOK: onOk(); return TRUE;
-                case IDCANCEL: onCancel(); return TRUE;  // also Esc and the close box
-                case IDC_OPT_HELP: host_.showOptionsHelp(); return TRUE;
-                case IDC_OPT_PASSWORD: onPasswordButton(); return TRUE;
+                case IDOK:
+                    onOk();
+                    return TRUE;
+                case IDCANCEL:
+                    onCancel();
+                    return TRUE;  // also Esc and the close box
+                case IDC_OPT_HELP:
+                    host_.showOptionsHelp();
+                    return TRUE;
+                case IDC_OPT_PASSWORD:
+                    onPasswordButton();
+                    return TRUE;
                 case IDC_OPT_CAPTURE:
                     if (features_.captureButton) host_.startCapture();
                     return TRUE;

@@ -17,7 +17,7 @@ struct OptionsDialogFeatures {
 };
 
 class OptionsDialog final : private win32::Dialog {
-public:
+  public:
     explicit OptionsDialog(OptionsDialogHost& host, OptionsDialogFeatures features = {});
 
     // Shows the dialog (made on first use, then kept) with the live options and brings it to
@@ -35,7 +35,7 @@ public:
     using win32::Dialog::hwnd;
     using win32::Dialog::item;
 
-private:
+  private:
     INT_PTR onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void onInit();
     void writeControls();

@@ -8,7 +8,7 @@
 namespace veilora::win32 {
 
 class Dialog {
-public:
+  public:
     Dialog() = default;
     Dialog(const Dialog&) = delete;
     Dialog& operator=(const Dialog&) = delete;
@@ -18,7 +18,7 @@ public:
     HWND item(int id) const { return ::GetDlgItem(hwnd_, id); }
     bool isModal() const { return modal_; }
 
-protected:
+  protected:
     // The value passed to close(), or -1 when the dialog could not be created.
     INT_PTR runModal(int templateId, HWND owner);
     // Creates the window hidden; true when it exists.
@@ -34,7 +34,7 @@ protected:
     // TRUE when handled; FALSE leaves the message to the dialog manager.
     virtual INT_PTR onMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
 
-private:
+  private:
     static INT_PTR CALLBACK dialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     HWND hwnd_ = nullptr;

@@ -6,10 +6,14 @@ namespace veilora::win32 {
 
 UINT messageIconFlags(MessageIcon icon) {
     switch (icon) {
-        case MessageIcon::Information: return MB_ICONINFORMATION;
-        case MessageIcon::Exclamation: return MB_ICONEXCLAMATION;
-        case MessageIcon::Critical: return MB_ICONHAND;
-        case MessageIcon::None: break;
+        case MessageIcon::Information:
+            return MB_ICONINFORMATION;
+        case MessageIcon::Exclamation:
+            return MB_ICONEXCLAMATION;
+        case MessageIcon::Critical:
+            return MB_ICONHAND;
+        case MessageIcon::None:
+            break;
     }
     return 0;
 }

@@ -49,8 +49,8 @@ struct PasswordDialogsTest : ::testing::Test {
         };
     }
     std::string storedPassword() {
-        auto value = registry.get(RegistryRoot::CurrentUser,
-                                  "Software\\Fernwick\\Veilora\\General", "Offset");
+        auto value = registry.get(RegistryRoot::CurrentUser, "Software\\Fernwick\\Veilora\\General",
+                                  "Offset");
         return value ? decodePassword(value->data.c_str()) : "<none>";
     }
 
@@ -61,7 +61,9 @@ struct PasswordDialogsTest : ::testing::Test {
 };
 
 TEST_F(PasswordDialogsTest, MaskedFieldsAndAnOkThatWaitsForEveryField) {
-    const auto okEnabled = [](HWND window) { return ::IsWindowEnabled(::GetDlgItem(window, IDOK)); };
+    const auto okEnabled = [](HWND window) {
+        return ::IsWindowEnabled(::GetDlgItem(window, IDOK));
+    };
     const bool stored = run(runSetPasswordDialog, L"Set Password",
                             {[&](HWND window) {
                                  HWND field = ::GetDlgItem(window, IDC_PW_REPEAT);
@@ -81,10 +83,10 @@ TEST_F(PasswordDialogsTest, MaskedFieldsAndAnOkThatWaitsForEveryField) {
 
 TEST_F(PasswordDialogsTest, SetSelectsTheFieldToCorrectThenStores) {
     test::SeenMessage mismatch, success;
-    EXPECT_TRUE(run(runSetPasswordDialog, L"Set Password",
-                    {type(IDC_PW_NEW, L"Secret"), type(IDC_PW_REPEAT, L"secret"), press(IDOK),
-                     answer(mismatch), lookAtFocus(), type(IDC_PW_REPEAT, L"Secret"),
-                     press(IDOK), answer(success)}));
+    EXPECT_TRUE(run(
+        runSetPasswordDialog, L"Set Password",
+        {type(IDC_PW_NEW, L"Secret"), type(IDC_PW_REPEAT, L"secret"), press(IDOK), answer(mismatch),
+         lookAtFocus(), type(IDC_PW_REPEAT, L"Secret"), press(IDOK), answer(success)}));
     EXPECT_EQ(mismatch.text, L"Passwords do not match.");
     EXPECT_EQ(focusId, IDC_PW_NEW);
     EXPECT_EQ(selection, static_cast<DWORD>(MAKELONG(0, 6))) << "the whole text selected";

@@ -88,8 +88,8 @@ TEST(TrayIcon, OnlyTheContextMenuRequestOpensTheMenu) {
     tray.show(TrayLook::Normal);
     ASSERT_TRUE(tray.present());
     const WPARAM anchor = MAKEWPARAM(1013, 758);
-    for (UINT event : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK,
-                       WM_RBUTTONDOWN, WM_RBUTTONUP, NIN_SELECT, NIN_KEYSELECT}) {
+    for (UINT event : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN,
+                       WM_RBUTTONUP, NIN_SELECT, NIN_KEYSELECT}) {
         EXPECT_TRUE(tray.handleMessage(win32::kMsgTrayNotify, anchor, MAKELPARAM(event, 1)));
         EXPECT_FALSE(owner.requested) << std::hex << event;
     }
@@ -100,8 +100,11 @@ TEST(TrayIcon, OnlyTheContextMenuRequestOpensTheMenu) {
 }
 
 const PopupMenuItem kItems[] = {
-    {1, L"Enabled", true}, {2, L"Disabled"},   PopupMenuItem::line(),
-    {3, L"Options", false, true}, {4, L"&Help", false, false, false},
+    {1, L"Enabled", true},
+    {2, L"Disabled"},
+    PopupMenuItem::line(),
+    {3, L"Options", false, true},
+    {4, L"&Help", false, false, false},
 };
 
 TEST(PopupMenu, BuiltWithChecksSeparatorsAndOneBoldDefault) {

@@ -12,7 +12,7 @@
 namespace veilora::test {
 
 class UiScript {
-public:
+  public:
     using Step = std::function<bool()>;  // true when done
 
     explicit UiScript(std::vector<Step> steps, DWORD deadlineMs = 10000);
@@ -23,7 +23,7 @@ public:
     bool finished() const { return next_ == steps_.size(); }
     bool timedOut() const { return timedOut_; }
 
-private:
+  private:
     static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD);
     void run();
 

@@ -24,7 +24,8 @@ TEST(HelpFilePath, HasOneBackslashBeforeTheFileAlsoInADriveRoot) {
     EXPECT_EQ(helpFilePath(L"C:\\Program Files\\Veilora"),
               L"C:\\Program Files\\Veilora\\veilora.chm");
     EXPECT_EQ(helpFilePath(L"C:\\"), L"C:\\veilora.chm");
-    EXPECT_EQ(helpFilePath(L"D:\\Tools", kOptionsHelpTopic), L"D:\\Tools\\veilora.chm::/Topic26.htm");
+    EXPECT_EQ(helpFilePath(L"D:\\Tools", kOptionsHelpTopic),
+              L"D:\\Tools\\veilora.chm::/Topic26.htm");
 }
 
 }  // namespace

@@ -10,8 +10,12 @@ namespace {
 
 const std::string kGeneralKey = "Software\\Fernwick\\Veilora\\General";
 
-TypedPassword typed(std::string text) { return TypedPassword(std::optional<std::string>(text)); }
-TypedPassword unrepresentable() { return TypedPassword(std::optional<std::string>()); }
+TypedPassword typed(std::string text) {
+    return TypedPassword(std::optional<std::string>(text));
+}
+TypedPassword unrepresentable() {
+    return TypedPassword(std::optional<std::string>());
+}
 
 struct PasswordDialogsTest : ::testing::Test {
     std::string stored() const {

@@ -45,9 +45,8 @@ TEST(OptionsOk, ChecksRunInOrderAndTheFirstFailureIsTheAnswer) {
     noMethod.passwordStored = true;
     refusal = checkOptionsForOk(noMethod, false);
     ASSERT_TRUE(refusal);
-    EXPECT_EQ(refusal->notice,
-              (Notice{"You must select at least one method of hiding.", "Error",
-                      MessageIcon::None}));
+    EXPECT_EQ(refusal->notice, (Notice{"You must select at least one method of hiding.", "Error",
+                                       MessageIcon::None}));
     EXPECT_EQ(refusal->focus, OptionsFocus::MinimizeAllWindows);
 }
 
