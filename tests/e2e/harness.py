@@ -142,16 +142,22 @@ class Program:
         self.trace_path = Path(trace_path)
 
     def trace(self):
-        """The program's trace: a list of (microseconds, event, value or None)."""
+        """The program's trace: a list of (microseconds, event, value or None). A value is a
+        number, or for text events (such as "help-open") the rest of the line."""
         try:
-            lines = self.trace_path.read_text(errors="replace").splitlines()
+            lines = self.trace_path.read_text(encoding="utf-8", errors="replace").splitlines()
         except OSError:
             return []
         events = []
         for line in lines:
-            parts = line.split()
+            parts = line.split(" ", 2)
             if len(parts) >= 2:
-                value = int(parts[2]) if len(parts) > 2 else None
+                value = None
+                if len(parts) > 2:
+                    try:
+                        value = int(parts[2])
+                    except ValueError:
+                        value = parts[2]
                 events.append((int(parts[0]), parts[1], value))
         return events
 
