@@ -1,7 +1,7 @@
 #include "app/app.h"
 
 #include "passwords/password_codec.h"
-#include "passwords/wipe.h"
+#include "passwords/password_text.h"
 
 namespace veilora {
 
@@ -21,8 +21,37 @@ void App::trace(std::string_view name, long long value) {
 }
 
 void App::loadOptions(int osMajorVersion) {
+    osMajorVersion_ = osMajorVersion;
     options_ = veilora::loadOptions(ports_.settings, osMajorVersion);
     enabledMark_ = isChecked(options_.startEnabled);
+}
+
+void App::saveOptions(std::string_view runCommandLine) {
+    veilora::saveOptions(options_, ports_.settings, runCommandLine);
+    options_.firstRun = "False";
+}
+
+bool App::requestOptions() {
+    if (state_ != AppState::Idle) return false;
+    if (isChecked(options_.pwOptions)) {
+        state_ = AppState::Prompting;
+        const bool accepted = askForPassword();
+        if (state_ == AppState::Ending) return false;
+        state_ = AppState::Idle;
+        if (!accepted) return false;
+    }
+    if (capturing_) {
+        // OK leaves the capture armed and shows nothing; Cancel ends it and opens the options.
+        const bool keepCapture = ports_.dialogs.confirm(
+            "You currently have a screen capture operation in progress. Click \"OK\" to "
+            "continue and capture a screen image or \"Cancel\" to abort the screen capture "
+            "operation.",
+            "Screen Capture in Progress");
+        if (keepCapture || state_ != AppState::Idle) return false;
+        capturing_ = false;
+        if (ports_.captureKey) ports_.captureKey->disarmCaptureKey();
+    }
+    return true;
 }
 
 void App::clickEnableItem(int index) {
@@ -154,19 +183,19 @@ void App::hidem() {
 
 bool App::askForPassword() {
     for (;;) {
-        std::optional<std::string> typed = ports_.dialogs.promptPassword();
+        std::optional<PromptAnswer> typed = ports_.dialogs.promptPassword();
         if (state_ == AppState::Ending) {
-            if (typed) wipe(*typed);
+            if (typed) wipe(typed->text);
             return false;
         }
-        std::string text = typed.value_or(std::string());
-        if (typed) wipe(*typed);
+        // Cancel is an empty answer; a text the code page cannot hold matches nothing.
+        const bool empty = !typed || (typed->representable && typed->text.empty());
         ports_.settings.setCompany(kCompanyName);
         ports_.settings.setAppName(kProductName);
         std::string stored = decodePassword(ports_.settings.getSetting("General", "Offset"));
-        const bool matches = text == stored;
-        const bool empty = text.empty();
-        wipe(text);
+        const bool matches = (!typed || typed->representable) &&
+                             (typed ? typed->text : std::string()) == stored;
+        if (typed) wipe(typed->text);
         wipe(stored);
         if (matches) return true;
         if (empty) return false;

@@ -26,13 +26,17 @@ enum class AppState {
     Ending,     // the program is ending: nothing runs any more
 };
 
+// The tray menu's items, as commands.
+enum class TrayCommand : int { Enabled = 1, Disabled, Options, Help, About, Exit };
+
 struct AppPorts {
     RegSettings& settings;
     Desktop& desktop;
     PointerScout& monitor;
     Volume& volume;
     Dialogs& dialogs;
-    TraceSink* trace = nullptr;  // optional
+    TraceSink* trace = nullptr;        // optional
+    CaptureKey* captureKey = nullptr;  // optional
 };
 
 class App final : public PointerEvents {
@@ -50,6 +54,19 @@ public:
 
     // Tray menu "Enabled" (0) / "Disabled" (1).
     void clickEnableItem(int index);
+
+    // The tray menu opens only while nothing covers the screen: behind the cover, Exit or the
+    // Options would be a way round the cover's password.
+    bool trayMenuAvailable() const { return state_ == AppState::Idle; }
+    // "Options": the password when one is required, then the question about an armed capture.
+    // True when the Options dialog is to be shown.
+    bool requestOptions();
+    // OK in the Options dialog passed its checks: every option is saved, with the Run entry.
+    void saveOptions(std::string_view runCommandLine);
+    // Cancel or the close box: the stored options again, edits dropped.
+    void reloadOptions() { loadOptions(osMajorVersion_); }
+    // The Set Password dialog stored a password.
+    void passwordSet() { setpw_ = true; }
     bool enabledMark() const { return enabledMark_; }
     bool disabledMark() const { return !enabledMark_; }
 
@@ -106,6 +123,7 @@ private:
     AppPorts ports_;
     HideSession session_;
     Options options_;
+    int osMajorVersion_ = 6;
     AppState state_ = AppState::Idle;
     bool enabledMark_ = false;
     bool ldown_ = false;

@@ -5,12 +5,16 @@
 
 #include <memory>
 
+#include "about/help_win32.h"
 #include "app/app.h"
 #include "app/desktop_win32.h"
 #include "app/dialogs_win32.h"
+#include "app/tray_icon_win32.h"
 #include "cover/cover_window_win32.h"
 #include "monitor/input_hooks_win32.h"
 #include "monitor/pointer_scout_win32.h"
+#include "settings/options_dialog.h"
+#include "settings/options_dialog_win32.h"
 #include "settings/reg_settings.h"
 #include "settings/registry_win32.h"
 #include "sound/mixer_win32.h"
@@ -20,7 +24,10 @@
 
 namespace veilora {
 
-class AppWin32 final : public win32::Window, private CoverWindow::Events {
+class AppWin32 final : public win32::Window,
+                       private CoverWindow::Events,
+                       private TrayIconEvents,
+                       private OptionsDialogHost {
 public:
     AppWin32();
     ~AppWin32() override;
@@ -37,10 +44,25 @@ private:
     HWND dialogOwner() const;
     void watchSession();
     void reportOwners();
+    void traceOpenMenu(LPARAM menuWindow);
+    void showTrayIcon();
+    std::wstring picturePath() const;
+    void loadCoverPicture();
 
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void onCoverDoubleClick() override;
     void onCoverMouseUp(MouseButton button) override;
+    void onTrayMenuRequested(POINT at) override;
+
+    // What the Options dialog asks of the program.
+    Options& liveOptions() override;
+    bool coverPictureExists() override;
+    void acceptOptions() override;
+    void cancelOptions() override;
+    void showOptionsHelp() override;
+    void startCapture() override;
+    RegSettings& passwordSettings() override;
+    void passwordSet() override;
 
     std::unique_ptr<win32::FileTrace> trace_;
     RegistryWin32 registry_;
@@ -52,6 +74,10 @@ private:
     DialogsWin32 dialogs_;
     std::unique_ptr<PointerScoutWin32> monitor_;
     std::unique_ptr<App> app_;
+    std::unique_ptr<TrayIcon> tray_;
+    OptionsDialog optionsDialog_;
+    HelpViewer help_;
+    bool menuTraced_ = false;
     win32::HotKey hideKey_;
     win32::HotKey toggleKey_;
     bool sessionWatched_ = false;

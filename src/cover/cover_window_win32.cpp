@@ -19,13 +19,13 @@ RECT virtualScreen() {
 CoverWindow::CoverWindow(Events& events, TraceSink* trace)
     : events_(events), trace_(trace), background_(::CreateSolidBrush(kBackground)) {}
 
-bool CoverWindow::create() {
+bool CoverWindow::create(HWND owner) {
     win32::WindowClass cls{L"VeiloraCover", CS_DBLCLKS};
-    // A tool window stays off the taskbar and out of Alt+Tab. It has no owner: an owned popup
-    // is kept just above its owner, which can keep it in the topmost band when it should leave.
+    // An owned tool window stays off the taskbar and out of Alt+Tab.
     bounds_ = virtualScreen();
     if (!createWindow(cls, WS_EX_TOOLWINDOW, WS_POPUP, L"Veilora Cover", bounds_.left,
-                      bounds_.top, bounds_.right - bounds_.left, bounds_.bottom - bounds_.top)) {
+                      bounds_.top, bounds_.right - bounds_.left, bounds_.bottom - bounds_.top,
+                      owner)) {
         return false;
     }
     // The window stays shown for the whole run, concealed by an empty region at the bottom
@@ -40,8 +40,12 @@ void CoverWindow::conceal() {
     // An empty region: nothing shows and no click lands on the cover.
     ::SetWindowRgn(hwnd(), ::CreateRectRgn(0, 0, 0, 0), TRUE);
     // Out of the topmost band first: some systems keep a topmost window at the top when it
-    // is only sent to the bottom.
+    // is only sent to the bottom. Some also keep an owned popup just above its owner, so the
+    // (hidden) owner goes to the bottom before.
     const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    if (HWND owner = ::GetWindow(hwnd(), GW_OWNER)) {
+        ::SetWindowPos(owner, HWND_BOTTOM, 0, 0, 0, 0, flags);
+    }
     ::SetWindowPos(hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, flags);
     ::SetWindowPos(hwnd(), HWND_BOTTOM, 0, 0, 0, 0, flags);
 }

@@ -24,7 +24,7 @@ public:
     };
 
     CoverWindow(Events& events, TraceSink* trace);
-    bool create();
+    bool create(HWND owner);
     // At the end of the program: the window goes, and with it anything it owns (a prompt).
     void destroy() { destroyWindow(); }
 

@@ -69,14 +69,31 @@ public:
 
 enum class MessageIcon { None, Information, Exclamation, Critical };
 
+// What the masked prompt got: the typed text in the ANSI code page, or that it could not be
+// held there (such a text matches no stored password).
+struct PromptAnswer {
+    std::string text;
+    bool representable = true;
+};
+
 // Message boxes and the password prompt. Texts are in the ANSI code page.
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
     virtual void showMessage(std::string_view text, std::string_view title, MessageIcon icon) = 0;
+    // A message with OK and Cancel; true for OK.
+    virtual bool confirm(std::string_view text, std::string_view title) = 0;
     // The masked "Enter Password" prompt; nullopt when the user cancels or the program ends
     // while it is open.
-    virtual std::optional<std::string> promptPassword() = 0;
+    virtual std::optional<PromptAnswer> promptPassword() = 0;
+};
+
+// The capture hot key (F11), registered only while a capture is armed.
+class CaptureKey {
+public:
+    virtual ~CaptureKey() = default;
+    virtual bool armCaptureKey() = 0;
+    virtual void disarmCaptureKey() = 0;
 };
 
 // Opt-in timing trace; the core reports its milestones here when a sink is set.

@@ -534,6 +534,40 @@ class Session:
     def type_text(self, text):
         self.xdotool("type", "--delay", 30, text)
 
+    # ------------------------------------------------------------------ menus and the tray
+    TRAY_ICON = (1013, 758)  # the first icon's centre on the taskbar
+
+    def open_menu(self, program, action):
+        """Runs `action` (a click that opens one of the program's popup menus) and returns the
+        menu as the program traced it: dicts of text, checked, default and the item's rect."""
+        shown = program.count("menu-shown")
+        mark = len(program.trace())
+        action()
+        program.wait_event("menu-shown", shown + 1)
+        items = []
+        for _, name, value in program.trace()[mark:]:
+            if name == "menu-item":
+                i, left, top, right, bottom, checked, default, text = str(value).split(" ", 7)
+                items.append({"text": text, "checked": checked == "1", "default": default == "1",
+                              "rect": (int(left), int(top), int(right), int(bottom))})
+        return items
+
+    def open_tray_menu(self, program):
+        return self.open_menu(program, lambda: self.click(*self.TRAY_ICON, button=3))
+
+    def choose(self, items, text):
+        """Clicks the menu item `text` (menus take no keys under Wine)."""
+        item = next(i for i in items if i["text"] == text)
+        left, top, right, bottom = item["rect"]
+        self.move((left + right) // 2, (top + bottom) // 2)
+        time.sleep(0.15)  # the menu follows the pointer before it takes the click
+        self.xdotool("click", 1)
+
+    def click_control(self, title, control_id):
+        """Clicks the middle of a dialog's control."""
+        c = next(c for c in self.controls(title) if c["id"] == control_id)
+        self.click(int(c["x"]) + int(c["w"]) // 2, int(c["y"]) + int(c["h"]) // 2)
+
     # ------------------------------------------------------------------ screen
     def screenshot(self, path):
         rc, out = _run_quiet(["import", "-display", self.display, "-window", "root", str(path)],

@@ -5,24 +5,11 @@ import unittest
 
 from harness import EXE_DIR, E2ETestCase
 
-FIRST_RUN = ("Since this is the first time you have run Veilora, you should configure the "
-             "program's options. The options dialog will now be shown so you can do this.")
-
-
 class StartupTest(E2ETestCase):
     def windows_pid(self):
         out = self.session.probe("pids", "veilora.exe").split()
         self.assertEqual(len(out), 1, f"expected one veilora.exe, got {out}")
         return out[0]
-
-    def test_first_start_shows_the_first_run_message(self):
-        s = self.session
-        program = s.start()
-        s.wait_window("Veilora")
-        self.assertIn(FIRST_RUN, s.static_texts("Veilora"))
-        s.key("Return")
-        s.wait_no_window("Veilora")
-        self.assertTrue(program.running(), "the program goes on after the message")
 
     def test_second_start_is_refused_and_the_first_keeps_running(self):
         s = self.session

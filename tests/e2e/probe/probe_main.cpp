@@ -2,6 +2,7 @@
 // states, process ids, window flags). Output is UTF-8, one record per line.
 #include <windows.h>
 
+#include <shellapi.h>
 #include <tlhelp32.h>
 
 #include <cstdio>
@@ -89,6 +90,11 @@ int listTexts(const std::wstring& title) {
     }
     std::vector<HWND> children;
     EnumChildWindows(top, collectWindow, reinterpret_cast<LPARAM>(&children));
+    // The focus lives per thread: ask the dialog's thread.
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &gui);
+    const HWND focus = gui.hwndFocus;
     for (HWND c : children) {
         const std::wstring cls = className(c);
         const LONG_PTR style = GetWindowLongPtrW(c, GWL_STYLE);
@@ -104,10 +110,14 @@ int listTexts(const std::wstring& title) {
             SendMessageTimeoutW(c, EM_GETPASSWORDCHAR, 0, 0, SMTO_ABORTIFHUNG, 2000, &ch);
             password = static_cast<wchar_t>(ch);
         }
-        std::printf("%s\t%d\t%s\tchecked=%d enabled=%d visible=%d password=%d style=%08lx\n",
+        RECT r{};
+        GetWindowRect(c, &r);
+        std::printf("%s\t%d\t%s\tchecked=%d enabled=%d visible=%d password=%d style=%08lx "
+                    "focused=%d x=%ld y=%ld w=%ld h=%ld\n",
                     utf8(cls).c_str(), GetDlgCtrlID(c), utf8(windowText(c)).c_str(), checked,
                     IsWindowEnabled(c) ? 1 : 0, IsWindowVisible(c) ? 1 : 0,
-                    static_cast<int>(password), static_cast<unsigned long>(style));
+                    static_cast<int>(password), static_cast<unsigned long>(style),
+                    c == focus ? 1 : 0, r.left, r.top, r.right - r.left, r.bottom - r.top);
     }
     return 0;
 }
@@ -206,6 +216,23 @@ int hang(const std::wstring& title) {
     return 0;
 }
 
+// Takes a program's tray icon away, as a shell that restarts does, then tells the program
+// the taskbar is new (the registered "TaskbarCreated" message).
+int recreateTaskbar(const std::wstring& cls) {
+    HWND owner = FindWindowW(cls.c_str(), nullptr);
+    if (!owner) return 3;
+    NOTIFYICONDATAW icon{};
+    icon.cbSize = sizeof icon;
+    icon.hWnd = owner;
+    icon.uID = 1;
+    const BOOL removed = Shell_NotifyIconW(NIM_DELETE, &icon);
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(owner, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0, SMTO_ABORTIFHUNG,
+                        10000, &result);
+    std::printf("%d\n", removed ? 1 : 0);
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -223,6 +250,8 @@ int wmain(int argc, wchar_t** argv) {
                          static_cast<LPARAM>(std::wcstoll(argv[5], nullptr, 0)));
     } else if (command == L"keylog" && argc > 2) {
         rc = keylog(argv[2]);
+    } else if (command == L"new-taskbar" && argc > 2) {
+        rc = recreateTaskbar(argv[2]);
     } else if (command == L"hang" && argc > 2) {
         rc = hang(argv[2]);
     } else if (command == L"screen") {
@@ -241,7 +270,7 @@ int wmain(int argc, wchar_t** argv) {
         rc = 0;
     } else {
         std::fprintf(stderr, "usage: probe windows [all] | texts TITLE | pids EXE | send CLASS MSG WPARAM LPARAM | "
-                     "keylog FILE | hang TITLE | screen | virtual | held\n");
+                     "keylog FILE | hang TITLE | new-taskbar CLASS | screen | virtual | held\n");
     }
     std::fflush(stdout);
     return rc;

@@ -55,13 +55,18 @@ public:
     void showMessage(std::string_view text, std::string_view title, MessageIcon) override {
         log.push_back("message " + std::string(title) + ": " + std::string(text));
     }
-    std::optional<std::string> promptPassword() override {
+    bool confirm(std::string_view text, std::string_view title) override {
+        log.push_back("confirm " + std::string(title) + ": " + std::string(text));
+        return confirmAnswer;
+    }
+    std::optional<PromptAnswer> promptPassword() override {
         log.push_back("prompt");
         if (duringPrompt) duringPrompt();
         if (answers.empty()) return std::nullopt;
         auto answer = answers.front();
         answers.pop_front();
-        return answer;
+        if (!answer) return std::nullopt;
+        return PromptAnswer{*answer};
     }
 
     int count(const std::string& entry) const {
@@ -77,6 +82,7 @@ public:
     bool leftHeld = true;
     bool rightHeld = true;
     std::deque<std::optional<std::string>> answers;
+    bool confirmAnswer = true;
     std::function<void()> duringPrompt;  // events that arrive inside the prompt's loop
 };
 
