@@ -259,6 +259,17 @@ void App::coverDisable() {
     coverDoubleClick();
 }
 
+void App::coverMinimizeAll() {
+    if (state_ == AppState::Hidden) ports_.desktop.minimizeAllWindows();
+}
+
+void App::setSavedLevel(std::uint32_t level) {
+    if (state_ == AppState::Ending) return;
+    session_.setSavedLevel(level);
+    lvl_ = static_cast<std::int32_t>(level);
+    trace("level-chosen", level);
+}
+
 void App::end() {
     if (state_ == AppState::Ending) return;
     state_ = AppState::Ending;

@@ -28,6 +28,8 @@ enum class AppState {
 
 // The tray menu's items, as commands.
 enum class TrayCommand : int { Enabled = 1, Disabled, Options, Help, About, Exit };
+// The cover menu's items, as commands.
+enum class CoverCommand : int { MinimizeAll = 101, WindowManagement, Volume, Disable };
 
 struct AppPorts {
     RegSettings& settings;
@@ -92,6 +94,10 @@ public:
     // The cover menu's "Disable": restores with the password rules and leaves the triggers
     // off with "Disabled" checked, also when the prompt is refused.
     void coverDisable();
+    // The cover menu's "Minimize all windows": the windows go, the cover stays.
+    void coverMinimizeAll();
+    // The volume dialog chose the level the restore gives back.
+    void setSavedLevel(std::uint32_t level);
 
     // Asks for the stored password until it is given or refused. True when accepted; with no
     // password stored an empty answer (or Cancel) is accepted.

@@ -10,6 +10,7 @@
 #include "win32/modeless_dialog.h"
 #include "win32/strings.h"
 #include "win32/system.h"
+#include "windows/force_foreground_win32.h"
 
 namespace veilora {
 
@@ -38,7 +39,15 @@ AppWin32::AppWin32()
       desktop_(hooks_, cover_),
       dialogs_([this] { return dialogOwner(); }),
       optionsDialog_(*this),
-      help_(trace_.get()) {}
+      help_(trace_.get()),
+      menuTrace_(trace_.get()) {
+    windowManagement_.setTrace(trace_.get());
+    desktop_.onCoverHidden([this] {
+        // The tools of the cover go with it.
+        windowManagement_.close();
+        volumeDialog_.close();
+    });
+}
 
 AppWin32::~AppWin32() { shutdown(); }
 
@@ -195,8 +204,7 @@ LRESULT AppWin32::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_QUERYENDSESSION:
             return TRUE;
         case WM_ENTERIDLE:
-            // Tests read an open menu from the trace: another process cannot read it.
-            if (trace_ && wParam == MSGF_MENU && !menuTraced_) traceOpenMenu(lParam);
+            menuTrace_.onEnterIdle(wParam, lParam);
             break;
         case WM_ENDSESSION:
             // The process may be ended as soon as this returns: everything is given back now.
@@ -209,36 +217,6 @@ LRESULT AppWin32::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
     }
     return Window::handleMessage(message, wParam, lParam);
-}
-
-void AppWin32::traceOpenMenu(LPARAM menuWindow) {
-    HMENU menu = nullptr;
-    if (::IsWindow(reinterpret_cast<HWND>(menuWindow))) {
-        menu = reinterpret_cast<HMENU>(
-            ::SendMessageW(reinterpret_cast<HWND>(menuWindow), MN_GETHMENU, 0, 0));
-    } else if (::IsMenu(reinterpret_cast<HMENU>(menuWindow))) {
-        menu = reinterpret_cast<HMENU>(menuWindow);
-    }
-    if (!menu) return;
-    menuTraced_ = true;
-    const int count = ::GetMenuItemCount(menu);
-    for (int i = 0; i < count; ++i) {
-        wchar_t text[128] = {};
-        MENUITEMINFOW info{};
-        info.cbSize = sizeof info;
-        info.fMask = MIIM_STRING | MIIM_STATE | MIIM_FTYPE;
-        info.dwTypeData = text;
-        info.cch = 127;
-        ::GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info);
-        RECT r{};
-        ::GetMenuItemRect(nullptr, menu, static_cast<UINT>(i), &r);
-        wchar_t line[256];
-        ::swprintf(line, 256, L"%d %ld %ld %ld %ld %d %d %ls", i, r.left, r.top, r.right, r.bottom,
-                   (info.fState & MFS_CHECKED) ? 1 : 0, (info.fState & MFS_DEFAULT) ? 1 : 0,
-                   (info.fType & MFT_SEPARATOR) ? L"-" : text);
-        trace_->eventText("menu-item", line);
-    }
-    trace_->event("menu-shown", count);
 }
 
 void AppWin32::onTrayMenuRequested(POINT at) {
@@ -258,7 +236,7 @@ void AppWin32::onTrayMenuRequested(POINT at) {
         PopupMenuItem::line(),
         item(C::Exit, L"Exit"),
     };
-    menuTraced_ = false;
+    menuTrace_.menuOpening();
     const auto command = static_cast<C>(trackPopupMenu(hwnd(), at, items));
     if (trace_) trace_->event("menu-command", static_cast<long long>(command));
     switch (command) {
@@ -304,8 +282,42 @@ void AppWin32::onCoverDoubleClick() {
 }
 
 void AppWin32::onCoverMouseUp(MouseButton button) {
-    // The cover menu arrives with the tray icon; until then a release only re-tops the cover.
-    if (app_) app_->coverMouseUp(button);
+    if (!app_ || !app_->coverMouseUp(button)) return;
+    using C = CoverCommand;
+    auto item = [](C command, const wchar_t* text, bool isDefault = false) {
+        return PopupMenuItem{static_cast<UINT>(command), text, false, isDefault};
+    };
+    const PopupMenuItem items[] = {
+        item(C::MinimizeAll, L"Minimize all windows", true),
+        item(C::WindowManagement, L"Window Management"),
+        item(C::Volume, L"Volume"),
+        item(C::Disable, L"Disable"),
+    };
+    POINT at{};
+    ::GetCursorPos(&at);
+    menuTrace_.menuOpening();
+    const auto command = static_cast<C>(trackPopupMenu(cover_.hwnd(), at, items));
+    if (trace_) trace_->event("menu-command", static_cast<long long>(command));
+    if (app_->state() != AppState::Hidden) return;  // the cover went meanwhile
+    switch (command) {
+        case C::MinimizeAll: app_->coverMinimizeAll(); break;
+        case C::WindowManagement:
+            // Below the topmost band for a moment, so the dialog it owns comes up above it.
+            cover_.setTopmost(false);
+            windowManagement_.show(cover_.hwnd());
+            cover_.setTopmost(true);
+            forceForeground(windowManagement_.hwnd());
+            break;
+        case C::Volume:
+            cover_.setTopmost(false);
+            volumeDialog_.show(cover_.hwnd(), static_cast<std::uint32_t>(app_->lvl()),
+                               [this](std::uint32_t level) { app_->setSavedLevel(level); });
+            cover_.setTopmost(true);
+            forceForeground(volumeDialog_.hwnd());
+            break;
+        case C::Disable: app_->coverDisable(); break;
+        default: break;
+    }
 }
 
 }  // namespace veilora

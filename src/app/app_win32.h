@@ -9,6 +9,7 @@
 #include "app/app.h"
 #include "app/desktop_win32.h"
 #include "app/dialogs_win32.h"
+#include "app/popup_menu_win32.h"
 #include "app/tray_icon_win32.h"
 #include "cover/cover_window_win32.h"
 #include "monitor/input_hooks_win32.h"
@@ -18,9 +19,11 @@
 #include "settings/reg_settings.h"
 #include "settings/registry_win32.h"
 #include "sound/mixer_win32.h"
+#include "sound/volume_dialog_win32.h"
 #include "win32/handles.h"
 #include "win32/trace.h"
 #include "win32/window.h"
+#include "windows/window_management_win32.h"
 
 namespace veilora {
 
@@ -44,7 +47,6 @@ private:
     HWND dialogOwner() const;
     void watchSession();
     void reportOwners();
-    void traceOpenMenu(LPARAM menuWindow);
     void showTrayIcon();
     std::wstring picturePath() const;
     void loadCoverPicture();
@@ -52,6 +54,9 @@ private:
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void onCoverDoubleClick() override;
     void onCoverMouseUp(MouseButton button) override;
+    void onCoverMenuIdle(WPARAM kind, LPARAM menuWindow) override {
+        menuTrace_.onEnterIdle(kind, menuWindow);
+    }
     void onTrayMenuRequested(POINT at) override;
 
     // What the Options dialog asks of the program.
@@ -77,7 +82,9 @@ private:
     std::unique_ptr<TrayIcon> tray_;
     OptionsDialog optionsDialog_;
     HelpViewer help_;
-    bool menuTraced_ = false;
+    OpenMenuTrace menuTrace_;
+    WindowManagementDialog windowManagement_;
+    VolumeDialog volumeDialog_;
     win32::HotKey hideKey_;
     win32::HotKey toggleKey_;
     bool sessionWatched_ = false;

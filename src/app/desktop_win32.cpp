@@ -75,7 +75,10 @@ void DesktopWin32::unblockTaskSwitching() { hooks_.removeKeyboardHook(); }
 
 bool DesktopWin32::showCover() { return cover_.show(); }
 
-void DesktopWin32::hideCover() { cover_.hide(); }
+void DesktopWin32::hideCover() {
+    cover_.hide();
+    if (coverHidden_) coverHidden_();
+}
 
 void DesktopWin32::setCoverTopmost(bool topmost) { cover_.setTopmost(topmost); }
 

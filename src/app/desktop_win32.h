@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 #include "ports/ports.h"
 #include "cover/cover_window_win32.h"
 #include "monitor/input_hooks_win32.h"
@@ -23,8 +25,11 @@ public:
     bool showCover() override;
     void hideCover() override;
     void setCoverTopmost(bool topmost) override;
+    // Told each time the cover is taken away.
+    void onCoverHidden(std::function<void()> callback) { coverHidden_ = std::move(callback); }
 
 private:
+    std::function<void()> coverHidden_;
     InputHooks& hooks_;
     CoverWindow& cover_;
 };

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "win32/handles.h"
+#include "win32/trace.h"
 
 namespace veilora {
 
@@ -27,5 +28,18 @@ win32::MenuHandle buildPopupMenu(std::span<const PopupMenuItem> items);
 // Shows the menu at `at` (screen pixels) for `owner`, a top-level window of ours, and waits
 // for the choice. The chosen command, 0 when the menu was dismissed.
 UINT trackPopupMenu(HWND owner, POINT at, std::span<const PopupMenuItem> items);
+
+// For tests, which cannot read another process's menu: the owner of an open menu passes its
+// WM_ENTERIDLE here, and each item (text, check, default, place on screen) is traced once.
+class OpenMenuTrace {
+public:
+    explicit OpenMenuTrace(win32::FileTrace* trace) : trace_(trace) {}
+    void menuOpening() { traced_ = false; }
+    void onEnterIdle(WPARAM kind, LPARAM menuWindow);
+
+private:
+    win32::FileTrace* trace_;
+    bool traced_ = false;
+};
 
 }  // namespace veilora

@@ -104,6 +104,10 @@ bool CoverWindow::show() {
         return false;
     }
     shown_ = true;
+    wantTopmost_ = true;
+    // Another program's window that comes up later can land above the cover (a topmost one
+    // anywhere, any activated one on some systems): the cover takes its place back.
+    ::SetTimer(hwnd(), kGuardTimer, kGuardMs, nullptr);
     tracePaint_ = trace_ != nullptr;
     if (trace_) trace_->event("cover-shown");
     ::InvalidateRect(hwnd(), nullptr, FALSE);
@@ -117,6 +121,7 @@ bool CoverWindow::show() {
 void CoverWindow::hide() {
     if (!hwnd() || !shown_) return;
     shown_ = false;
+    ::KillTimer(hwnd(), kGuardTimer);
     conceal();
     if (::GetForegroundWindow() == hwnd()) handOverActivation();
 }
@@ -141,8 +146,26 @@ void CoverWindow::handOverActivation() {
 void CoverWindow::setTopmost(bool topmost) {
     if (!hwnd() || !shown_) return;
     // Going below lets the password prompt come up over the cover without being pushed down.
+    wantTopmost_ = topmost;
     const UINT flags = SWP_NOMOVE | SWP_NOSIZE | (topmost ? 0u : SWP_NOACTIVATE);
     ::SetWindowPos(hwnd(), topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+    if (topmost) raiseOwnedWindows();
+}
+
+void CoverWindow::raiseOwnedWindows() {
+    // The dialogs the cover owns (its tools, the prompt, messages) belong above it. Not every
+    // system moves owned windows along when their owner is raised, so they are raised too.
+    struct Raise {
+        static BOOL CALLBACK each(HWND window, LPARAM owner) {
+            if (::GetWindow(window, GW_OWNER) == reinterpret_cast<HWND>(owner) &&
+                ::IsWindowVisible(window)) {
+                ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0,
+                               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            }
+            return TRUE;
+        }
+    };
+    ::EnumThreadWindows(::GetCurrentThreadId(), &Raise::each, reinterpret_cast<LPARAM>(hwnd()));
 }
 
 bool CoverWindow::visible() const { return shown_; }
@@ -184,6 +207,13 @@ LRESULT CoverWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_PAINT:
             paint();
             return 0;
+        case WM_TIMER:
+            if (wParam == kGuardTimer && shown_ && wantTopmost_) {
+                ::SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0,
+                               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+                raiseOwnedWindows();
+            }
+            return 0;
         case WM_ERASEBKGND:
             return 1;  // painting covers every pixel
         case WM_LBUTTONDBLCLK:
@@ -197,6 +227,9 @@ LRESULT CoverWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_MBUTTONUP:
             events_.onCoverMouseUp(MouseButton::Middle);
+            return 0;
+        case WM_ENTERIDLE:
+            events_.onCoverMenuIdle(wParam, lParam);
             return 0;
         case WM_CLOSE:
             return 0;  // Alt+F4 must not take the cover away

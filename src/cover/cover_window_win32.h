@@ -21,6 +21,8 @@ public:
         virtual ~Events() = default;
         virtual void onCoverDoubleClick() = 0;
         virtual void onCoverMouseUp(MouseButton button) = 0;
+        // A menu the cover owns is open and waiting (WM_ENTERIDLE).
+        virtual void onCoverMenuIdle(WPARAM kind, LPARAM menuWindow) = 0;
     };
 
     CoverWindow(Events& events, TraceSink* trace);
@@ -47,6 +49,7 @@ private:
     void paint();
     void conceal();
     void handOverActivation();
+    void raiseOwnedWindows();
 
     Events& events_;
     TraceSink* trace_;
@@ -58,6 +61,9 @@ private:
     RECT bounds_{};  // the window's, in screen pixels
     bool tracePaint_ = false;
     bool shown_ = false;
+    bool wantTopmost_ = false;  // not while the cover steps aside for the password prompt
+    static constexpr UINT_PTR kGuardTimer = 1;
+    static constexpr UINT kGuardMs = 1000;
     HWND previousForeground_ = nullptr;
 };
 

@@ -132,6 +132,18 @@ void WindowManagementDialog::applyRows(const std::vector<TaskRow>& rows) {
     }
     fitColumn();  // a vertical scroll bar may have come or gone
     updateButtons();  // a removed item takes its selection with it
+    if (!update.remove.empty() || !update.append.empty() || !update.retitle.empty()) traceRows();
+}
+
+void WindowManagementDialog::traceRows() {
+    if (!trace_) return;
+    HWND view = list();
+    std::wstring shown;
+    for (int i = 0, count = ListView_GetItemCount(view); i < count; ++i) {
+        if (i > 0) shown += L" | ";
+        shown += itemText(view, i);
+    }
+    trace_->eventText("wm-rows", shown);
 }
 
 void WindowManagementDialog::fitColumn() {

@@ -11,6 +11,7 @@
 
 #include "win32/handles.h"
 #include "win32/modeless_dialog.h"
+#include "win32/trace.h"
 #include "windows/task_rows.h"
 
 namespace veilora {
@@ -30,6 +31,8 @@ public:
     // brings it to the front when it is open already. Raises this program's priority class
     // to high for the rest of the run.
     bool show(HWND owner);
+    // Traced runs record what the list shows after each change ("wm-rows"), for tests.
+    void setTrace(win32::FileTrace* trace) { trace_ = trace; }
 
     using ModelessDialog::close;
     using ModelessDialog::hwnd;
@@ -40,6 +43,7 @@ private:
     void onInit();
     void onRowsReady();
     void applyRows(const std::vector<TaskRow>& rows);
+    void traceRows();
     int imageFor(const TaskRow& row);
     int findItem(WindowId window) const;
     void fitColumn();
@@ -57,6 +61,7 @@ private:
     std::unique_ptr<TaskListRefresher> refresher_;
     std::uint32_t hungTimeoutMs_;
     bool ascending_ = false;  // the first header click sorts ascending
+    win32::FileTrace* trace_ = nullptr;
 };
 
 }  // namespace veilora

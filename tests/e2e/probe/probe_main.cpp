@@ -193,14 +193,15 @@ LRESULT CALLBACK plainWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
 
 // A program that stops answering: its window comes to the front, then its only thread sleeps
 // for good (until the test ends it).
-int hang(const std::wstring& title) {
+int hang(const std::wstring& title, bool topmost) {
     WNDCLASSW cls{};
     cls.lpfnWndProc = plainWindowProc;
     cls.hInstance = GetModuleHandleW(nullptr);
     cls.lpszClassName = L"VeiloraProbeHung";
     cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     RegisterClassW(&cls);
-    HWND w = CreateWindowExW(0, cls.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+    HWND w = CreateWindowExW(topmost ? WS_EX_TOPMOST : 0, cls.lpszClassName, title.c_str(),
+                             WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                              100, 100, 400, 300, nullptr, nullptr, cls.hInstance, nullptr);
     if (!w) return 2;
     SetForegroundWindow(w);
@@ -250,10 +251,13 @@ int wmain(int argc, wchar_t** argv) {
                          static_cast<LPARAM>(std::wcstoll(argv[5], nullptr, 0)));
     } else if (command == L"keylog" && argc > 2) {
         rc = keylog(argv[2]);
+    } else if (command == L"retitle" && argc > 3) {
+        HWND w = findVisible(argv[2]);
+        rc = w && SetWindowTextW(w, argv[3]) ? 0 : 3;
     } else if (command == L"new-taskbar" && argc > 2) {
         rc = recreateTaskbar(argv[2]);
     } else if (command == L"hang" && argc > 2) {
-        rc = hang(argv[2]);
+        rc = hang(argv[2], argc > 3 && std::wstring(argv[3]) == L"topmost");
     } else if (command == L"screen") {
         std::printf("%d %d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
         rc = 0;
@@ -270,7 +274,7 @@ int wmain(int argc, wchar_t** argv) {
         rc = 0;
     } else {
         std::fprintf(stderr, "usage: probe windows [all] | texts TITLE | pids EXE | send CLASS MSG WPARAM LPARAM | "
-                     "keylog FILE | hang TITLE | new-taskbar CLASS | screen | virtual | held\n");
+                     "keylog FILE | hang TITLE [topmost] | new-taskbar CLASS | retitle OLD NEW | screen | virtual | held\n");
     }
     std::fflush(stdout);
     return rc;

@@ -1,0 +1,160 @@
+"""The tools on the cover: its menu, the Window Management and Volume dialogs above it."""
+
+import unittest
+
+from harness import E2ETestCase, wait_for, write_bmp24
+
+COVER_MENU = [("Minimize all windows", True), ("Window Management", False), ("Volume", False),
+              ("Disable", False)]
+WM = "Window Management"
+CLOSE_SELECTED, MINIMIZE_SELECTED = 603, 604
+VK_TAB, VK_LCTRL = 0x09, 0xA2
+
+
+class CoverToolsTest(E2ETestCase):
+    windows_version = "winxp"  # muting can be on
+
+    def start(self, sound=False, **options):
+        s = self.session
+        if sound:
+            s.start_sound()
+        write_bmp24(s.prog_dir / "scrcap.bmp", 16, 16, lambda x, y: (40, 40, 40))
+        s.set_options(**{"Hide Method Scr": "1", "Start Enabled": "1", **options})
+        program = s.start()
+        program.wait_ready()
+        return program
+
+    def hide(self, program):
+        painted = program.count("cover-painted")
+        self.session.key("grave")
+        program.wait_event("cover-painted", painted + 1)
+
+    def cover_menu(self, program):
+        return self.session.open_menu(program, lambda: self.session.click(512, 400, button=3))
+
+    def rows(self, program):
+        """What the Window Management list shows now, top to bottom."""
+        shown = [v for _, n, v in program.trace() if n == "wm-rows"]
+        return str(shown[-1]).split(" | ") if shown else []
+
+    def test_the_menu_minimizes_and_disables(self):
+        s = self.session
+        notepad = s.start_notepad()
+        program = self.start(**{"ScrEdge Left": "1"})
+        self.hide(program)
+        items = self.cover_menu(program)
+        self.assertEqual([(i["text"], i["default"]) for i in items], COVER_MENU)
+        s.choose(items, "Minimize all windows")
+        wait_for(lambda: s.window_info(notepad)[0]["iconic"] == "1", 10, "notepad to minimize")
+        self.assertIsNotNone(s.cover(), "the cover stays")
+
+        s.choose(self.cover_menu(program), "Disable")
+        program.wait_event("restore")
+        checks = [(i["text"], i["checked"]) for i in s.open_tray_menu(program)[:2]]
+        self.assertEqual(checks, [("Enabled", False), ("Disabled", True)])
+        s.click(500, 300)
+        s.move(0, 300)
+        s.settle(program)
+        self.assertEqual(program.count("hidem"), 1, "the edge stays off")
+
+    def test_window_management_above_the_cover(self):
+        s = self.session
+        notepad = s.start_notepad()
+        s.click(300, 300)
+        s.type_text("unsaved")
+        program = self.start()
+        keys = s.start_keylog()
+        self.hide(program)
+        s.choose(self.cover_menu(program), "Window Management")
+        s.wait_window(WM)
+        wait_for(lambda: notepad in self.rows(program), 10, "notepad in the list")
+        self.assertNotIn("Veilora Cover", self.rows(program))
+        order = [w["title"] for w in s.window_info() if w.get("region") != "empty"]
+        self.assertLess(order.index(WM), order.index("Veilora Cover"), "the dialog is on top")
+        self.assertEqual(s.cover()["topmost"], "1", "the cover is topmost again")
+
+        # Task switching stays blocked while the dialog is open.
+        mark = len(keys.events())
+        s.xdotool("keydown", "alt", "key", "Tab", "keyup", "alt")
+        s.xdotool("keydown", "ctrl", "key", "Escape", "keyup", "ctrl")
+        keys.wait_for_key(VK_LCTRL, "up")
+        self.assertNotIn(VK_TAB, [vk for vk, _ in keys.since(mark)])
+
+        s.probe("retitle", notepad, "Renamed - Notepad")
+        wait_for(lambda: "Renamed - Notepad" in self.rows(program), 10, "the new title")
+        self.assertEqual(len([r for r in self.rows(program) if "Notepad" in r]), 1, "in place")
+
+        # Keyboard selection: notepad's row; Minimize Selected, then Close Selected, where it
+        # asks to save and so stays listed.
+        s.click_control(WM, 602)
+        s.key("Home", *["Down"] * self.rows(program).index("Renamed - Notepad"))
+        s.click_control(WM, MINIMIZE_SELECTED)
+        wait_for(lambda: s.window_info("Renamed - Notepad")[0]["iconic"] == "1", 10,
+                 "notepad to minimize")
+        s.click_control(WM, CLOSE_SELECTED)
+        wait_for(lambda: s.find_windows("Notepad"), 10, "notepad's question")
+        self.assertIn("Renamed - Notepad", self.rows(program))
+        s.click_control("Notepad", 2)  # Cancel: keep the text
+        s.wait_no_window("Notepad")
+
+        s.spawn("notepad")
+        s.wait_window("Untitled - Notepad")
+        wait_for(lambda: "Untitled - Notepad" in self.rows(program), 10, "the new window")
+        s.probe("send", "Notepad", "0x10", "0", "0")  # the new one has nothing to save
+        wait_for(lambda: "Untitled - Notepad" not in self.rows(program), 10, "it to vanish")
+
+        s.double_click(50, 700)
+        program.wait_event("restore")
+        s.wait_no_window(WM)
+
+    def test_a_window_that_comes_up_above_the_cover_goes_below_it_again(self):
+        s = self.session
+        program = self.start()
+        self.hide(program)
+        s.spawn(str(s.probe_path()), "hang", "Pushy Window", "topmost")
+        s.wait_window("Pushy Window")
+
+        def cover_first():
+            order = [w["class"] for w in s.window_info() if w.get("region") != "empty"]
+            return order.index("VeiloraCover") < order.index("VeiloraProbeHung")
+        wait_for(cover_first, 10, "the cover above the newcomer")
+
+    def test_a_hung_program_never_holds_up_the_list_or_the_restore(self):
+        s = self.session
+        notepad = s.start_notepad()
+        program = self.start(**{"ScrEdge Left": "1"})
+        hung = s.spawn(str(s.probe_path()), "hang", "Hung Window")
+        wait_for(lambda: "hung" in hung.output(), 20, "the program to stop answering")
+        s.move(0, 400)  # the edge: keys wait in the hung program's queue under Wine
+        program.wait_event("cover-painted")
+        s.move(512, 400)
+        s.choose(self.cover_menu(program), "Window Management")
+        s.wait_window(WM)
+        wait_for(lambda: notepad in self.rows(program), 10, "the list")
+        s.double_click(50, 700)  # on the cover, beside the dialog
+        program.wait_event("restore", timeout=10)
+
+    def test_volume_chooses_the_level_the_restore_gives_back(self):
+        s = self.session
+        program = self.start(sound=True, **{"Mute Sound": "1"})
+        self.hide(program)
+        program.wait_event("level-read-back")
+        before = program.events("level-read")[0][2]
+        s.choose(self.cover_menu(program), "Volume")
+        s.wait_window("Volume Control")
+        shown = round(before * 10 / 65535)
+        self.assertIn(str(shown), s.static_texts("Volume Control"), "the level from before")
+        s.click_control("Volume Control", 803)  # the slider takes the keys
+        s.key("End", "Left")
+        program.wait_event("level-chosen")
+        chosen = program.events("level-chosen")[-1][2]
+        self.assertEqual(chosen, 58982, "position 9: 58981.5 goes to its even neighbour")
+        s.key("Return")  # OK
+        s.wait_no_window("Volume Control")
+        s.double_click(512, 400)
+        program.wait_event("restore")
+        self.assertEqual([v for _, n, v in program.trace() if n == "level-write"][-1], chosen)
+
+
+if __name__ == "__main__":
+    unittest.main()
