@@ -7,7 +7,6 @@
 #include "imaging/dib_section_win32.h"
 #include "res/resource.h"
 #include "win32/dialog.h"
-#include "win32/modeless_dialog.h"
 #include "win32/strings.h"
 #include "win32/system.h"
 #include "windows/force_foreground_win32.h"
@@ -63,7 +62,7 @@ int AppWin32::run() {
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         // The modeless dialogs' keyboard interface: Tab, Enter, Esc, mnemonics.
-        if (win32::routeDialogMessage(msg) || win32::handleDialogMessage(msg)) continue;
+        if (win32::routeDialogMessage(msg)) continue;
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }

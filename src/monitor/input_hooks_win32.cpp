@@ -24,6 +24,13 @@ LPARAM packPoint(POINT p) {
                       static_cast<WORD>(static_cast<SHORT>(p.y)));
 }
 
+bool onSomeScreen(POINT p) {
+    const int left = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
+    return p.x >= left && p.y >= top && p.x < left + ::GetSystemMetrics(SM_CXVIRTUALSCREEN) &&
+           p.y < top + ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
+}
+
 // Later of two tick counts, wrap-around safe.
 DWORD later(DWORD a, DWORD b) { return static_cast<LONG>(a - b) >= 0 ? a : b; }
 }  // namespace
@@ -194,7 +201,17 @@ LRESULT CALLBACK InputHooks::mouseProc(int code, WPARAM wParam, LPARAM lParam) {
         self->lastMousePoint_ = packPoint(info->pt);
         WPARAM kind = 0;
         switch (wParam) {
-            case WM_MOUSEMOVE: kind = static_cast<WPARAM>(MouseEventKind::Move); break;
+            case WM_MOUSEMOVE: {
+                // Some systems report moves that are none: to the same point again, or to a
+                // place no cursor can be (far off every screen) when a window under the
+                // cursor is minimized. Neither is the person moving the mouse.
+                const LPARAM point = packPoint(info->pt);
+                if (point != self->lastMovePosted_.load() && onSomeScreen(info->pt)) {
+                    self->lastMovePosted_ = point;
+                    kind = static_cast<WPARAM>(MouseEventKind::Move);
+                }
+                break;
+            }
             case WM_MOUSEWHEEL: kind = static_cast<WPARAM>(MouseEventKind::Wheel); break;
             case WM_MBUTTONDOWN: kind = static_cast<WPARAM>(MouseEventKind::MiddleDown); break;
             case WM_LBUTTONDOWN:

@@ -97,6 +97,7 @@ private:
     std::atomic<DWORD> lastMouseTick_{0};
     std::atomic<LPARAM> lastMousePoint_{0};
     std::atomic<DWORD> lastKeyTick_{0};
+    std::atomic<LPARAM> lastMovePosted_{-1};  // the point of the last move passed on
     TaskSwitchFilter filter_;  // touched only on the hook thread
 };
 

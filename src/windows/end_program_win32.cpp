@@ -81,7 +81,7 @@ public:
                     exitCode_ = static_cast<int>(msg.wParam);
                     break;
                 }
-                if (!win32::handleDialogMessage(msg)) {
+                if (!win32::routeDialogMessage(msg)) {
                     ::TranslateMessage(&msg);
                     ::DispatchMessageW(&msg);
                 }

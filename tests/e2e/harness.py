@@ -175,14 +175,16 @@ class Program:
     def moves_handled(self):
         return [(v // 65536, v % 65536) for _, n, v in self.trace() if n == "mouse-move"]
 
-    def wait_ready(self, timeout=30):
-        """Waits until start-up is complete (the monitor listens, the hot keys work)."""
+    def wait_ready(self, timeout=30, bits=None):
+        """Waits until start-up is complete (the monitor listens, the hot keys work), and
+        checks that the program of the expected bitness ran."""
         wait_for(lambda: self.events("ready") or not self.running(), timeout, "start-up")
         if not self.running():
             raise HarnessError(f"the program ended during start-up: {self.output()}")
-        bits = [v for _, name, v in self.trace() if name == "program-bits"]
-        if bits and bits[0] != BITS:
-            raise HarnessError(f"the {bits[0]}-bit program ran where the {BITS}-bit one was meant")
+        expected = bits or BITS
+        ran = [v for _, name, v in self.trace() if name == "program-bits"]
+        if ran and ran[0] != expected:
+            raise HarnessError(f"the {ran[0]}-bit program ran where the {expected}-bit one was meant")
 
     @property
     def pid(self):
@@ -241,6 +243,10 @@ class Session:
             reg.write_text(reg.read_text().replace('"Desktop"="veilora"\n', ""))
         self._start_x()
         self.env = dict(os.environ, **BASE_ENV, WINEPREFIX=str(self.prefix), DISPLAY=self.display)
+        # Only the session's own sound server, if it starts one: never the developer's.
+        for name in [n for n in self.env if n.startswith("PULSE_")] + ["XDG_RUNTIME_DIR"]:
+            self.env.pop(name, None)
+        self.env["XDG_RUNTIME_DIR"] = str(self.dir)
         self.env.pop("VEILORA_TRACE", None)
         # A persistent wineserver makes the many short wine commands fast.
         subprocess.Popen(["wineserver", "-p"], env=self.env, stdout=subprocess.DEVNULL,
@@ -610,9 +616,10 @@ class KeyLog:
                 out.append((int(parts[0]), parts[1], int(parts[2])))
         return out
 
-    def wait_for_key(self, vk, state="up", timeout=10):
-        """Waits until the key event arrives (used as a barrier after sending keys)."""
-        wait_for(lambda: (vk, state) in self.events(), timeout, f"key {vk:#x} {state}")
+    def wait_for_key(self, vk, state="up", after=0, timeout=10):
+        """Waits until the key event arrives after the first `after` events (a barrier after
+        sending keys: take the mark with len(events()) before sending)."""
+        wait_for(lambda: (vk, state) in self.events()[after:], timeout, f"key {vk:#x} {state}")
 
     def since(self, mark):
         """Events after the first `mark` ones (take the mark with len(events()))."""

@@ -77,7 +77,7 @@ class CoverToolsTest(E2ETestCase):
         mark = len(keys.events())
         s.xdotool("keydown", "alt", "key", "Tab", "keyup", "alt")
         s.xdotool("keydown", "ctrl", "key", "Escape", "keyup", "ctrl")
-        keys.wait_for_key(VK_LCTRL, "up")
+        keys.wait_for_key(VK_LCTRL, "up", after=mark)
         self.assertNotIn(VK_TAB, [vk for vk, _ in keys.since(mark)])
 
         s.probe("retitle", notepad, "Renamed - Notepad")

@@ -4,6 +4,7 @@ import os
 import unittest
 from pathlib import Path
 
+import harness
 from harness import ROOT, WIN64_DIR, E2ETestCase, encode_password, wait_for
 
 DIST = Path(os.environ.get("VEILORA_DIST_DIR", ROOT / "build" / "dist"))
@@ -57,9 +58,9 @@ class InstallerTest(E2ETestCase):
         rc, out = self.session.wine("reg", "query", SETTINGS, "/s")
         return out if rc == 0 else None
 
-    def start_installed(self):
+    def start_installed(self, bits=64):
         program = self.session.start(exe=self.install_dir() / "veilora.exe")
-        program.wait_ready()
+        program.wait_ready(bits=bits)
         return program
 
     def keep_some_settings(self):
@@ -132,13 +133,13 @@ class InstallerTest(E2ETestCase):
         # The update brings the closed program back.
         wait_for(lambda: s.probe("pids", "veilora.exe").split(), 30, "the new copy to start")
 
-    @unittest.skipIf(WINE32_MISSING.exists(), "32-bit Wine is not installed on this machine")
+    @unittest.skipIf(harness.wine32_missing_reason(), "32-bit Wine cannot run here")
     def test_the_32_bit_installer_installs_a_32_bit_program_that_starts(self):
         self.install(arch="x86")
         installed = self.install_dir() / "veilora.exe"
         self.assertEqual(installed.read_bytes(), (WIN32_DIR / "veilora.exe").read_bytes())
         self.session.set_options()
-        self.start_installed()
+        self.start_installed(bits=32)
 
 
 if __name__ == "__main__":

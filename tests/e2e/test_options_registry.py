@@ -38,7 +38,7 @@ class OptionsRegistryTest(E2ETestCase):
                                     "--gtest_filter=PreparedRegistry.*",
                                     env={"VEILORA_PREPARED_REGISTRY": "1"})
         self.assertEqual(rc, 0, out)
-        self.assertIn("[  PASSED  ] 1 test", out)
+        self.assertIn("[  PASSED  ] 1 test.", out)
 
         expected = {
             "ScrEdge Left": "0", "ScrEdge Right": "1", "ScrEdge Top": "0", "ScrEdge Bottom": "0",

@@ -1,5 +1,6 @@
 """The Win32 integration tests (GoogleTest, cross-compiled) run under Wine."""
 
+import re
 import unittest
 
 from harness import EXE_DIR, E2ETestCase
@@ -12,7 +13,9 @@ class Win32IntegrationTest(E2ETestCase):
         rc, out = self.session.run_windows_exe(exe, "--gtest_brief=1")
         print(out)
         self.assertEqual(rc, 0, "Win32 integration tests failed:\n" + out[-6000:])
-        self.assertIn("PASSED", out)
+        passed = re.search(r"\[  PASSED  \] (\d+) tests?", out)
+        self.assertTrue(passed and int(passed.group(1)) > 0, "no test ran")
+        self.assertNotIn("[  FAILED  ]", out)
 
 
 if __name__ == "__main__":

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "win32/handles.h"
-#include "win32/modeless_dialog.h"
+#include "win32/dialog.h"
 
 namespace veilora::testing {
 
@@ -22,7 +22,7 @@ inline bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     for (;;) {
         MSG msg;
         while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (!win32::handleDialogMessage(msg)) {
+            if (!win32::routeDialogMessage(msg)) {
                 ::TranslateMessage(&msg);
                 ::DispatchMessageW(&msg);
             }
