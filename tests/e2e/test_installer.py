@@ -11,7 +11,6 @@ DIST = Path(os.environ.get("VEILORA_DIST_DIR", ROOT / "build" / "dist"))
 VERSION = (os.environ.get("VEILORA_VERSION")
            or (ROOT / "build" / "native" / "version.txt").read_text().strip())
 WIN32_DIR = Path(os.environ.get("VEILORA_WIN32_DIR", ROOT / "build" / "win32"))
-WINE32_MISSING = ROOT / "build" / "wine32-unavailable"
 
 SETTINGS = r"HKCU\Software\Fernwick\Veilora"
 UNINSTALL = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Veilora"
