@@ -12,3 +12,9 @@
 #define IDD_PASSWORD_PROMPT 100
 #define IDC_PROMPT_TEXT 101
 #define IDC_PASSWORD 102
+
+// Capture (res/capture.rc)
+#define IDD_CAPTURE_DEPTH 500
+#define IDC_CAPTURE_TEXT 501
+#define IDC_CAPTURE_256 502
+#define IDC_CAPTURE_TRUE_COLOUR 503
