@@ -8,11 +8,12 @@ WriterSettings writerSettings(CaptureDepth depth) {
     using imaging::ColourReductionMethod;
     using imaging::OutputColourDepth;
     // No reduction step: each pixel becomes its nearest table colour, as drawing into a
-    // bitmap with that table would make it.
+    // bitmap with that table would make it. The grabbed image is thrown away afterwards, so
+    // it need not be given the saved colours.
     if (depth == CaptureDepth::TrueColour) {
         return {OutputColourDepth::TrueColour, ColourReductionMethod::None};
     }
-    return {OutputColourDepth::Colour256, ColourReductionMethod::None};
+    return {OutputColourDepth::Colour256, ColourReductionMethod::NoneKeepImage};
 }
 
 std::optional<imaging::EncodedBitmap> encodeCapture(imaging::DibSection& image,

@@ -30,7 +30,7 @@ struct WriterSettings {
 WriterSettings writerSettings(CaptureDepth depth);
 
 // The picture as a bitmap file of the depth; nothing when there is no memory for it. The
-// image may change (it takes the saved colours) and must outlive the result.
+// image must outlive the result.
 std::optional<imaging::EncodedBitmap> encodeCapture(imaging::DibSection& image, CaptureDepth depth);
 
 inline constexpr std::wstring_view kCaptureFileName = L"scrcap.bmp";

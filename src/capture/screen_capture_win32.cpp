@@ -71,6 +71,57 @@ win32::GdiObject systemPaletteOf(HDC screen) {
     return win32::GdiObject(::CreatePalette(palette));
 }
 
+// The screen copied into a 32-bit section first: the system's own format, which it fills
+// fastest, and from which taking three bytes of four is quicker than its conversion.
+class ScreenCopy {
+  public:
+    ScreenCopy(int width, int height) : dc_(::CreateCompatibleDC(nullptr)) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = height;  // bottom-up, like DibSection
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        if (!dc_) return;
+        void* bits = nullptr;
+        section_.reset(::CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        if (!section_ || !bits) return;
+        previous_ = ::SelectObject(dc_.get(), section_.get());
+        bits_ = static_cast<const std::uint8_t*>(bits);
+    }
+    ScreenCopy(const ScreenCopy&) = delete;
+    ScreenCopy& operator=(const ScreenCopy&) = delete;
+    ~ScreenCopy() {
+        if (previous_) ::SelectObject(dc_.get(), previous_);
+    }
+
+    bool valid() const { return bits_ != nullptr; }
+    HDC dc() const { return dc_.get(); }
+
+    // Into an image of the same size.
+    void copyTo(imaging::DibSection& image) const {
+        ::GdiFlush();  // the copy into the section may still be queued
+        const auto width = static_cast<std::size_t>(image.width());
+        const std::size_t stride = static_cast<std::size_t>(image.bytesPerScanLine());
+        for (int y = 0; y < image.height(); ++y) {
+            const std::uint8_t* from = bits_ + static_cast<std::size_t>(y) * width * 4;
+            std::uint8_t* to = image.dibSectionBitsPtr() + static_cast<std::size_t>(y) * stride;
+            for (std::size_t x = 0; x < width; ++x, from += 4, to += 3) {
+                to[0] = from[0];
+                to[1] = from[1];
+                to[2] = from[2];
+            }
+        }
+    }
+
+  private:
+    win32::MemoryDc dc_;
+    win32::BitmapHandle section_;
+    HGDIOBJ previous_ = nullptr;
+    const std::uint8_t* bits_ = nullptr;
+};
+
 DWORD lastErrorOr(DWORD fallback) {
     const DWORD error = ::GetLastError();
     return error ? error : fallback;
@@ -149,22 +200,21 @@ DWORD grabPrimaryScreen(imaging::DibSection& image) {
 
     win32::WindowDc screen(::GetDesktopWindow());
     if (!screen.get()) return lastErrorOr(ERROR_GEN_FAILURE);
-    imaging::GdiDibSection section(width, height);
-    if (!section.valid()) return lastErrorOr(ERROR_NOT_ENOUGH_MEMORY);
+    ScreenCopy copy(width, height);
+    if (!copy.valid()) return lastErrorOr(ERROR_NOT_ENOUGH_MEMORY);
     if (!image.create(width, height)) return ERROR_NOT_ENOUGH_MEMORY;
 
     const win32::GdiObject palette = systemPaletteOf(screen.get());
     {
         std::optional<SelectedPalette> selected;
-        if (palette) selected.emplace(section.hdc(), static_cast<HPALETTE>(palette.get()));
+        if (palette) selected.emplace(copy.dc(), static_cast<HPALETTE>(palette.get()));
         // Layered windows are part of what the user sees.
-        if (!::BitBlt(section.hdc(), 0, 0, width, height, screen.get(), 0, 0,
-                      SRCCOPY | CAPTUREBLT)) {
+        if (!::BitBlt(copy.dc(), 0, 0, width, height, screen.get(), 0, 0, SRCCOPY | CAPTUREBLT)) {
             image.clearUp();
             return lastErrorOr(ERROR_GEN_FAILURE);
         }
     }
-    section.copyTo(image);
+    copy.copyTo(image);
     return 0;
 }
 

@@ -22,10 +22,11 @@ enum class OutputColourDepth : int {
 };
 
 enum class ColourReductionMethod : int {
-    None = 0,       // nearest table colour per pixel, copied back into the caller's image
-    Palette = 1,    // the caller's palette with error diffusion
-    Automatic = 2,  // black and white / 16 colours diffused / optimal 236 colours
-    // any other value: like None, without the copy back
+    None = 0,           // nearest table colour per pixel, copied back into the caller's image
+    Palette = 1,        // the caller's palette with error diffusion
+    Automatic = 2,      // black and white / 16 colours diffused / optimal 236 colours
+    NoneKeepImage = 3,  // like None, the caller's image left as it was
+    // any other value: like NoneKeepImage
 };
 
 // A bitmap file ready to be written, for callers that write it their own way: the file

@@ -17,7 +17,6 @@ class Win32IntegrationTest(E2ETestCase):
         folder.mkdir()
         (folder / "scrcap.bmp").write_bytes(b"BM an old picture")
         folder.chmod(0o555)
-        self.addCleanup(folder.chmod, 0o755)
         if os.geteuid() != 0:
             return folder, []
         if not shutil.which("setpriv"):
@@ -35,8 +34,11 @@ class Win32IntegrationTest(E2ETestCase):
         env = dict(self.session.env)
         if folder:
             env["VEILORA_TEST_READONLY_DIR"] = _winpath(folder)
-        rc, out = _run_quiet([*prefix, "wine", _winpath(exe), "--gtest_brief=1"], env,
-                             timeout=600)
+        try:
+            rc, out = _run_quiet([*prefix, "wine", _winpath(exe), "--gtest_brief=1"], env,
+                                 timeout=600)
+        finally:
+            (self.session.dir / "read-only").chmod(0o755)  # so that tear-down can remove it
         print(out)
         self.assertEqual(rc, 0, "Win32 integration tests failed:\n" + out[-6000:])
         self.assertIn("PASSED", out)
