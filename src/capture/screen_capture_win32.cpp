@@ -135,12 +135,25 @@ std::wstring systemMessage(DWORD error) {
     return text;
 }
 
+// Owns the temporary file from its creation until it is in place or deleted, so that not
+// even an exception leaves it behind.
 class FileSystemWin32 final : public CaptureFileSystem {
   public:
+    FileSystemWin32() = default;
+    FileSystemWin32(const FileSystemWin32&) = delete;
+    FileSystemWin32& operator=(const FileSystemWin32&) = delete;
+    ~FileSystemWin32() override {
+        if (!pending_.empty()) discard(pending_);
+    }
+
     Error create(const std::wstring& path) override {
+        pending_ = path;  // first: nothing may throw once the file exists
         file_.reset(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-        return file_ ? 0 : lastErrorOr(ERROR_CANNOT_MAKE);
+        if (file_) return 0;
+        const DWORD error = lastErrorOr(ERROR_CANNOT_MAKE);
+        pending_.clear();  // nothing of ours to delete
+        return error;
     }
 
     Error write(std::span<const std::uint8_t> bytes) override {
@@ -158,27 +171,30 @@ class FileSystemWin32 final : public CaptureFileSystem {
 
     Error flushAndClose() override {
         if (!::FlushFileBuffers(file_.get())) return lastErrorOr(ERROR_WRITE_FAULT);
-        if (!::CloseHandle(file_.release())) return lastErrorOr(ERROR_WRITE_FAULT);
+        file_.reset();
         return 0;
     }
 
     Error replace(const std::wstring& from, const std::wstring& target) override {
-        if (::MoveFileExW(from.c_str(), target.c_str(),
-                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            return 0;
+        if (!::MoveFileExW(from.c_str(), target.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return lastErrorOr(ERROR_ACCESS_DENIED);
         }
-        return lastErrorOr(ERROR_ACCESS_DENIED);
+        pending_.clear();
+        return 0;
     }
 
     void discard(const std::wstring& path) noexcept override {
         file_.reset();
         ::DeleteFileW(path.c_str());
+        pending_.clear();
     }
 
     std::wstring message(Error error) override { return systemMessage(error); }
 
   private:
     win32::FileHandle file_;
+    std::wstring pending_;
 };
 
 CaptureResult failure(DWORD error) {
