@@ -47,18 +47,8 @@ class WideSession(Session):
         reg.write_text(text.replace(old, f'"{harness.DESKTOP}"="{WIDTH}x{HEIGHT}"'))
 
     def _start_x(self):
-        rfd, wfd = os.pipe()
-        self._xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(wfd), "-screen", "0", f"{WIDTH}x{HEIGHT}x24",
-             "-nolisten", "tcp", "-noreset"],
-            pass_fds=(wfd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-            start_new_session=True)
-        os.close(wfd)
-        with os.fdopen(rfd) as r:
-            number = r.readline().strip()
-        if not number:
-            raise harness.HarnessError("Xvfb did not start")
-        self.display = f":{number}"
+        self._xvfb, self.display = self._start_server(
+            ["Xvfb", "-screen", "0", f"{WIDTH}x{HEIGHT}x24", "-nolisten", "tcp", "-noreset"], {})
 
 
 def percentile(values, p):

@@ -32,6 +32,8 @@ def main():
     exe = Path(sys.argv[1]) if len(sys.argv) > 1 else ROOT / "build" / "win64" / "veilora.exe"
     PROGRAM_DIR.mkdir(parents=True, exist_ok=True)
     shutil.copy2(exe, PROGRAM_DIR / "veilora.exe")
+    if harness.HELP_FILE.exists():  # built by make help
+        shutil.copy2(harness.HELP_FILE, PROGRAM_DIR / "veilora.chm")
     print("Preparing the Wine prefix (the first time takes a few seconds)...")
     harness.make_template(prefix=PREFIX)
     env = dict(os.environ, **harness.BASE_ENV, WINEPREFIX=str(PREFIX))
@@ -53,22 +55,50 @@ def main():
     proc = subprocess.Popen(["wine", *program], env=env, stdout=log, stderr=subprocess.STDOUT,
                             stdin=subprocess.DEVNULL)
     try:
-        # Up when start-up is done, or when the first-run message waits for the user.
-        deadline = time.monotonic() + 60
-        while time.monotonic() < deadline and proc.poll() is None:
+        def xdotool(*args):
+            return subprocess.run(["xdotool", *map(str, args)], env=env, capture_output=True,
+                                  text=True).stdout
+
+        def visible(title):
+            return xdotool("search", "--onlyvisible", "--name", f"^{title}$").strip()
+
+        def traced(name):
             text = trace.read_text(errors="replace") if trace.exists() else ""
-            shown = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Veilora$"],
-                                   env=env, capture_output=True).stdout.strip()
-            if " ready" in text or shown:
-                break
-            time.sleep(0.2)
+            return sum(1 for line in text.splitlines() if line.split()[1:2] == [name])
+
+        def wait(condition, seconds=60):
+            deadline = time.monotonic() + seconds
+            while time.monotonic() < deadline and proc.poll() is None and not condition():
+                time.sleep(0.2)
+
+        # Up when start-up is done, or when the first-run message waits for the user.
+        wait(lambda: traced("ready") or visible("Veilora"))
+        if visible("Veilora"):
+            # A first run: the message, then the Options dialog. Cancel it (nothing is saved,
+            # so the next start asks again) and open it from the tray icon, to show both.
+            xdotool("key", "Return")
+            wait(lambda: visible("Veilora - Options"))
+            xdotool("key", "Escape")
+            wait(lambda: traced("ready"))
+        if traced("ready"):
+            xdotool("mousemove", 1013, 758, "click", 3)
+            wait(lambda: traced("menu-shown"), 10)
+            lines = trace.read_text(errors="replace").splitlines()
+            options = [line.split() for line in lines if " menu-item " in line
+                       and line.endswith(" Options")]
+            if options:
+                left, top, right, bottom = map(int, options[-1][3:7])
+                xdotool("mousemove", (left + right) // 2, (top + bottom) // 2)
+                time.sleep(0.2)
+                xdotool("click", 1)
+                wait(lambda: visible("Veilora - Options"), 10)
         time.sleep(1)  # let the desktop finish drawing
         shot = ROOT / "build" / "run.png"
         subprocess.run(["import", "-display", display, "-window", "root", str(shot)], env=env,
                        check=True)
         running = proc.poll() is None
         print(f"No X display: ran Veilora in a private Xvfb ({'running' if running else 'ended'}).")
-        print(f"Screenshot of the running program: {shot}")
+        print(f"Screenshot of the running program, its tray icon and Options dialog: {shot}")
         return 0 if running else 1
     finally:
         proc.kill()

@@ -1,6 +1,7 @@
 #include "app/app.h"
 
 #include "passwords/password_codec.h"
+#include "passwords/password_text.h"
 
 namespace veilora {
 
@@ -8,7 +9,8 @@ namespace {
 constexpr int kZoneMargin = 5;  // pixels from the left and top border that count as the edge
 }  // namespace
 
-App::App(AppPorts ports) : ports_(ports) {}
+App::App(AppPorts ports)
+    : ports_(ports), session_(ports.desktop, ports.volume, ports.settings, ports.trace) {}
 
 void App::trace(std::string_view name) {
     if (ports_.trace) ports_.trace->event(name);
@@ -19,33 +21,57 @@ void App::trace(std::string_view name, long long value) {
 }
 
 void App::loadOptions(int osMajorVersion) {
+    osMajorVersion_ = osMajorVersion;
     options_ = veilora::loadOptions(ports_.settings, osMajorVersion);
-    const bool startEnabled = isChecked(options_.startEnabled);
-    enabledMark_ = startEnabled;
-    disabledMark_ = !startEnabled;
-    clickEnableItem(startEnabled ? 0 : 1);
+    enabledMark_ = isChecked(options_.startEnabled);
 }
 
-void App::reverseEnableMarks() {
-    enabledMark_ = !enabledMark_;
-    disabledMark_ = !disabledMark_;
+void App::saveOptions(std::string_view runCommandLine) {
+    veilora::saveOptions(options_, ports_.settings, runCommandLine);
+    options_.firstRun = "False";
+}
+
+bool App::requestOptions() {
+    if (state_ != AppState::Idle) return false;
+    if (isChecked(options_.pwOptions)) {
+        state_ = AppState::Prompting;
+        const bool accepted = askForPassword();
+        if (state_ == AppState::Ending) return false;
+        state_ = AppState::Idle;
+        if (!accepted) return false;
+    }
+    if (capturing_) {
+        // OK leaves the capture armed and shows nothing; Cancel ends it and opens the options.
+        const bool keepCapture = ports_.dialogs.confirm(
+            "You currently have a screen capture operation in progress. Click \"OK\" to "
+            "continue and capture a screen image or \"Cancel\" to abort the screen capture "
+            "operation.",
+            "Screen Capture in Progress");
+        if (keepCapture || state_ != AppState::Idle) return false;
+        capturing_ = false;
+        if (ports_.captureKey) ports_.captureKey->disarmCaptureKey();
+    }
+    return true;
 }
 
 void App::clickEnableItem(int index) {
-    const bool clickedIsChecked = index == 0 ? enabledMark_ : disabledMark_;
-    if (!clickedIsChecked) reverseEnableMarks();
-    enabld = enabledMark_;
+    if (state_ == AppState::Ending) return;
+    // Exactly one of the two items is checked: the clicked one becomes it.
+    enabledMark_ = index == 0;
 }
+
+bool App::triggersArmed() const { return enabld(); }
 
 void App::onHotKey(int id) {
     trace("hotkey", id);
+    if (state_ == AppState::Ending) return;
     switch (id) {
         case kHotKeyToggleEnabled:
-            reverseEnableMarks();
-            enabld = enabledMark_;
+            // Only the marks move while hidden; the triggers follow them once the cover is gone.
+            enabledMark_ = !enabledMark_;
             break;
         case kHotKeyHide:
-            // Not gated by `enabld`: the key hides even while the triggers are off.
+            // Not gated by the marks: the key hides even while the triggers are off.
             hidem();
             break;
         default:
@@ -54,7 +80,8 @@ void App::onHotKey(int id) {
 }
 
 void App::onSystemMouseMove(int x, int y) {
-    if (!enabld) return;
+    // Looked at once: overlapping zones may each hide during one move.
+    if (!triggersArmed()) return;
     const ScreenSize screen = ports_.desktop.primaryScreenSize();
     // The right and bottom zones end four pixels before the last column and row.
     const int right = screen.width - kZoneMargin;
@@ -65,7 +92,6 @@ void App::onSystemMouseMove(int x, int y) {
     const bool atBottom = y > bottom;
     const auto armed = [this](ZoneBox zone) { return isChecked(options_.zones[zone]); };
 
-    // Every matching zone hides, so overlapping zones may hide more than once per move.
     if (armed(kZoneRightEdge) && atRight) hidem();
     if (armed(kZoneLeftEdge) && atLeft) hidem();
     if (armed(kZoneBottomEdge) && atBottom) hidem();
@@ -77,113 +103,146 @@ void App::onSystemMouseMove(int x, int y) {
 }
 
 void App::onSystemMouseWheel() {
-    if (isChecked(options_.mouseWheel) && enabld) hidem();
+    if (isChecked(options_.mouseWheel) && triggersArmed()) hidem();
 }
 
 void App::onSystemMouseMiddleDown() {
-    if (isChecked(options_.middleButton) && enabld) hidem();
+    if (isChecked(options_.middleButton) && triggersArmed()) hidem();
 }
 
 void App::onSystemMouseLeftDown() {
-    if (rdown) bothButtonsClicked();
-    ldown = true;
+    if (state_ == AppState::Ending) return;
+    if (rdown_) {
+        // A release can be lost; only a button really held makes this a both-buttons press.
+        if (ports_.monitor.buttonHeld(MouseButton::Right)) {
+            bothButtonsClicked();
+        } else {
+            rdown_ = false;
+        }
+    }
+    ldown_ = true;
 }
 
-void App::onSystemMouseLeftUp() { ldown = false; }
+void App::onSystemMouseLeftUp() { ldown_ = false; }
 
 void App::onSystemMouseRightDown() {
-    if (ldown) bothButtonsClicked();
-    rdown = true;
+    if (state_ == AppState::Ending) return;
+    if (ldown_) {
+        if (ports_.monitor.buttonHeld(MouseButton::Left)) {
+            bothButtonsClicked();
+        } else {
+            ldown_ = false;
+        }
+    }
+    rdown_ = true;
 }
 
-void App::onSystemMouseRightUp() { rdown = false; }
+void App::onSystemMouseRightUp() { rdown_ = false; }
 
 void App::bothButtonsClicked() {
-    ldown = false;
-    rdown = false;
-    if (isChecked(options_.bothButtons) && enabld) hidem();
+    ldown_ = false;
+    rdown_ = false;
+    if (isChecked(options_.bothButtons) && triggersArmed()) hidem();
     // Set even when nothing hid: the right-button release that follows must not open the
     // cover menu.
-    bhid = true;
+    bhid_ = true;
 }
 
 void App::hidem() {
+    // While a prompt is open the screen is already covered or the user is busy with it; the
+    // cover must never be raised over the prompt.
+    if (state_ == AppState::Prompting || state_ == AppState::Ending) {
+        trace("hide-ignored");
+        return;
+    }
     trace("hidem");
     ports_.monitor.stopMonitor();
-    // While the cover is up the level may already be lowered: keep the one saved by the
-    // first hide so the restore brings back the user's volume.
-    if (!covered_) {
-        lvl = static_cast<std::int32_t>(ports_.volume.getMixerControlValue());
-        trace("level-read", lvl);
-    }
     if (isChecked(options_.hideMethodMin)) ports_.desktop.minimizeAllWindows();
     if (isChecked(options_.hideMethodScr)) {
-        if (!keyboardBlocked_) keyboardBlocked_ = ports_.desktop.blockTaskSwitching();
-        enabld = false;
-        ports_.desktop.showCover();
-        covered_ = true;
+        if (!session_.cover()) {
+            // Nothing on screen to double-click: take back what this hide changed rather
+            // than leave the keys blocked behind an invisible cover.
+            trace("hide-failed");
+            session_.undo(HideSession::LevelBack::IfLowered);
+            ports_.monitor.startMonitor();
+            return;
+        }
+        state_ = AppState::Hidden;
     }
-    if (isChecked(options_.muteSound)) {
-        ports_.volume.setMixerControlValue(kMutedLevel);
-        trace("level-write", kMutedLevel);
-    }
+    // Read once the screen is safe: opening a missing sound device can take a while, and
+    // only the lowering depends on it.
+    session_.saveLevel();
+    lvl_ = static_cast<std::int32_t>(session_.savedLevel().value_or(0));
+    if (isChecked(options_.muteSound)) session_.lowerLevel();
     // Without a cover nothing will restore: the triggers listen again at once.
-    if (!covered_) ports_.monitor.startMonitor();
+    if (state_ == AppState::Idle) {
+        session_.endIfUnchanged();
+        ports_.monitor.startMonitor();
+    }
 }
 
 bool App::askForPassword() {
     for (;;) {
-        const std::string typed = ports_.dialogs.promptPassword().value_or(std::string());
+        std::optional<PromptAnswer> typed = ports_.dialogs.promptPassword();
+        if (state_ == AppState::Ending) {
+            if (typed) wipe(typed->text);
+            return false;
+        }
+        // Cancel is an empty answer; a text the code page cannot hold matches nothing.
+        const bool empty = !typed || (typed->representable && typed->text.empty());
         ports_.settings.setCompany(kCompanyName);
         ports_.settings.setAppName(kProductName);
-        const std::string stored = decodePassword(ports_.settings.getSetting("General", "Offset"));
-        if (typed == stored) return true;
-        if (typed.empty()) return false;
+        std::string stored = decodePassword(ports_.settings.getSetting("General", "Offset"));
+        const bool matches = (!typed || typed->representable) &&
+                             (typed ? typed->text : std::string()) == stored;
+        if (typed) wipe(typed->text);
+        wipe(stored);
+        if (matches) return true;
+        if (empty) return false;
         ports_.dialogs.showMessage("Incorrect password", "Error", MessageIcon::Exclamation);
+        if (state_ == AppState::Ending) return false;
     }
+}
+
+void App::restore(HideSession::LevelBack levelBack, bool passwordGiven) {
+    session_.undo(levelBack);
+    state_ = AppState::Idle;
+    if (passwordGiven) {
+        rdown_ = false;
+        ldown_ = false;
+    }
+    trace("restore");
+    ports_.monitor.startMonitor();
 }
 
 void App::coverDoubleClick() {
-    // Re-arming follows the "Enabled" mark, so a cover raised by the hide key while the
-    // triggers were disabled does not leave them armed behind a "Disabled" menu.
+    if (state_ != AppState::Hidden) return;
     if (isChecked(options_.pwHideScreenCap)) {
-        ports_.desktop.setCoverTopmost(false);
-        if (askForPassword()) {
-            ports_.volume.setMixerControlValue(static_cast<std::uint32_t>(lvl));
-            trace("level-write", lvl);
-            enabld = enabledMark_;
-            ports_.monitor.startMonitor();
-            rdown = false;
-            ldown = false;
-            ports_.desktop.hideCover();
-            covered_ = false;
-            trace("restore");
+        state_ = AppState::Prompting;
+        ports_.desktop.setCoverTopmost(false);  // the prompt comes up above the cover
+        const bool accepted = askForPassword();
+        if (state_ == AppState::Ending) return;  // the program ended while the prompt was open
+        if (accepted) {
+            // After a password the saved level is written back whether or not muting is on.
+            restore(HideSession::LevelBack::Always, true);
         } else {
+            state_ = AppState::Hidden;
             ports_.desktop.setCoverTopmost(true);
         }
-    } else {
-        enabld = enabledMark_;
-        ports_.desktop.hideCover();
-        covered_ = false;
-        trace("restore");
-        if (isChecked(options_.muteSound)) {
-            ports_.volume.setMixerControlValue(static_cast<std::uint32_t>(lvl));
-            trace("level-write", lvl);
-        }
-        ports_.monitor.startMonitor();
+        return;
     }
-    // Every double-click gives the task-switching keys back, even when the cover stays.
-    if (keyboardBlocked_) {
-        ports_.desktop.unblockTaskSwitching();
-        keyboardBlocked_ = false;
-    }
+    restore(isChecked(options_.muteSound) ? HideSession::LevelBack::Always
+                                          : HideSession::LevelBack::IfLowered,
+            false);
 }
 
 bool App::coverMouseUp(MouseButton button) {
+    // While the prompt is open, re-topping the cover would push the prompt under it.
+    if (state_ != AppState::Hidden) return false;
     bool openMenu = false;
     if (button == MouseButton::Right) {
-        if (bhid) {
-            bhid = false;
+        if (bhid_) {
+            bhid_ = false;
             return false;
         }
         openMenu = true;
@@ -192,26 +251,19 @@ bool App::coverMouseUp(MouseButton button) {
     return openMenu;
 }
 
-void App::onShutdown() {
-    // Ending while hidden: give back the keys, the level and the screen.
-    if (covered_ && isChecked(options_.muteSound)) {
-        ports_.volume.setMixerControlValue(static_cast<std::uint32_t>(lvl));
-        trace("level-write", lvl);
-    }
-    if (keyboardBlocked_) {
-        ports_.desktop.unblockTaskSwitching();
-        keyboardBlocked_ = false;
-    }
-    if (covered_) {
-        ports_.desktop.hideCover();
-        covered_ = false;
-    }
+void App::coverDisable() {
+    if (state_ != AppState::Hidden) return;
+    // "Disabled" is checked whatever was checked before: reversing the marks would show
+    // "Enabled" after a hide by the hide key while disabled, with the triggers off.
+    enabledMark_ = false;
+    coverDoubleClick();
 }
 
-void App::coverDisable() {
-    reverseEnableMarks();
-    coverDoubleClick();
-    enabld = false;
+void App::end() {
+    if (state_ == AppState::Ending) return;
+    state_ = AppState::Ending;
+    session_.undo(HideSession::LevelBack::IfLowered);
+    trace("ending");
 }
 
 }  // namespace veilora

@@ -1,9 +1,15 @@
 // The application's rules: the public state, the triggers, hiding and restoring, the hot keys
 // and the Enabled/Disabled marks. Everything here runs on the user-interface thread.
+//
+// The application is an explicit state machine. Every event (a trigger, a hot key, a click
+// on the cover, a menu item, a close request, the end of the session) is decided against the
+// current state, because many of them can arrive inside the nested message loop of a message
+// box or the password prompt.
 #pragma once
 
 #include <cstdint>
 
+#include "app/hide_session.h"
 #include "ports/ports.h"
 #include "settings/options.h"
 #include "settings/reg_settings.h"
@@ -13,8 +19,15 @@ namespace veilora {
 // Hot key ids registered on the main window.
 enum HotKeyId : int { kHotKeyCapture = 1, kHotKeyToggleEnabled = 2, kHotKeyHide = 3 };
 
-// The level written while the sound is lowered: near silence on the 0 to 65535 scale.
-inline constexpr std::uint32_t kMutedLevel = 50;
+enum class AppState {
+    Idle,       // nothing covers the screen
+    Hidden,     // the cover is up
+    Prompting,  // a password prompt is open (for the cover or for the options)
+    Ending,     // the program is ending: nothing runs any more
+};
+
+// The tray menu's items, as commands.
+enum class TrayCommand : int { Enabled = 1, Disabled, Options, Help, About, Exit };
 
 struct AppPorts {
     RegSettings& settings;
@@ -22,28 +35,44 @@ struct AppPorts {
     PointerScout& monitor;
     Volume& volume;
     Dialogs& dialogs;
-    TraceSink* trace = nullptr;  // optional
+    TraceSink* trace = nullptr;        // optional
+    CaptureKey* captureKey = nullptr;  // optional
 };
 
 class App final : public PointerEvents {
 public:
     explicit App(AppPorts ports);
 
-    // Start-up: loads every option and sets the Enabled/Disabled marks and `enabld` from
-    // "Start enabled". `osMajorVersion` decides whether the mute option can be changed.
+    // Start-up: loads every option and sets the Enabled/Disabled marks from "Start enabled".
+    // `osMajorVersion` decides whether the mute option can be changed.
     void loadOptions(int osMajorVersion);
+    // Start-up: gives back a speakers level that a run which died while hidden left lowered.
+    void recoverLevel() { session_.recover(); }
     Options& options() { return options_; }
     const Options& options() const { return options_; }
     bool isFirstRun() const { return options_.firstRun.empty(); }
 
     // Tray menu "Enabled" (0) / "Disabled" (1).
     void clickEnableItem(int index);
+
+    // The tray menu opens only while nothing covers the screen: behind the cover, Exit or the
+    // Options would be a way round the cover's password.
+    bool trayMenuAvailable() const { return state_ == AppState::Idle; }
+    // "Options": the password when one is required, then the question about an armed capture.
+    // True when the Options dialog is to be shown.
+    bool requestOptions();
+    // OK in the Options dialog passed its checks: every option is saved, with the Run entry.
+    void saveOptions(std::string_view runCommandLine);
+    // Cancel or the close box: the stored options again, edits dropped.
+    void reloadOptions() { loadOptions(osMajorVersion_); }
+    // The Set Password dialog stored a password.
+    void passwordSet() { setpw_ = true; }
     bool enabledMark() const { return enabledMark_; }
-    bool disabledMark() const { return disabledMark_; }
+    bool disabledMark() const { return !enabledMark_; }
 
     void onHotKey(int id);
 
-    // Mouse monitor events (coordinates in screen pixels).
+    // Mouse monitor events.
     void onSystemMouseMove(int x, int y) override;
     void onSystemMouseWheel() override;
     void onSystemMouseMiddleDown() override;
@@ -55,44 +84,54 @@ public:
     // The one hide routine.
     void hidem();
 
-    // The cover window's double-click: the one restore routine.
+    // The cover's double-click: the one restore routine.
     void coverDoubleClick();
-    // A button released over the cover. Returns true when the cover menu should open
-    // (a right-button release that was not the end of a both-buttons press).
+    // A button released over the cover. True when the cover menu should open (a right-button
+    // release that was not the end of a both-buttons press).
     bool coverMouseUp(MouseButton button);
-    // The cover menu's "Disable".
+    // The cover menu's "Disable": restores with the password rules and leaves the triggers
+    // off with "Disabled" checked, also when the prompt is refused.
     void coverDisable();
 
-    bool covered() const { return covered_; }
-
-    // The program is ending.
-    void onShutdown();
-
-    // Asks for the stored password until it is given or refused. True when accepted;
-    // with no password stored an empty answer (or Cancel) is accepted.
+    // Asks for the stored password until it is given or refused. True when accepted; with no
+    // password stored an empty answer (or Cancel) is accepted.
     bool askForPassword();
 
-    // Public state, read and written by the other parts of the program.
-    bool enabld = false;
-    bool ldown = false;
-    bool rdown = false;
-    bool bhid = false;
-    std::int32_t lvl = 0;
-    bool setpw = false;
-    bool capturing = false;
+    // A close request, the end of the session or Exit: gives back everything a hide changed.
+    // From here on every event is ignored.
+    void end();
+
+    AppState state() const { return state_; }
+    bool covered() const { return session_.covered(); }
+
+    // Public state, readable by the rest of the program and written only here.
+    bool enabld() const { return state_ == AppState::Idle && enabledMark_; }
+    bool ldown() const { return ldown_; }
+    bool rdown() const { return rdown_; }
+    bool bhid() const { return bhid_; }
+    std::int32_t lvl() const { return lvl_; }
+    bool setpw() const { return setpw_; }
+    bool capturing() const { return capturing_; }
 
 private:
     void bothButtonsClicked();
-    void reverseEnableMarks();
+    void restore(HideSession::LevelBack levelBack, bool passwordGiven);
+    bool triggersArmed() const;
     void trace(std::string_view name);
     void trace(std::string_view name, long long value);
 
     AppPorts ports_;
+    HideSession session_;
     Options options_;
+    int osMajorVersion_ = 6;
+    AppState state_ = AppState::Idle;
     bool enabledMark_ = false;
-    bool disabledMark_ = true;
-    bool covered_ = false;
-    bool keyboardBlocked_ = false;
+    bool ldown_ = false;
+    bool rdown_ = false;
+    bool bhid_ = false;
+    std::int32_t lvl_ = 0;
+    bool setpw_ = false;
+    bool capturing_ = false;
 };
 
 }  // namespace veilora

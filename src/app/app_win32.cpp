@@ -1,6 +1,14 @@
 #include "app/app_win32.h"
 
+#include <wtsapi32.h>
+
+#include "about/about_box_win32.h"
+#include "app/popup_menu_win32.h"
+#include "imaging/dib_section_win32.h"
 #include "res/resource.h"
+#include "win32/dialog.h"
+#include "win32/modeless_dialog.h"
+#include "win32/strings.h"
 #include "win32/system.h"
 
 namespace veilora {
@@ -11,11 +19,13 @@ constexpr char kFirstRunMessage[] =
     "Since this is the first time you have run Veilora, you should configure the program's "
     "options. The options dialog will now be shown so you can do this.";
 
-// Registers a hot key that does not repeat while held, where the system knows that flag.
-void registerHotKey(HWND window, int id, UINT modifiers, UINT key) {
-    if (!::RegisterHotKey(window, id, modifiers | MOD_NOREPEAT, key)) {
-        ::RegisterHotKey(window, id, modifiers, key);
-    }
+// Session notifications come from a library the system does not always load from its own
+// folder: taken from there explicitly.
+template <typename F>
+F sessionFunction(const char* name) {
+    static HMODULE module = win32::loadSystemLibrary(L"wtsapi32.dll");
+    if (!module) return nullptr;
+    return reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
 }
 }  // namespace
 
@@ -24,13 +34,18 @@ AppWin32::AppWin32()
       settings_(registry_),
       hooks_(trace_.get()),
       cover_(*this, trace_.get()),
+      volume_(trace_.get()),
       desktop_(hooks_, cover_),
-      dialogs_([this] { return dialogOwner(); }) {}
+      dialogs_([this] { return dialogOwner(); }),
+      optionsDialog_(*this),
+      help_(trace_.get()) {}
 
 AppWin32::~AppWin32() { shutdown(); }
 
 HWND AppWin32::dialogOwner() const {
     if (cover_.visible()) return cover_.hwnd();
+    // Over the Options dialog when it is up (its password prompt, its messages).
+    if (optionsDialog_.visible()) return optionsDialog_.hwnd();
     return hwnd();
 }
 
@@ -38,6 +53,8 @@ int AppWin32::run() {
     if (!startUp()) return 1;
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        // The modeless dialogs' keyboard interface: Tab, Enter, Esc, mnemonics.
+        if (win32::routeDialogMessage(msg) || win32::handleDialogMessage(msg)) continue;
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }
@@ -46,6 +63,7 @@ int AppWin32::run() {
 }
 
 bool AppWin32::startUp() {
+    imaging::useSystemMessages();
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     HICON icon = ::LoadIconW(instance, MAKEINTRESOURCEW(IDI_VEILORA));
     win32::WindowClass cls{L"VeiloraMain", 0, icon, icon};
@@ -56,52 +74,95 @@ bool AppWin32::startUp() {
         return false;
     }
 
-    registerHotKey(hwnd(), kHotKeyHide, 0, VK_OEM_3);  // 0xC0, the key left of 1
-    registerHotKey(hwnd(), kHotKeyToggleEnabled, MOD_CONTROL, 'E');
+    hideKey_.registerKey(hwnd(), kHotKeyHide, 0, VK_OEM_3);  // 0xC0, the key left of 1
+    toggleKey_.registerKey(hwnd(), kHotKeyToggleEnabled, MOD_CONTROL, 'E');
 
     monitor_ = std::make_unique<PointerScoutWin32>(hooks_, hwnd(), win32::kMsgMouseEvent,
                                                    trace_.get());
     app_ = std::make_unique<App>(
         AppPorts{settings_, desktop_, *monitor_, volume_, dialogs_, trace_.get()});
     const int osMajor = win32::osMajorVersion();
-    if (trace_) trace_->event("os-major", osMajor);
+    if (trace_) {
+        trace_->event("os-major", osMajor);
+        trace_->event("program-bits", static_cast<long long>(sizeof(void*) * 8));
+    }
     app_->loadOptions(osMajor);
+    // A run that died while the sound was lowered left the level to give back.
+    app_->recoverLevel();
 
-    volume_.open();
     cover_.create(hwnd());
 
     if (app_->isFirstRun()) {
         dialogs_.showMessage(kFirstRunMessage, "Veilora", MessageIcon::Exclamation);
+        // OK saves (and "First Run" with it); Cancel saves nothing, so the next start asks
+        // again. Either way start-up goes on.
+        if (!shutDown_) optionsDialog_.showModal();
+        if (shutDown_) return true;  // ended while the message or the dialog was up
     }
 
-    if (isChecked(app_->options().hideMethodScr)) {
-        std::wstring picture = win32::programFolder();
-        if (picture.back() != L'\\') picture += L'\\';  // a drive root already ends in one
-        picture += kPictureFile;
-        if (win32::fileExists(picture)) cover_.setPicture(picture);
-    }
+    tray_ = std::make_unique<TrayIcon>(hwnd(), static_cast<TrayIconEvents&>(*this));
+    showTrayIcon();
 
+    if (isChecked(app_->options().hideMethodScr)) loadCoverPicture();
+
+    watchSession();
     monitor_->startMonitor();
     if (trace_) trace_->event("ready");
     return true;
 }
 
+std::wstring AppWin32::picturePath() const {
+    std::wstring picture = win32::programFolder();
+    if (picture.back() != L'\\') picture += L'\\';  // a drive root already ends in one
+    return picture + kPictureFile;
+}
+
+void AppWin32::loadCoverPicture() {
+    const std::wstring picture = picturePath();
+    if (win32::fileExists(picture)) cover_.setPicture(picture);
+}
+
+void AppWin32::showTrayIcon() {
+    tray_->show(app_->options().trayIconNormal ? TrayLook::Normal : TrayLook::Invisible);
+}
+
+void AppWin32::watchSession() {
+    using Register = BOOL(WINAPI*)(HWND, DWORD);
+    if (auto fn = sessionFunction<Register>("WTSRegisterSessionNotification")) {
+        sessionWatched_ = fn(hwnd(), NOTIFY_FOR_THIS_SESSION) != FALSE;
+    }
+}
+
 void AppWin32::shutdown() {
     if (shutDown_) return;
     shutDown_ = true;
-    if (app_) app_->onShutdown();
-    hooks_.removeKeyboardHook();
-    if (hwnd()) {
-        for (int id : {kHotKeyCapture, kHotKeyToggleEnabled, kHotKeyHide}) {
-            ::UnregisterHotKey(hwnd(), id);
-        }
-    }
+    if (app_) app_->end();
+    if (tray_) tray_->remove();
     if (monitor_) monitor_->shutdown();
-    cover_.hide();
+    hooks_.shutdown();
+    hideKey_.unregister();
+    toggleKey_.unregister();
+    if (sessionWatched_) {
+        using Unregister = BOOL(WINAPI*)(HWND);
+        if (auto fn = sessionFunction<Unregister>("WTSUnRegisterSessionNotification")) fn(hwnd());
+        sessionWatched_ = false;
+    }
+    if (trace_) trace_->event("shutdown");
+    cover_.destroy();  // and with it any prompt above it
+    optionsDialog_.hide();
     destroyWindow();
 }
 
+void AppWin32::reportOwners() {
+    for (int kind = 0; kind < static_cast<int>(win32::OwnerKind::Count); ++kind) {
+        const auto k = static_cast<win32::OwnerKind>(kind);
+        trace_->event(std::string("owners-") + win32::ownerKindName(k), win32::liveOwners(k));
+    }
+    trace_->event("owners-reported");
+}
+
 LRESULT AppWin32::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (tray_ && tray_->handleMessage(message, wParam, lParam)) return 0;
     switch (message) {
         case WM_HOTKEY:
             if (app_) app_->onHotKey(static_cast<int>(wParam));
@@ -109,13 +170,36 @@ LRESULT AppWin32::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case win32::kMsgMouseEvent:
             if (app_ && monitor_) monitor_->deliver(*app_, wParam, lParam);
             return 0;
+        case WM_WTSSESSION_CHANGE:
+            // Back from a locked or disconnected session the hooks may be gone.
+            if (wParam == WTS_SESSION_UNLOCK || wParam == WTS_CONSOLE_CONNECT ||
+                wParam == WTS_REMOTE_CONNECT) {
+                hooks_.reinstall();
+            }
+            return 0;
+        case WM_POWERBROADCAST:
+            if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) {
+                hooks_.reinstall();
+            }
+            return TRUE;
+        case win32::kMsgTestDropMouseHook:
+            if (trace_) hooks_.dropMouseHookForTest();
+            return 0;
+        case win32::kMsgTestReportOwners:
+            if (trace_) reportOwners();
+            return 0;
         case WM_CLOSE:
             // Another program (or the task manager) asks us to end: do it cleanly.
             shutdown();
             return 0;
         case WM_QUERYENDSESSION:
             return TRUE;
+        case WM_ENTERIDLE:
+            // Tests read an open menu from the trace: another process cannot read it.
+            if (trace_ && wParam == MSGF_MENU && !menuTraced_) traceOpenMenu(lParam);
+            break;
         case WM_ENDSESSION:
+            // The process may be ended as soon as this returns: everything is given back now.
             if (wParam) shutdown();
             return 0;
         case WM_DESTROY:
@@ -126,6 +210,94 @@ LRESULT AppWin32::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     return Window::handleMessage(message, wParam, lParam);
 }
+
+void AppWin32::traceOpenMenu(LPARAM menuWindow) {
+    HMENU menu = nullptr;
+    if (::IsWindow(reinterpret_cast<HWND>(menuWindow))) {
+        menu = reinterpret_cast<HMENU>(
+            ::SendMessageW(reinterpret_cast<HWND>(menuWindow), MN_GETHMENU, 0, 0));
+    } else if (::IsMenu(reinterpret_cast<HMENU>(menuWindow))) {
+        menu = reinterpret_cast<HMENU>(menuWindow);
+    }
+    if (!menu) return;
+    menuTraced_ = true;
+    const int count = ::GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[128] = {};
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_STRING | MIIM_STATE | MIIM_FTYPE;
+        info.dwTypeData = text;
+        info.cch = 127;
+        ::GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info);
+        RECT r{};
+        ::GetMenuItemRect(nullptr, menu, static_cast<UINT>(i), &r);
+        wchar_t line[256];
+        ::swprintf(line, 256, L"%d %ld %ld %ld %ld %d %d %ls", i, r.left, r.top, r.right, r.bottom,
+                   (info.fState & MFS_CHECKED) ? 1 : 0, (info.fState & MFS_DEFAULT) ? 1 : 0,
+                   (info.fType & MFT_SEPARATOR) ? L"-" : text);
+        trace_->eventText("menu-item", line);
+    }
+    trace_->event("menu-shown", count);
+}
+
+void AppWin32::onTrayMenuRequested(POINT at) {
+    if (!app_ || !app_->trayMenuAvailable()) return;
+    using C = TrayCommand;
+    auto item = [](C command, const wchar_t* text, bool checked = false, bool isDefault = false) {
+        return PopupMenuItem{static_cast<UINT>(command), text, checked, isDefault};
+    };
+    const PopupMenuItem items[] = {
+        item(C::Enabled, L"Enabled", app_->enabledMark()),
+        item(C::Disabled, L"Disabled", app_->disabledMark()),
+        PopupMenuItem::line(),
+        item(C::Options, L"Options", false, true),
+        PopupMenuItem::line(),
+        item(C::Help, L"&Help"),
+        item(C::About, L"About"),
+        PopupMenuItem::line(),
+        item(C::Exit, L"Exit"),
+    };
+    menuTraced_ = false;
+    const auto command = static_cast<C>(trackPopupMenu(hwnd(), at, items));
+    if (trace_) trace_->event("menu-command", static_cast<long long>(command));
+    switch (command) {
+        case C::Enabled: app_->clickEnableItem(0); break;
+        case C::Disabled: app_->clickEnableItem(1); break;
+        case C::Options:
+            if (app_->requestOptions()) optionsDialog_.show();
+            break;
+        case C::Help: help_.showContents(hwnd()); break;
+        case C::About: showAboutBox(nullptr, trace_.get()); break;
+        case C::Exit: shutdown(); break;
+        default: break;
+    }
+}
+
+Options& AppWin32::liveOptions() { return app_->options(); }
+
+bool AppWin32::coverPictureExists() { return win32::fileExists(picturePath()); }
+
+void AppWin32::acceptOptions() {
+    app_->saveOptions(runCommandLine(win32::narrow(win32::programFolder()),
+                                     win32::narrow(win32::programName())));
+    if (tray_) showTrayIcon();
+    if (isChecked(app_->options().hideMethodScr)) loadCoverPicture();
+    if (trace_) trace_->event("options-saved");
+}
+
+void AppWin32::cancelOptions() {
+    app_->reloadOptions();
+    if (trace_) trace_->event("options-reloaded");
+}
+
+void AppWin32::showOptionsHelp() { help_.showOptionsTopic(hwnd()); }
+
+void AppWin32::startCapture() {}
+
+RegSettings& AppWin32::passwordSettings() { return settings_; }
+
+void AppWin32::passwordSet() { app_->passwordSet(); }
 
 void AppWin32::onCoverDoubleClick() {
     if (app_) app_->coverDoubleClick();

@@ -73,7 +73,7 @@ bool DesktopWin32::blockTaskSwitching() { return hooks_.installKeyboardHook(); }
 
 void DesktopWin32::unblockTaskSwitching() { hooks_.removeKeyboardHook(); }
 
-void DesktopWin32::showCover() { cover_.show(); }
+bool DesktopWin32::showCover() { return cover_.show(); }
 
 void DesktopWin32::hideCover() { cover_.hide(); }
 

@@ -20,7 +20,7 @@ public:
     void minimizeAllWindows() override;
     bool blockTaskSwitching() override;
     void unblockTaskSwitching() override;
-    void showCover() override;
+    bool showCover() override;
     void hideCover() override;
     void setCoverTopmost(bool topmost) override;
 

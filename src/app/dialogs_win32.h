@@ -15,12 +15,11 @@ public:
     explicit DialogsWin32(std::function<HWND()> owner) : owner_(std::move(owner)) {}
 
     void showMessage(std::string_view text, std::string_view title, MessageIcon icon) override;
-    std::optional<std::string> promptPassword() override;
+    bool confirm(std::string_view text, std::string_view title) override;
+    std::optional<PromptAnswer> promptPassword() override;
 
 private:
     std::function<HWND()> owner_;
 };
-
-UINT messageBoxIconFlags(MessageIcon icon);
 
 }  // namespace veilora

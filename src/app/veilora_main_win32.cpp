@@ -4,8 +4,12 @@
 
 #include "app/app_win32.h"
 #include "win32/handles.h"
+#include "win32/system.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // Before anything else loads: no DLL from the program's folder or the current one.
+    veilora::win32::restrictDllSearchToSystem();
+
     // One instance per user session.
     veilora::win32::KernelHandle instance(
         ::CreateMutexW(nullptr, FALSE, L"Local\\Fernwick.Veilora.Instance"));

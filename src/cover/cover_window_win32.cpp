@@ -1,17 +1,30 @@
 #include "cover/cover_window_win32.h"
 
+#include <algorithm>
+
 #include "windows/force_foreground_win32.h"
 
 namespace veilora {
 
-CoverWindow::CoverWindow(Events& events, win32::FileTrace* trace)
+namespace {
+// Every screen, as one rectangle; the primary one starts at 0,0.
+RECT virtualScreen() {
+    const int left = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
+    return {left, top, left + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
+            top + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+}  // namespace
+
+CoverWindow::CoverWindow(Events& events, TraceSink* trace)
     : events_(events), trace_(trace), background_(::CreateSolidBrush(kBackground)) {}
 
 bool CoverWindow::create(HWND owner) {
     win32::WindowClass cls{L"VeiloraCover", CS_DBLCLKS};
     // An owned tool window stays off the taskbar and out of Alt+Tab.
-    size_ = {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
-    if (!createWindow(cls, WS_EX_TOOLWINDOW, WS_POPUP, L"Veilora Cover", 0, 0, size_.cx, size_.cy,
+    bounds_ = virtualScreen();
+    if (!createWindow(cls, WS_EX_TOOLWINDOW, WS_POPUP, L"Veilora Cover", bounds_.left,
+                      bounds_.top, bounds_.right - bounds_.left, bounds_.bottom - bounds_.top,
                       owner)) {
         return false;
     }
@@ -19,14 +32,22 @@ bool CoverWindow::create(HWND owner) {
     // of the z-order: revealing it keeps the drawing surface the system already made, where
     // showing a hidden window makes a new one first and costs frames at the moment of hiding.
     conceal();
-    ::SetWindowPos(hwnd(), HWND_BOTTOM, 0, 0, 0, 0,
-                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    ::ShowWindow(hwnd(), SW_SHOWNA);
     return true;
 }
 
 void CoverWindow::conceal() {
     // An empty region: nothing shows and no click lands on the cover.
     ::SetWindowRgn(hwnd(), ::CreateRectRgn(0, 0, 0, 0), TRUE);
+    // Out of the topmost band first: some systems keep a topmost window at the top when it
+    // is only sent to the bottom. Some also keep an owned popup just above its owner, so the
+    // (hidden) owner goes to the bottom before.
+    const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    if (HWND owner = ::GetWindow(hwnd(), GW_OWNER)) {
+        ::SetWindowPos(owner, HWND_BOTTOM, 0, 0, 0, 0, flags);
+    }
+    ::SetWindowPos(hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+    ::SetWindowPos(hwnd(), HWND_BOTTOM, 0, 0, 0, 0, flags);
 }
 
 bool CoverWindow::setPicture(const std::wstring& path) {
@@ -66,32 +87,37 @@ void CoverWindow::clearPicture() {
     if (hwnd()) ::InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
-void CoverWindow::show() {
-    if (!hwnd()) return;
+bool CoverWindow::show() {
+    if (!hwnd()) return false;
     if (!shown_) previousForeground_ = ::GetForegroundWindow();
-    shown_ = true;
-    // Sized in real pixels each time, so a changed resolution is still covered whole.
-    const int width = ::GetSystemMetrics(SM_CXSCREEN);
-    const int height = ::GetSystemMetrics(SM_CYSCREEN);
-    tracePaint_ = trace_ != nullptr;
+    // Sized in real pixels each time, so a changed resolution or a screen plugged in since
+    // is still covered whole.
+    const RECT bounds = virtualScreen();
     UINT flags = SWP_NOACTIVATE | SWP_SHOWWINDOW;
-    if (width == size_.cx && height == size_.cy) flags |= SWP_NOMOVE | SWP_NOSIZE;
-    size_ = {width, height};
+    if (::EqualRect(&bounds, &bounds_)) flags |= SWP_NOMOVE | SWP_NOSIZE;
+    bounds_ = bounds;
     ::SetWindowRgn(hwnd(), nullptr, FALSE);
-    ::SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, width, height, flags);
+    if (!::SetWindowPos(hwnd(), HWND_TOPMOST, bounds.left, bounds.top, bounds.right - bounds.left,
+                        bounds.bottom - bounds.top, flags) ||
+        !::IsWindowVisible(hwnd())) {
+        conceal();
+        return false;
+    }
+    shown_ = true;
+    tracePaint_ = trace_ != nullptr;
     if (trace_) trace_->event("cover-shown");
     ::InvalidateRect(hwnd(), nullptr, FALSE);
     ::UpdateWindow(hwnd());  // paint now rather than when the queue gets round to it
     // Take the keyboard from the program below once the picture is up, so nothing typed
     // while hidden reaches it.
     forceForeground(hwnd());
+    return true;
 }
 
 void CoverWindow::hide() {
     if (!hwnd() || !shown_) return;
     shown_ = false;
     conceal();
-    ::SetWindowPos(hwnd(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     if (::GetForegroundWindow() == hwnd()) handOverActivation();
 }
 
@@ -125,17 +151,26 @@ void CoverWindow::paint() {
     win32::PaintScope ps(hwnd());
     RECT client;
     ::GetClientRect(hwnd(), &client);
-    const int pw = picture_ ? pictureSize_.cx : 0;
-    const int ph = picture_ ? pictureSize_.cy : 0;
+    // The picture belongs to the primary screen, whose top left is the screen origin, and
+    // never reaches onto another screen.
+    const int ox = -bounds_.left;
+    const int oy = -bounds_.top;
+    const int pw = picture_ ? std::min<int>(pictureSize_.cx, ::GetSystemMetrics(SM_CXSCREEN)) : 0;
+    const int ph = picture_ ? std::min<int>(pictureSize_.cy, ::GetSystemMetrics(SM_CYSCREEN)) : 0;
     if (pw > 0 && ph > 0) {
-        ::BitBlt(ps.dc(), 0, 0, pw, ph, pictureDc_.get(), 0, 0, SRCCOPY);
+        ::BitBlt(ps.dc(), ox, oy, pw, ph, pictureDc_.get(), 0, 0, SRCCOPY);
     }
     // The background only where the picture does not reach.
-    RECT right{pw, 0, client.right, client.bottom};
-    RECT below{0, ph, pw, client.bottom};
-    if (right.left < right.right) ::FillRect(ps.dc(), &right, background_.get());
-    if (below.top < below.bottom && below.left < below.right) {
-        ::FillRect(ps.dc(), &below, background_.get());
+    const RECT bands[] = {
+        {client.left, client.top, client.right, oy},           // above
+        {client.left, oy + ph, client.right, client.bottom},   // below
+        {client.left, oy, ox, oy + ph},                        // left
+        {ox + pw, oy, client.right, oy + ph},                  // right
+    };
+    for (const RECT& band : bands) {
+        if (band.left < band.right && band.top < band.bottom) {
+            ::FillRect(ps.dc(), &band, background_.get());
+        }
     }
     if (tracePaint_) {
         ::GdiFlush();

@@ -1,6 +1,7 @@
-// The cover: a borderless, topmost window over the whole primary screen showing the saved
-// picture of a harmless desktop. It is created once at start-up and kept with its picture
-// and its drawing surface ready, so hiding costs next to nothing.
+// The cover: a borderless, topmost window showing the saved picture of a harmless desktop on
+// the primary screen and the background colour on every other screen. It is created once at
+// start-up and kept with its picture and its drawing surface ready, so hiding costs next to
+// nothing.
 #pragma once
 
 #include <windows.h>
@@ -9,7 +10,6 @@
 
 #include "ports/ports.h"
 #include "win32/handles.h"
-#include "win32/trace.h"
 #include "win32/window.h"
 
 namespace veilora {
@@ -23,15 +23,18 @@ public:
         virtual void onCoverMouseUp(MouseButton button) = 0;
     };
 
-    CoverWindow(Events& events, win32::FileTrace* trace);
+    CoverWindow(Events& events, TraceSink* trace);
     bool create(HWND owner);
+    // At the end of the program: the window goes, and with it anything it owns (a prompt).
+    void destroy() { destroyWindow(); }
 
     // Loads a bitmap file as the picture. False (and no picture) when it cannot be read.
     bool setPicture(const std::wstring& path);
     void clearPicture();
     bool hasPicture() const { return static_cast<bool>(picture_); }
 
-    void show();
+    // True when the cover is on screen.
+    bool show();
     void hide();
     void setTopmost(bool topmost);
     bool visible() const;
@@ -46,13 +49,13 @@ private:
     void handOverActivation();
 
     Events& events_;
-    win32::FileTrace* trace_;
+    TraceSink* trace_;
     win32::BrushHandle background_;
     win32::BitmapHandle picture_;
     win32::MemoryDc pictureDc_;
     HGDIOBJ pictureDcDefault_ = nullptr;
     SIZE pictureSize_{};
-    SIZE size_{};  // the window's, in pixels
+    RECT bounds_{};  // the window's, in screen pixels
     bool tracePaint_ = false;
     bool shown_ = false;
     HWND previousForeground_ = nullptr;

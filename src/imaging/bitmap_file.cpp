@@ -65,9 +65,10 @@ bool writeBitmapFile(const std::filesystem::path& fileName, std::span<const std:
     errno = 0;
     FilePtr file = openFile(fileName, "wb");
     if (!file) {
-        int error = errno;
+        const int error = errno;
+        const unsigned long osError = lastOsError();
         throw ImagingError(kErrCannotCreateFile, executableName() + ".cDIBSection256",
-                           error ? systemMessage(error) : "The file cannot be created.");
+                           error ? fileErrorText(error, osError) : "The file cannot be created.");
     }
     // Unbuffered: the pixel block goes out straight from the image's memory.
     std::setvbuf(file.get(), nullptr, _IONBF, 0);

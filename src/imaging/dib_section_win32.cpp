@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#include "imaging/imaging_error.h"
+#include "win32/strings.h"
+#include "win32/system.h"
+
 namespace veilora::imaging {
 
 namespace {
@@ -64,19 +68,26 @@ bool createFromPicture(DibSection& dib, HBITMAP picture) {
     if (!dib.create(description.bmWidth, height)) return false;
     MemoryDc dc = displayCompatibleDc();
     if (!dc) return false;
-    SelectedObject selected(dc.get(), picture);
-    loadPictureBlt(dib, dc.get(), 0, 0, -1, -1, SRCCOPY);
-    return true;
+    // A bitmap can be selected into one device context at a time: while another holds it,
+    // the selection fails and nothing could be read.
+    HGDIOBJ previous = ::SelectObject(dc.get(), picture);
+    if (!previous || previous == HGDI_ERROR) return false;
+    const bool copied = loadPictureBlt(dib, dc.get(), 0, 0, -1, -1, SRCCOPY);
+    ::SelectObject(dc.get(), previous);
+    return copied;
 }
 
-void loadPictureBlt(DibSection& dib, HDC source, int srcLeft, int srcTop, int srcWidth,
+bool loadPictureBlt(DibSection& dib, HDC source, int srcLeft, int srcTop, int srcWidth,
                     int srcHeight, DWORD rop) {
     GdiDibSection section(dib.width(), dib.height());
-    if (!section.valid()) return;
+    if (!section.valid()) return false;
     section.copyFrom(dib);  // raster operations may read the destination
-    ::BitBlt(section.hdc(), 0, 0, extent(srcWidth, dib.width()), extent(srcHeight, dib.height()),
-             source, srcLeft, srcTop, rop);
+    if (!::BitBlt(section.hdc(), 0, 0, extent(srcWidth, dib.width()),
+                  extent(srcHeight, dib.height()), source, srcLeft, srcTop, rop)) {
+        return false;
+    }
     section.copyTo(dib);
+    return true;
 }
 
 void paintPicture(const DibSection& dib, HDC destination, int destLeft, int destTop, int destWidth,
@@ -88,7 +99,7 @@ void paintPicture(const DibSection& dib, HDC destination, int destLeft, int dest
              extent(destHeight, dib.height()), section.hdc(), srcLeft, srcTop, rop);
 }
 
-bool copyToClipboard(const DibSection& dib, bool asDib) {
+bool copyToClipboard(const DibSection& dib, HWND owner, bool asDib) {
     if (asDib) {
         ::MessageBoxW(nullptr,
                       L"I don't know how to put a DIB on the clipboard! Copy as bitmap instead!!!",
@@ -104,7 +115,9 @@ bool copyToClipboard(const DibSection& dib, bool asDib) {
         SelectedObject selected(dc.get(), bitmap.get());
         paintPicture(dib, dc.get(), 0, 0, -1, -1, 0, 0, SRCCOPY);
     }
-    if (!::OpenClipboard(nullptr)) return false;
+    // With an owner the clipboard knows whom the data came from; without one, emptying it
+    // would leave it ownerless.
+    if (!::OpenClipboard(owner)) return false;
     ::EmptyClipboard();
     const bool placed = ::SetClipboardData(CF_BITMAP, bitmap.get()) != nullptr;
     if (placed) bitmap.release();  // the clipboard owns it now
@@ -113,10 +126,16 @@ bool copyToClipboard(const DibSection& dib, bool asDib) {
 }
 
 std::wstring apiError(DWORD error) {
-    wchar_t text[256];
-    const DWORD n = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                     nullptr, error, 0, text, 256, nullptr);
+    wchar_t text[512];
+    DWORD n = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                               nullptr, error, 0, text, 512, nullptr);
+    while (n > 0 && (text[n - 1] == L'\n' || text[n - 1] == L'\r')) --n;  // no line break
     return std::wstring(text, n);
+}
+
+void useSystemMessages() {
+    setExecutableName(win32::narrow(win32::programName()));
+    setOsErrorText([](unsigned long error) { return win32::narrow(apiError(error)); });
 }
 
 }  // namespace veilora::imaging

@@ -38,12 +38,13 @@ class GdiDibSection {
 };
 
 // Makes the image the picture's size and copies the picture in, converted to 24 bits.
-// False when nothing was copied.
+// False when nothing was copied (a bitmap still selected into another device context cannot
+// be read).
 bool createFromPicture(DibSection& dib, HBITMAP picture);
 
 // BitBlt from source at (srcLeft, srcTop) into the image's top left; a negative width or
-// height means the image's whole width or height.
-void loadPictureBlt(DibSection& dib, HDC source, int srcLeft = 0, int srcTop = 0, int srcWidth = -1,
+// height means the image's whole width or height. False when nothing was copied.
+bool loadPictureBlt(DibSection& dib, HDC source, int srcLeft = 0, int srcTop = 0, int srcWidth = -1,
                     int srcHeight = -1, DWORD rop = SRCCOPY);
 
 // BitBlt of the image, from (srcLeft, srcTop), to destination at (destLeft, destTop); a
@@ -52,11 +53,15 @@ void paintPicture(const DibSection& dib, HDC destination, int destLeft = 0, int 
                   int destWidth = -1, int destHeight = -1, int srcLeft = 0, int srcTop = 0,
                   DWORD rop = SRCCOPY);
 
-// Puts the image on the clipboard as a bitmap of the display's format. Asked for a DIB it
-// says it cannot and returns false.
-bool copyToClipboard(const DibSection& dib, bool asDib = false);
+// Puts the image on the clipboard as a bitmap of the display's format, with `owner` as the
+// clipboard's owner. Asked for a DIB it says it cannot and returns false.
+bool copyToClipboard(const DibSection& dib, HWND owner, bool asDib = false);
 
 // The system's message text for a Win32 error code; empty when it has none.
 std::wstring apiError(DWORD error);
+
+// From here on the library's errors name the running executable and carry the system's
+// message for a Windows error code. Called once at start-up.
+void useSystemMessages();
 
 }  // namespace veilora::imaging

@@ -27,6 +27,16 @@ inline FilePtr openFile(const std::filesystem::path& name, const char* mode) {
 
 namespace veilora::imaging {
 
+// The platform's own error code of the last failed file call, where it keeps one (the C
+// runtime of Windows translates it into errno and loses detail); 0 elsewhere.
+inline unsigned long lastOsError() {
+#ifdef _WIN32
+    return _doserrno;
+#else
+    return 0;
+#endif
+}
+
 // Seeks with a 64-bit offset on every platform (long is 32 bits on Windows).
 inline bool seekFile(std::FILE* f, std::int64_t offset) {
 #ifdef _WIN32

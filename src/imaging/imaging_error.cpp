@@ -30,4 +30,23 @@ std::string systemMessage(int error) {
     return std::generic_category().message(error);
 }
 
+namespace {
+OsErrorText& osErrorTextStorage() {
+    static OsErrorText describe = nullptr;
+    return describe;
+}
+}  // namespace
+
+void setOsErrorText(OsErrorText describe) {
+    osErrorTextStorage() = describe;
+}
+
+std::string fileErrorText(int crtError, unsigned long osError) {
+    if (const OsErrorText describe = osErrorTextStorage(); describe && osError != 0) {
+        std::string text = describe(osError);
+        if (!text.empty()) return text;
+    }
+    return systemMessage(crtError);
+}
+
 }  // namespace veilora::imaging

@@ -38,4 +38,12 @@ const std::string& executableName();
 // The system's message text for an error number of the C runtime (errno).
 std::string systemMessage(int error);
 
+// Where the platform reports its own error code for a failed file call (Windows), the
+// program can supply the system's text for it; the C runtime's text is used otherwise.
+using OsErrorText = std::string (*)(unsigned long osError);
+void setOsErrorText(OsErrorText describe);
+// The best text for a failed file call: the system's for `osError` when a describer is set
+// and the code is known, else the C runtime's for `crtError`.
+std::string fileErrorText(int crtError, unsigned long osError);
+
 }  // namespace veilora::imaging

@@ -5,10 +5,30 @@ namespace veilora {
 namespace {
 InputHooks* g_hooks = nullptr;  // the hook procedures' way back to their owner
 
+constexpr DWORD kRequestTimeoutMs = 5000;
+constexpr UINT kWatchdogMs = 1000;
+// A hook is taken for dead when input arrived after the last event it saw and it has seen
+// nothing for this long: events still on their way are not yet a sign of a dead hook.
+constexpr LONG kSilenceMs = 500;
+
 bool keyHeld(int vk) { return (::GetAsyncKeyState(vk) & 0x8000) != 0; }
+
+// The buttons as the hook names them are logical; the key state query reports physical ones.
+bool logicalButtonHeld(bool left) {
+    const bool swapped = ::GetSystemMetrics(SM_SWAPBUTTON) != 0;
+    return keyHeld(left != swapped ? VK_LBUTTON : VK_RBUTTON);
+}
+
+LPARAM packPoint(POINT p) {
+    return MAKELPARAM(static_cast<WORD>(static_cast<SHORT>(p.x)),
+                      static_cast<WORD>(static_cast<SHORT>(p.y)));
+}
+
+// Later of two tick counts, wrap-around safe.
+DWORD later(DWORD a, DWORD b) { return static_cast<LONG>(a - b) >= 0 ? a : b; }
 }  // namespace
 
-InputHooks::InputHooks(win32::FileTrace* trace) : trace_(trace) {
+InputHooks::InputHooks(TraceSink* trace) : trace_(trace) {
     g_hooks = this;
     ready_.reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
     thread_.reset(::CreateThread(nullptr, 0, &InputHooks::threadMain, this, 0, &threadId_));
@@ -18,7 +38,7 @@ InputHooks::InputHooks(win32::FileTrace* trace) : trace_(trace) {
 InputHooks::~InputHooks() {
     if (thread_) {
         ::PostThreadMessageW(threadId_, kQuit, 0, 0);
-        ::WaitForSingleObject(thread_.get(), 5000);
+        ::WaitForSingleObject(thread_.get(), kRequestTimeoutMs);
     }
     g_hooks = nullptr;
 }
@@ -26,32 +46,84 @@ InputHooks::~InputHooks() {
 bool InputHooks::request(Request what) {
     if (!thread_) return false;
     if (!::PostThreadMessageW(threadId_, what, 0, 0)) return false;
-    ::WaitForSingleObject(ready_.get(), INFINITE);
+    // The hook thread is ours and never blocks; the limit only keeps a broken system from
+    // freezing the interface.
+    if (::WaitForSingleObject(ready_.get(), kRequestTimeoutMs) != WAIT_OBJECT_0) return false;
     return lastResult_;
 }
 
-bool InputHooks::post(Request what) {
-    return thread_ && ::PostThreadMessageW(threadId_, what, 0, 0);
-}
-
 bool InputHooks::installMouseHook(HWND target, UINT message) {
+    if (shutDown_) return false;
     target_ = target;
     message_ = message;
-    return mouseHook_.load() != nullptr || request(kInstallMouse);
+    return request(kInstallMouse);
 }
 
-void InputHooks::removeMouseHook() {
-    if (mouseHook_.load()) request(kRemoveMouse);
-}
+void InputHooks::removeMouseHook() { request(kRemoveMouse); }
 
-bool InputHooks::installKeyboardHook() { return post(kInstallKeyboard); }
+bool InputHooks::installKeyboardHook() { return !shutDown_ && request(kInstallKeyboard); }
 
 // Waits: once the cover is gone the keys must pass at once.
 void InputHooks::removeKeyboardHook() { request(kRemoveKeyboard); }
 
+void InputHooks::reinstall() {
+    if (!shutDown_) request(kReinstall);
+}
+
+void InputHooks::shutdown() {
+    shutDown_ = true;
+    request(kRemoveKeyboard);
+    request(kRemoveMouse);
+}
+
+void InputHooks::dropMouseHookForTest() { request(kDropMouseForTest); }
+
 DWORD WINAPI InputHooks::threadMain(void* self) {
     static_cast<InputHooks*>(self)->runThread();
     return 0;
+}
+
+bool InputHooks::setMouseHook() {
+    mouseHook_.reset();  // never two at once: each event would be reported twice
+    POINT cursor{};
+    ::GetCursorPos(&cursor);
+    lastMousePoint_ = packPoint(cursor);
+    lastMouseTick_ = ::GetTickCount();
+    mouseHook_.reset(::SetWindowsHookExW(WH_MOUSE_LL, &InputHooks::mouseProc,
+                                         ::GetModuleHandleW(nullptr), 0));
+    return static_cast<bool>(mouseHook_);
+}
+
+bool InputHooks::setKeyboardHook() {
+    keyboardHook_.reset();
+    filter_ = TaskSwitchFilter{};  // forget presses seen under an earlier cover
+    lastKeyTick_ = ::GetTickCount();
+    keyboardHook_.reset(::SetWindowsHookExW(WH_KEYBOARD_LL, &InputHooks::keyboardProc,
+                                            ::GetModuleHandleW(nullptr), 0));
+    return static_cast<bool>(keyboardHook_);
+}
+
+void InputHooks::checkHooks() {
+    LASTINPUTINFO input{sizeof input, 0};
+    if (!::GetLastInputInfo(&input)) return;
+    const DWORD now = ::GetTickCount();
+    const auto unseen = [&](DWORD lastSeen) {
+        return static_cast<LONG>(input.dwTime - lastSeen) > 0 &&
+               static_cast<LONG>(now - lastSeen) >= kSilenceMs;
+    };
+    if (mouseWanted_) {
+        // The cursor moved by input the hook never reported.
+        POINT cursor{};
+        ::GetCursorPos(&cursor);
+        if (packPoint(cursor) != lastMousePoint_.load() && unseen(lastMouseTick_)) {
+            setMouseHook();
+            if (trace_) trace_->event("hook-reinstalled", 1);
+        }
+    }
+    if (keyboardWanted_ && unseen(later(lastKeyTick_, lastMouseTick_))) {
+        setKeyboardHook();
+        if (trace_) trace_->event("hook-reinstalled", 2);
+    }
 }
 
 void InputHooks::runThread() {
@@ -60,34 +132,52 @@ void InputHooks::runThread() {
     MSG msg;
     ::PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);  // creates the queue
     ::SetEvent(ready_.get());
-    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    const UINT_PTR watchdog = ::SetTimer(nullptr, 0, kWatchdogMs, nullptr);
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         switch (msg.message) {
             case kInstallMouse:
-                mouseHook_ = ::SetWindowsHookExW(WH_MOUSE_LL, &InputHooks::mouseProc, instance, 0);
-                lastResult_ = mouseHook_.load() != nullptr;
+                mouseWanted_ = true;
+                lastResult_ = mouseHook_ ? true : setMouseHook();
                 ::SetEvent(ready_.get());
                 break;
             case kRemoveMouse:
-                ::UnhookWindowsHookEx(mouseHook_.exchange(nullptr));
+                mouseWanted_ = false;
+                mouseHook_.reset();
                 lastResult_ = true;
                 ::SetEvent(ready_.get());
                 break;
             case kInstallKeyboard:
-                if (!keyboardHook_.load()) {
-                    filter_ = TaskSwitchFilter{};  // forget modifiers seen in an earlier hide
-                    keyboardHook_ = ::SetWindowsHookExW(WH_KEYBOARD_LL, &InputHooks::keyboardProc,
-                                                        instance, 0);
-                }
+                keyboardWanted_ = true;
+                lastResult_ = keyboardHook_ ? true : setKeyboardHook();
+                ::SetEvent(ready_.get());
                 break;
             case kRemoveKeyboard:
-                if (HHOOK h = keyboardHook_.exchange(nullptr)) ::UnhookWindowsHookEx(h);
+                keyboardWanted_ = false;
+                keyboardHook_.reset();
                 lastResult_ = true;
                 ::SetEvent(ready_.get());
                 break;
+            case kReinstall:
+                if (mouseWanted_) setMouseHook();
+                if (keyboardWanted_) setKeyboardHook();
+                if (trace_) trace_->event("hook-reinstalled", 3);
+                lastResult_ = true;
+                ::SetEvent(ready_.get());
+                break;
+            case kDropMouseForTest:
+                // The handle stays with its owner, which believes the hook is still in place.
+                ::UnhookWindowsHookEx(mouseHook_.get());
+                if (trace_) trace_->event("hook-dropped", 1);
+                lastResult_ = true;
+                ::SetEvent(ready_.get());
+                break;
+            case WM_TIMER:
+                if (msg.wParam == watchdog) checkHooks();
+                break;
             case kQuit:
-                if (HHOOK h = mouseHook_.exchange(nullptr)) ::UnhookWindowsHookEx(h);
-                if (HHOOK h = keyboardHook_.exchange(nullptr)) ::UnhookWindowsHookEx(h);
+                ::KillTimer(nullptr, watchdog);
+                mouseHook_.reset();
+                keyboardHook_.reset();
                 return;
             default:
                 ::DispatchMessageW(&msg);
@@ -100,23 +190,31 @@ LRESULT CALLBACK InputHooks::mouseProc(int code, WPARAM wParam, LPARAM lParam) {
     InputHooks* self = g_hooks;
     if (code == HC_ACTION && self) {
         const auto* info = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
-        MouseEventKind kind{};
+        self->lastMouseTick_ = ::GetTickCount();
+        self->lastMousePoint_ = packPoint(info->pt);
+        WPARAM kind = 0;
         switch (wParam) {
-            case WM_MOUSEMOVE: kind = MouseEventKind::Move; break;
-            case WM_MOUSEWHEEL: kind = MouseEventKind::Wheel; break;
-            case WM_MBUTTONDOWN: kind = MouseEventKind::MiddleDown; break;
-            case WM_LBUTTONDOWN: kind = MouseEventKind::LeftDown; break;
-            case WM_LBUTTONUP: kind = MouseEventKind::LeftUp; break;
-            case WM_RBUTTONDOWN: kind = MouseEventKind::RightDown; break;
-            case WM_RBUTTONUP: kind = MouseEventKind::RightUp; break;
+            case WM_MOUSEMOVE: kind = static_cast<WPARAM>(MouseEventKind::Move); break;
+            case WM_MOUSEWHEEL: kind = static_cast<WPARAM>(MouseEventKind::Wheel); break;
+            case WM_MBUTTONDOWN: kind = static_cast<WPARAM>(MouseEventKind::MiddleDown); break;
+            case WM_LBUTTONDOWN:
+                kind = static_cast<WPARAM>(MouseEventKind::LeftDown);
+                if (logicalButtonHeld(false)) kind |= kOtherButtonHeld;
+                break;
+            case WM_LBUTTONUP: kind = static_cast<WPARAM>(MouseEventKind::LeftUp); break;
+            case WM_RBUTTONDOWN:
+                kind = static_cast<WPARAM>(MouseEventKind::RightDown);
+                if (logicalButtonHeld(true)) kind |= kOtherButtonHeld;
+                break;
+            case WM_RBUTTONUP: kind = static_cast<WPARAM>(MouseEventKind::RightUp); break;
             default: break;
         }
         HWND target = self->target_.load();
-        if (kind != MouseEventKind{} && target) {
-            if (self->trace_) self->trace_->event("mouse-event", static_cast<long long>(kind));
-            const LPARAM point = MAKELPARAM(static_cast<WORD>(static_cast<SHORT>(info->pt.x)),
-                                            static_cast<WORD>(static_cast<SHORT>(info->pt.y)));
-            ::PostMessageW(target, self->message_.load(), static_cast<WPARAM>(kind), point);
+        if (kind != 0 && target) {
+            if (self->trace_) {
+                self->trace_->event("mouse-event", static_cast<long long>(kind & 0xFF));
+            }
+            ::PostMessageW(target, self->message_.load(), kind, packPoint(info->pt));
         }
     }
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
@@ -125,11 +223,13 @@ LRESULT CALLBACK InputHooks::mouseProc(int code, WPARAM wParam, LPARAM lParam) {
 LRESULT CALLBACK InputHooks::keyboardProc(int code, WPARAM wParam, LPARAM lParam) {
     InputHooks* self = g_hooks;
     if (code == HC_ACTION && self) {
+        self->lastKeyTick_ = ::GetTickCount();
         const auto* info = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
-        KeyEvent event{static_cast<std::uint32_t>(wParam), info->vkCode, info->flags};
+        const KeyEvent event{static_cast<std::uint32_t>(wParam), info->vkCode, info->flags};
         ModifierState held;
-        // Ask the system only for the keys that matter: the query is not free under Wine.
-        if (info->vkCode == VK_TAB || info->vkCode == VK_ESCAPE) {
+        // Ask the system only for the presses that matter: the query is not free everywhere.
+        const bool press = wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN;
+        if (press && (info->vkCode == VK_TAB || info->vkCode == VK_ESCAPE)) {
             held = {keyHeld(VK_MENU), keyHeld(VK_CONTROL)};
         }
         if (self->filter_.swallow(event, held)) return -1;

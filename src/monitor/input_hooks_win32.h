@@ -3,6 +3,10 @@
 // The hook procedures only classify the event, pass it on and post a small message to the
 // user-interface thread, so a busy interface never slows the system's mouse or keyboard.
 // Installing and removing a hook are requests to that thread and return when done.
+//
+// The system removes a low-level hook that answers too slowly, without telling its owner.
+// A watchdog on the hook thread looks once a second whether input arrived that a hook
+// should have seen and did not, and then installs that hook again.
 #pragma once
 
 #include <windows.h>
@@ -10,8 +14,8 @@
 #include <atomic>
 
 #include "monitor/task_switch_filter.h"
+#include "ports/ports.h"
 #include "win32/handles.h"
-#include "win32/trace.h"
 
 namespace veilora {
 
@@ -25,23 +29,36 @@ enum class MouseEventKind : WPARAM {
     RightUp,
 };
 
+// Posted mouse events carry the kind in the low byte of wParam and, for button presses, the
+// physical state of the other button at the moment of the press in this bit.
+inline constexpr WPARAM kOtherButtonHeld = 0x100;
+
 class InputHooks {
 public:
     // Only one instance may exist: the hook procedures find it through a static pointer.
-    explicit InputHooks(win32::FileTrace* trace);
+    explicit InputHooks(TraceSink* trace);
     ~InputHooks();
     InputHooks(const InputHooks&) = delete;
     InputHooks& operator=(const InputHooks&) = delete;
 
-    // Mouse events are posted to `target` as `message` (wParam: MouseEventKind, lParam: the
-    // screen point packed as two signed 16-bit values).
+    // Mouse events are posted to `target` as `message` (wParam: MouseEventKind and
+    // kOtherButtonHeld, lParam: the screen point packed as two signed 16-bit values).
     bool installMouseHook(HWND target, UINT message);
     void removeMouseHook();
 
-    // Swallows Alt+Tab, Alt+Esc and Ctrl+Esc until removed. Installing only queues the
-    // request, so hiding does not wait for the hook thread; requests are carried out in order.
+    // Swallows Alt+Tab, Alt+Esc and Ctrl+Esc until removed. Returns once the hook is in force.
     bool installKeyboardHook();
     void removeKeyboardHook();
+
+    // Installs again every hook that should be in place (after the session is unlocked or
+    // the system resumes, when the system may have dropped them).
+    void reinstall();
+    // Removes everything for good: later install requests are refused.
+    void shutdown();
+
+    // Test-only: removes the mouse hook behind the program's back, as the system does with a
+    // hook it finds too slow.
+    void dropMouseHookForTest();
 
 private:
     enum Request : UINT {
@@ -49,25 +66,37 @@ private:
         kRemoveMouse,
         kInstallKeyboard,
         kRemoveKeyboard,
+        kReinstall,
+        kDropMouseForTest,
         kQuit,
     };
 
     bool request(Request what);
-    bool post(Request what);
     static DWORD WINAPI threadMain(void* self);
     void runThread();
+    bool setMouseHook();
+    bool setKeyboardHook();
+    void checkHooks();
     static LRESULT CALLBACK mouseProc(int code, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK keyboardProc(int code, WPARAM wParam, LPARAM lParam);
 
-    win32::FileTrace* trace_;
+    TraceSink* trace_;
     win32::KernelHandle thread_;
     DWORD threadId_ = 0;
     win32::KernelHandle ready_;  // thread started / request done
     bool lastResult_ = false;
+    bool shutDown_ = false;  // touched only on the interface thread
     std::atomic<HWND> target_{nullptr};
     std::atomic<UINT> message_{0};
-    std::atomic<HHOOK> mouseHook_{nullptr};
-    std::atomic<HHOOK> keyboardHook_{nullptr};
+    // The hooks are owned by the hook thread; the flags say what should be in place.
+    win32::HookHandle mouseHook_;
+    win32::HookHandle keyboardHook_;
+    std::atomic<bool> mouseWanted_{false};
+    std::atomic<bool> keyboardWanted_{false};
+    // What the hooks saw last, for the watchdog (tick counts and the packed cursor point).
+    std::atomic<DWORD> lastMouseTick_{0};
+    std::atomic<LPARAM> lastMousePoint_{0};
+    std::atomic<DWORD> lastKeyTick_{0};
     TaskSwitchFilter filter_;  // touched only on the hook thread
 };
 

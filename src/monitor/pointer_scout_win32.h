@@ -7,8 +7,8 @@
 
 #include <windows.h>
 
-#include "ports/ports.h"
 #include "monitor/input_hooks_win32.h"
+#include "ports/ports.h"
 
 namespace veilora {
 
@@ -18,6 +18,7 @@ public:
 
     void startMonitor() override;
     void stopMonitor() override;
+    bool buttonHeld(MouseButton button) override;
     void shutdown();
 
     // Called by the target window for each posted event.
@@ -29,6 +30,10 @@ private:
     UINT message_;
     TraceSink* trace_;
     bool paused_ = true;
+    bool ended_ = false;
+    // The buttons as they were at the press being delivered.
+    bool leftHeld_ = false;
+    bool rightHeld_ = false;
 };
 
 }  // namespace veilora

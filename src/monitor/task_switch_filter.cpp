@@ -11,12 +11,6 @@ constexpr std::uint32_t kFlagAltDown = 0x20;
 
 constexpr std::uint32_t kVkTab = 0x09;
 constexpr std::uint32_t kVkEscape = 0x1B;
-constexpr std::uint32_t kVkControl = 0x11;
-constexpr std::uint32_t kVkAlt = 0x12;
-constexpr std::uint32_t kVkLeftControl = 0xA2;
-constexpr std::uint32_t kVkRightControl = 0xA3;
-constexpr std::uint32_t kVkLeftAlt = 0xA4;
-constexpr std::uint32_t kVkRightAlt = 0xA5;
 }  // namespace
 
 bool TaskSwitchFilter::swallow(const KeyEvent& event, ModifierState held) {
@@ -24,30 +18,27 @@ bool TaskSwitchFilter::swallow(const KeyEvent& event, ModifierState held) {
     const bool up = event.message == kWmKeyUp || event.message == kWmSysKeyUp;
     if (!down && !up) return false;
 
-    switch (event.vkCode) {
-        case kVkAlt:
-        case kVkLeftAlt:
-        case kVkRightAlt:
-            altDown_ = down;
-            return false;
-        case kVkControl:
-        case kVkLeftControl:
-        case kVkRightControl:
-            ctrlDown_ = down;
-            return false;
-        case kVkTab:
-        case kVkEscape:
-            break;
-        default:
-            return false;
+    bool* swallowedDown = nullptr;
+    if (event.vkCode == kVkTab) {
+        swallowedDown = &tabSwallowed_;
+    } else if (event.vkCode == kVkEscape) {
+        swallowedDown = &escSwallowed_;
+    } else {
+        return false;
+    }
+    if (up) {
+        const bool swallowed = *swallowedDown;
+        *swallowedDown = false;
+        return swallowed;
     }
 
-    // A system-key message for Tab or Esc means Alt is held even when the flag is missing.
-    const bool sysKey = event.message == kWmSysKeyDown || event.message == kWmSysKeyUp;
-    const bool alt = (event.flags & kFlagAltDown) != 0 || sysKey || altDown_ || held.alt;
-    const bool ctrl = ctrlDown_ || held.ctrl;
-    if (event.vkCode == kVkTab) return alt;
-    return alt || ctrl;
+    // Some systems never set the hook record's Alt flag; a system-key press of Tab or Esc
+    // also means Alt is down.
+    const bool alt = (event.flags & kFlagAltDown) != 0 || event.message == kWmSysKeyDown ||
+                     held.alt;
+    const bool swallow = event.vkCode == kVkTab ? alt : alt || held.ctrl;
+    *swallowedDown = swallow;
+    return swallow;
 }
 
 }  // namespace veilora

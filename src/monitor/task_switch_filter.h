@@ -12,8 +12,9 @@ struct KeyEvent {
     std::uint32_t flags = 0;  // the hook record's flags (bit 0x20: Alt down)
 };
 
-// Modifier state as the system reports it outside the event stream (for keys that were
-// already held when the hook was installed).
+// Whether Alt and Ctrl (left or right) are physically held, as the system reports it outside
+// the event stream. This is the truth: a release event can be lost, and a key can have been
+// held since before the hook existed.
 struct ModifierState {
     bool alt = false;
     bool ctrl = false;
@@ -21,13 +22,14 @@ struct ModifierState {
 
 class TaskSwitchFilter {
 public:
-    // True when the event must not reach the system. Also keeps the filter's own account of
-    // Alt and Ctrl, because some systems never set the Alt flag of the hook record.
+    // True when the event must not reach the system. A press is judged by the modifiers held;
+    // a release goes the way its press went, so no key is left held in the system's eyes and
+    // no half of a swallowed combination leaks out.
     bool swallow(const KeyEvent& event, ModifierState held);
 
 private:
-    bool altDown_ = false;
-    bool ctrlDown_ = false;
+    bool tabSwallowed_ = false;
+    bool escSwallowed_ = false;
 };
 
 }  // namespace veilora

@@ -1,5 +1,6 @@
 #include "passwords/password_prompt_win32.h"
 
+#include "passwords/password_text_win32.h"
 #include "res/resource.h"
 #include "windows/force_foreground_win32.h"
 
@@ -8,16 +9,28 @@ namespace veilora {
 namespace {
 
 struct PromptState {
+    bool converted = false;  // read as a TypedPassword rather than as wide text
     std::wstring text;
+    std::optional<TypedPassword> typed;
 };
+
+void readAnswer(PromptState& state, HWND edit) {
+    if (state.converted) {
+        state.typed.emplace(readPasswordField(edit));
+        return;
+    }
+    const int length = ::GetWindowTextLengthW(edit);
+    state.text.assign(static_cast<size_t>(length) + 1, L'\0');
+    ::GetWindowTextW(edit, state.text.data(), length + 1);
+    state.text.resize(static_cast<size_t>(length));
+}
 
 INT_PTR CALLBACK promptProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG: {
             ::SetWindowLongPtrW(dialog, DWLP_USER, lParam);
             HWND edit = ::GetDlgItem(dialog, IDC_PASSWORD);
-            ::SendMessageW(edit, EM_SETPASSWORDCHAR, L'*', 0);
-            ::SendMessageW(edit, EM_SETLIMITTEXT, 255, 0);
+            preparePasswordField(edit);
             forceForeground(dialog);
             ::SetFocus(edit);
             return FALSE;  // the focus is set
@@ -27,12 +40,14 @@ INT_PTR CALLBACK promptProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
                 auto* state = reinterpret_cast<PromptState*>(::GetWindowLongPtrW(dialog, DWLP_USER));
                 HWND edit = ::GetDlgItem(dialog, IDC_PASSWORD);
                 if (LOWORD(wParam) == IDOK && state) {
-                    const int length = ::GetWindowTextLengthW(edit);
-                    state->text.assign(static_cast<size_t>(length) + 1, L'\0');
-                    ::GetWindowTextW(edit, state->text.data(), length + 1);
-                    state->text.resize(static_cast<size_t>(length));
+                    try {
+                        readAnswer(*state, edit);
+                    } catch (...) {
+                        // No exception may cross into the system's code; an unread answer
+                        // is an empty one.
+                    }
                 }
-                ::SetWindowTextW(edit, L"");  // leave nothing of the password behind
+                clearPasswordField(edit);  // leave nothing of the password behind
                 ::EndDialog(dialog, LOWORD(wParam));
                 return TRUE;
             }
@@ -43,15 +58,29 @@ INT_PTR CALLBACK promptProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
     return FALSE;
 }
 
+INT_PTR runPrompt(HWND owner, PromptState& state) {
+    return ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_PASSWORD_PROMPT),
+                             owner, &promptProc, reinterpret_cast<LPARAM>(&state));
+}
+
 }  // namespace
 
 std::optional<std::wstring> runPasswordPrompt(HWND owner) {
     PromptState state;
-    const INT_PTR result =
-        ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_PASSWORD_PROMPT), owner,
-                          &promptProc, reinterpret_cast<LPARAM>(&state));
-    if (result != IDOK) return std::nullopt;
-    return state.text;
+    std::optional<std::wstring> answer;
+    if (runPrompt(owner, state) == IDOK) answer = state.text;
+    if (!state.text.empty()) {
+        ::SecureZeroMemory(state.text.data(), state.text.size() * sizeof(wchar_t));
+    }
+    return answer;
+}
+
+std::optional<TypedPassword> readPasswordAtPrompt(HWND owner) {
+    PromptState state;
+    state.converted = true;
+    if (runPrompt(owner, state) != IDOK) return std::nullopt;
+    if (!state.typed) return TypedPassword(std::optional<std::string>(std::string()));
+    return std::move(state.typed);
 }
 
 }  // namespace veilora

@@ -21,11 +21,11 @@ public:
     virtual ~Desktop() = default;
     virtual ScreenSize primaryScreenSize() = 0;
     virtual void minimizeAllWindows() = 0;
-    // Installs the keyboard hook that swallows Alt+Tab, Alt+Esc and Ctrl+Esc.
-    // False when it could not be installed; the cover is shown all the same.
+    // Swallows Alt+Tab, Alt+Esc and Ctrl+Esc from the moment it returns true until undone.
     virtual bool blockTaskSwitching() = 0;
     virtual void unblockTaskSwitching() = 0;
-    virtual void showCover() = 0;
+    // True only when the cover is really on screen.
+    virtual bool showCover() = 0;
     virtual void hideCover() = 0;
     virtual void setCoverTopmost(bool topmost) = 0;
 };
@@ -53,25 +53,47 @@ public:
     virtual ~PointerScout() = default;
     virtual void startMonitor() = 0;
     virtual void stopMonitor() = 0;
+    // Whether the button was physically held when the event now being delivered happened.
+    // Releases can be lost (a secure desktop, a stalled queue); this is the real state.
+    virtual bool buttonHeld(MouseButton button) = 0;
 };
 
 // The speakers level of the first mixer, one channel, 0 to 65535.
 class Volume {
 public:
     virtual ~Volume() = default;
-    virtual std::uint32_t getMixerControlValue() = 0;  // 0 when there is no mixer
+    // nullopt when no level could be read (no mixer, a failed call): that is not a level.
+    virtual std::optional<std::uint32_t> getMixerControlValue() = 0;
     virtual bool setMixerControlValue(std::uint32_t level) = 0;
 };
 
 enum class MessageIcon { None, Information, Exclamation, Critical };
+
+// What the masked prompt got: the typed text in the ANSI code page, or that it could not be
+// held there (such a text matches no stored password).
+struct PromptAnswer {
+    std::string text;
+    bool representable = true;
+};
 
 // Message boxes and the password prompt. Texts are in the ANSI code page.
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
     virtual void showMessage(std::string_view text, std::string_view title, MessageIcon icon) = 0;
-    // The masked "Enter Password" prompt; nullopt when the user cancels.
-    virtual std::optional<std::string> promptPassword() = 0;
+    // A message with OK and Cancel; true for OK.
+    virtual bool confirm(std::string_view text, std::string_view title) = 0;
+    // The masked "Enter Password" prompt; nullopt when the user cancels or the program ends
+    // while it is open.
+    virtual std::optional<PromptAnswer> promptPassword() = 0;
+};
+
+// The capture hot key (F11), registered only while a capture is armed.
+class CaptureKey {
+public:
+    virtual ~CaptureKey() = default;
+    virtual bool armCaptureKey() = 0;
+    virtual void disarmCaptureKey() = 0;
 };
 
 // Opt-in timing trace; the core reports its milestones here when a sink is set.

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "passwords/password_codec.h"
+#include "passwords/password_text.h"
 
 namespace veilora {
 
@@ -112,7 +113,7 @@ void useOwnKeys(RegSettings& settings) {
 }  // namespace
 
 std::string Options::passwordButtonCaption() const {
-    return storedPassword.empty() ? "Set Password" : "Change Password";
+    return passwordStored ? "Change Password" : "Set Password";
 }
 
 Options loadOptions(RegSettings& settings, int osMajorVersion) {
@@ -126,7 +127,9 @@ Options loadOptions(RegSettings& settings, int osMajorVersion) {
     loadBoxes(options, settings, kLoadOthers);
     options.trayIconNormal =
         leadingWholeNumber(settings.getSetting(kOptions, "Tray Icon", "1")) != 0.0;
-    options.storedPassword = decodePassword(settings.getSetting(kGeneral, "Offset"));
+    std::string stored = decodePassword(settings.getSetting(kGeneral, "Offset"));
+    options.passwordStored = !stored.empty();
+    wipe(stored);
     return options;
 }
 

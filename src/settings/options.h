@@ -42,7 +42,9 @@ struct Options {
     bool trayIconNormal = true;    // "Normal" selected, else "Invisible"
     bool muteSoundEnabled = true;  // the mute box can be changed (major version below 6)
     std::string firstRun;          // "First Run" as loaded; empty = first run
-    std::string storedPassword;    // decoded "Offset"; empty = no password
+    // "Offset" decodes to a password. Only this is kept: every check reads the registry again,
+    // so the plaintext need not stay in memory.
+    bool passwordStored = false;
 
     std::string passwordButtonCaption() const;
 };

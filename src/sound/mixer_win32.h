@@ -1,5 +1,9 @@
 // The speakers volume of the first mixer device, as one channel from 0 to 65535.
-// Without a mixer every call quietly does nothing: reads give 0, writes report false.
+//
+// The mixer is opened when it is first needed and again after a call failed, so a sound
+// device that arrives after start-up is used. The multimedia library is loaded from the
+// system folder only. Without a mixer every call quietly does nothing: reads give no level,
+// writes report false.
 #pragma once
 
 #include <windows.h>
@@ -7,6 +11,7 @@
 #include <mmsystem.h>
 
 #include <cstdint>
+#include <optional>
 
 #include "ports/ports.h"
 
@@ -14,24 +19,24 @@ namespace veilora {
 
 class MixerVolume final : public Volume {
 public:
-    MixerVolume() = default;
+    explicit MixerVolume(TraceSink* trace = nullptr) : trace_(trace) {}
     ~MixerVolume() override;
     MixerVolume(const MixerVolume&) = delete;
     MixerVolume& operator=(const MixerVolume&) = delete;
 
-    // Opens mixer 0 and finds its speakers volume control. False when there is none.
-    bool open();
-
-    std::uint32_t getMixerControlValue() override;
+    std::optional<std::uint32_t> getMixerControlValue() override;
     bool setMixerControlValue(std::uint32_t level) override;
 
 private:
+    bool open();
+    void close();
+    std::optional<std::uint32_t> read();
+    bool write(std::uint32_t level);
+
+    TraceSink* trace_;
     HMIXER mixer_ = nullptr;
     DWORD controlId_ = 0;
     bool found_ = false;
 };
-
-// Finds the control of `controlType` on the destination line of `componentType`.
-bool findMixerControl(HMIXER mixer, DWORD componentType, DWORD controlType, MIXERCONTROLW& out);
 
 }  // namespace veilora

@@ -64,4 +64,29 @@ bool fileExists(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+HMODULE loadSystemLibrary(const wchar_t* name) {
+    if (HMODULE module = ::LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+        return module;
+    }
+    // Systems without the search flags refuse it as a bad parameter: name the full path.
+    if (::GetLastError() != ERROR_INVALID_PARAMETER) return nullptr;
+    wchar_t folder[MAX_PATH];
+    const UINT n = ::GetSystemDirectoryW(folder, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return nullptr;
+    std::wstring path(folder, n);
+    path += L'\\';
+    path += name;
+    return ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+void restrictDllSearchToSystem() {
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
+    auto fn = reinterpret_cast<SetDefaultDllDirectoriesFn>(
+        reinterpret_cast<void*>(::GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    if (fn) fn(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    // Older systems: at least take the current folder out of the search.
+    ::SetDllDirectoryW(L"");
+}
+
 }  // namespace veilora::win32

@@ -1,6 +1,8 @@
 // Facts about the system and the program's own location.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 namespace veilora::win32 {
@@ -18,5 +20,12 @@ std::wstring programFolder();
 std::wstring programName();
 
 bool fileExists(const std::wstring& path);
+
+// Loads a DLL from the system folder only, never from the program's folder or the current
+// one, where a planted copy could wait. Null when it is not there.
+HMODULE loadSystemLibrary(const wchar_t* name);
+
+// From here on the process loads DLLs from the system folder only. Called first thing.
+void restrictDllSearchToSystem();
 
 }  // namespace veilora::win32

@@ -55,9 +55,35 @@ void FileTrace::write(long long microseconds, std::string_view name, const long 
     }
     if (n >= static_cast<int>(sizeof buffer) - 1) n = static_cast<int>(sizeof buffer) - 2;
     buffer[n++] = '\n';
+    writeLine(std::string_view(buffer, static_cast<size_t>(n)));
+}
+
+void FileTrace::eventText(std::string_view name, std::wstring_view text) {
+    std::string line = std::to_string(nowMicroseconds());
+    line += ' ';
+    line += name;
+    line += ' ';
+    const int size = static_cast<int>(text.size());
+    const int needed = size > 0 ? ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr,
+                                                        0, nullptr, nullptr)
+                                : 0;
+    if (needed > 0) {
+        const size_t start = line.size();
+        line.resize(start + static_cast<size_t>(needed));
+        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, line.data() + start, needed, nullptr,
+                              nullptr);
+        // One event per line, whatever the text holds.
+        for (size_t i = start; i < line.size(); ++i)
+            if (line[i] == '\r' || line[i] == '\n') line[i] = ' ';
+    }
+    line += '\n';
+    writeLine(line);
+}
+
+void FileTrace::writeLine(std::string_view line) {
     ::EnterCriticalSection(&lock_);
     DWORD written = 0;
-    ::WriteFile(file_.get(), buffer, static_cast<DWORD>(n), &written, nullptr);
+    ::WriteFile(file_.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
     ::LeaveCriticalSection(&lock_);
 }
 

@@ -21,12 +21,15 @@ public:
     void event(std::string_view name) override;
     void event(std::string_view name, long long value) override;
     void eventAt(long long microseconds, std::string_view name);
+    // An event whose value is a text (written as UTF-8, to the end of the line).
+    void eventText(std::string_view name, std::wstring_view text);
 
     static long long nowMicroseconds();
 
 private:
     explicit FileTrace(FileHandle file);
     void write(long long microseconds, std::string_view name, const long long* value);
+    void writeLine(std::string_view line);
 
     FileHandle file_;
     CRITICAL_SECTION lock_;

@@ -1,5 +1,7 @@
 #include "win32/window.h"
 
+#include "win32/handles.h"
+
 namespace veilora::win32 {
 
 Window::~Window() { destroyWindow(); }
@@ -46,6 +48,7 @@ LRESULT CALLBACK Window::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         self = static_cast<Window*>(create->lpCreateParams);
         self->hwnd_ = hwnd;
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        ++liveOwners(OwnerKind::Window);
     } else {
         self = reinterpret_cast<Window*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     }
@@ -53,6 +56,7 @@ LRESULT CALLBACK Window::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     if (message == WM_NCDESTROY) {
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         self->hwnd_ = nullptr;
+        --liveOwners(OwnerKind::Window);
         return ::DefWindowProcW(hwnd, message, wParam, lParam);
     }
     // No exception may cross into the system's code.

@@ -10,6 +10,11 @@ namespace veilora::win32 {
 enum PrivateMessage : UINT {
     kMsgMouseEvent = WM_APP + 1,  // wParam: MouseEventKind, lParam: screen point
     kMsgTrayNotify,
+    // Test-only, honoured in traced runs: drop the mouse hook behind the program's back;
+    // report the live owners of each handle kind.
+    kMsgTestDropMouseHook,
+    kMsgTestReportOwners,
+    kMsgTaskRowsReady,  // a dialog's task list has new rows to take
 };
 
 struct WindowClass {

@@ -22,16 +22,38 @@ from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
 WIN64_DIR = Path(os.environ.get("VEILORA_WIN64_DIR", ROOT / "build" / "win64"))
+WIN32_DIR = Path(os.environ.get("VEILORA_WIN32_DIR", ROOT / "build" / "win32"))
+# Which program the tests run: the 64-bit one, or with VEILORA_BITS=32 the 32-bit one. Its
+# observers (probe, key logger, test DLLs) come from the same build: under Wine a 32-bit
+# program's low-level hooks do not chain to 64-bit ones.
+BITS = int(os.environ.get("VEILORA_BITS", "64"))
+EXE_DIR = WIN32_DIR if BITS == 32 else WIN64_DIR
+WINE32_MISSING = ROOT / "build" / "wine32-unavailable"
+
+
+def wine32_missing_reason():
+    """Why 32-bit programs cannot run here, or None when they can."""
+    if WINE32_MISSING.exists():
+        return WINE32_MISSING.read_text().strip() or "wine32:i386 could not be installed"
+    if not Path("/usr/lib/i386-linux-gnu/wine/i386-windows/kernel32.dll").exists():
+        return "wine32:i386 is not installed (scripts/ensure-deps.sh installs it)"
+    return None
+# The compiled help, put beside the program when it has been built (make help).
+HELP_FILE = Path(os.environ.get("VEILORA_HELP_FILE",
+                                ROOT / "build" / "native" / "help" / "veilora.chm"))
 WORK = Path(os.environ.get("VEILORA_E2E_WORK", ROOT / "build" / "e2e"))
 ARTIFACTS = ROOT / "build" / "e2e-artifacts"
 TEMPLATE = WORK / "template-prefix"
 DESKTOP = "veilora"
+# The help file's own title, which the help viewer shows.
+HELP_VIEWER_TITLE = "Veilora Help"
 SCREEN_W, SCREEN_H = 1024, 768
 
 BASE_ENV = {
     "WINEDEBUG": "-all",
-    # No Mono or Gecko installer prompts in a fresh prefix.
-    "WINEDLLOVERRIDES": "mscoree,mshtml=",
+    # No Mono or Gecko installer prompts in a fresh prefix; no menu entries or icons in the
+    # real home folder for the shortcuts an installer makes.
+    "WINEDLLOVERRIDES": "mscoree,mshtml,winemenubuilder.exe=",
     "LANG": "C.UTF-8",
 }
 
@@ -81,7 +103,10 @@ def make_template(force=False, prefix=None):
     with open(prefix.parent / (prefix.name + ".lock"), "w") as lock:
         fcntl.flock(lock, fcntl.LOCK_EX)
         ready = prefix / ".ready"
-        if ready.exists() and not force:
+        # A prefix made before the 32-bit Wine was there cannot run 32-bit programs.
+        wow64 = wine32_missing_reason() is None
+        stale = wow64 and not (prefix / "drive_c" / "windows" / "syswow64").exists()
+        if ready.exists() and not force and not stale:
             return prefix
         shutil.rmtree(prefix, ignore_errors=True)
         env = dict(os.environ, **BASE_ENV, WINEPREFIX=str(prefix))
@@ -117,16 +142,22 @@ class Program:
         self.trace_path = Path(trace_path)
 
     def trace(self):
-        """The program's trace: a list of (microseconds, event, value or None)."""
+        """The program's trace: a list of (microseconds, event, value or None). A value is a
+        number, or for text events (such as "help-open") the rest of the line."""
         try:
-            lines = self.trace_path.read_text(errors="replace").splitlines()
+            lines = self.trace_path.read_text(encoding="utf-8", errors="replace").splitlines()
         except OSError:
             return []
         events = []
         for line in lines:
-            parts = line.split()
+            parts = line.split(" ", 2)
             if len(parts) >= 2:
-                value = int(parts[2]) if len(parts) > 2 else None
+                value = None
+                if len(parts) > 2:
+                    try:
+                        value = int(parts[2])
+                    except ValueError:
+                        value = parts[2]
                 events.append((int(parts[0]), parts[1], value))
         return events
 
@@ -137,8 +168,9 @@ class Program:
         return len(self.events(name))
 
     def wait_event(self, name, count=1, timeout=15):
-        """Waits until `name` has been traced at least `count` times."""
+        """Waits until `name` has been traced at least `count` times; returns the last one."""
         wait_for(lambda: self.count(name) >= count, timeout, f"{count} x '{name}'")
+        return self.events(name)[count - 1]
 
     def moves_handled(self):
         return [(v // 65536, v % 65536) for _, n, v in self.trace() if n == "mouse-move"]
@@ -148,6 +180,9 @@ class Program:
         wait_for(lambda: self.events("ready") or not self.running(), timeout, "start-up")
         if not self.running():
             raise HarnessError(f"the program ended during start-up: {self.output()}")
+        bits = [v for _, name, v in self.trace() if name == "program-bits"]
+        if bits and bits[0] != BITS:
+            raise HarnessError(f"the {bits[0]}-bit program ran where the {BITS}-bit one was meant")
 
     @property
     def pid(self):
@@ -178,8 +213,10 @@ class Program:
 class Session:
     """One test's private world: X display, Wine prefix, program folder."""
 
-    def __init__(self, name, windows_version=None):
+    def __init__(self, name, windows_version=None, monitors=1):
         self.name = re.sub(r"[^A-Za-z0-9_.-]", "_", name)
+        self.monitors = monitors
+        self._xephyr = None
         self.dir = WORK / "runs" / self.name
         shutil.rmtree(self.dir, ignore_errors=True)
         self.dir.mkdir(parents=True)
@@ -190,11 +227,18 @@ class Session:
         self._pulse_env = None
         self._xvfb = None
         self._wineserver_started = False
-        self.exe = WIN64_DIR / "veilora.exe"
+        self.exe = EXE_DIR / "veilora.exe"
         if not self.exe.exists():
-            raise HarnessError(f"{self.exe} is missing: build it with 'make win64'")
+            raise HarnessError(f"{self.exe} is missing: build it with 'make win{BITS}'")
         shutil.copy2(self.exe, self.prog_dir / "veilora.exe")
+        if HELP_FILE.exists():
+            shutil.copy2(HELP_FILE, self.prog_dir / "veilora.chm")
         self._copy_prefix()
+        if monitors > 1:
+            # Each Wine window an X window of its own: no virtual desktop spanning one head. Taken
+            # out of the copy before any Wine process starts the desktop.
+            reg = self.prefix / "user.reg"
+            reg.write_text(reg.read_text().replace('"Desktop"="veilora"\n', ""))
         self._start_x()
         self.env = dict(os.environ, **BASE_ENV, WINEPREFIX=str(self.prefix), DISPLAY=self.display)
         self.env.pop("VEILORA_TRACE", None)
@@ -216,18 +260,30 @@ class Session:
         (self.prefix / ".ready").unlink(missing_ok=True)
 
     def _start_x(self):
+        size = "2000x1000" if self.monitors > 1 else f"{SCREEN_W}x{SCREEN_H}"
+        self._xvfb, self.display = self._start_server(
+            ["Xvfb", "-screen", "0", f"{size}x24", "-nolisten", "tcp", "-noreset"], {})
+        if self.monitors > 1:
+            # Xvfb gives Wine one monitor; a nested Xephyr with Xinerama gives it two side by
+            # side: 1024x768 (primary) and 800x600 to its right.
+            outer = self.display
+            self._xephyr, self.display = self._start_server(
+                ["Xephyr", "-screen", f"{SCREEN_W}x{SCREEN_H}+0+0", "-screen", "800x600+1024+0",
+                 "+xinerama", "-extension", "RANDR", "-nolisten", "tcp", "-noreset"],
+                {"DISPLAY": outer})
+
+    @staticmethod
+    def _start_server(cmd, env):
         rfd, wfd = os.pipe()
-        self._xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(wfd), "-screen", "0", f"{SCREEN_W}x{SCREEN_H}x24",
-             "-nolisten", "tcp", "-noreset"],
-            pass_fds=(wfd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-            start_new_session=True)
+        proc = subprocess.Popen(cmd[:1] + ["-displayfd", str(wfd)] + cmd[1:], pass_fds=(wfd,),
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                start_new_session=True, env=dict(os.environ, **env))
         os.close(wfd)
         with os.fdopen(rfd) as r:
             number = r.readline().strip()
         if not number:
-            raise HarnessError("Xvfb did not start")
-        self.display = f":{number}"
+            raise HarnessError(f"{cmd[0]} did not start")
+        return proc, f":{number}"
 
     def close(self, failed=False):
         if failed:
@@ -242,12 +298,13 @@ class Session:
             with contextlib.suppress(Exception):
                 subprocess.run(["wineserver", "-k"], env=self.env, timeout=30,
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        if self._xvfb and self._xvfb.poll() is None:
-            self._xvfb.terminate()
-            with contextlib.suppress(subprocess.TimeoutExpired):
-                self._xvfb.wait(timeout=5)
-            if self._xvfb.poll() is None:
-                self._xvfb.kill()
+        for server in (self._xephyr, self._xvfb):
+            if server and server.poll() is None:
+                server.terminate()
+                with contextlib.suppress(subprocess.TimeoutExpired):
+                    server.wait(timeout=5)
+                if server.poll() is None:
+                    server.kill()
         if not failed and not os.environ.get("VEILORA_E2E_KEEP"):
             shutil.rmtree(self.dir, ignore_errors=True)
 
@@ -290,16 +347,17 @@ class Session:
     def run_windows_exe(self, path, *args, timeout=600, env=None):
         return self.wine(_winpath(path), *args, timeout=timeout, env=env)
 
-    def start(self, *args, env=None, name="veilora.exe"):
-        """Starts the program from its folder; returns a Program."""
+    def start(self, *args, env=None, name="veilora.exe", exe=None):
+        """Starts the program from its folder (or the full path `exe`); returns a Program."""
+        exe = Path(exe) if exe else self.prog_dir / name
         log = self.dir / f"program-{len(self.programs)}.log"
         trace = self.dir / f"program-{len(self.programs)}.trace"
         # Every run is traced: tests read the program's own account of what it did.
         full_env = dict(self.env, VEILORA_TRACE=_winpath(trace), **(env or {}))
         with open(log, "wb") as out:
-            proc = subprocess.Popen(["wine", _winpath(self.prog_dir / name), *args],
+            proc = subprocess.Popen(["wine", _winpath(exe), *args],
                                     env=full_env, stdout=out, stderr=subprocess.STDOUT,
-                                    stdin=subprocess.DEVNULL, cwd=self.prog_dir)
+                                    stdin=subprocess.DEVNULL, cwd=exe.parent)
         program = Program(proc, log, trace)
         self.programs.append(program)
         return program
@@ -323,7 +381,7 @@ class Session:
     def start_keylog(self):
         """A probe that records the key events reaching the end of the hook chain."""
         path = self.dir / f"keylog-{len(self.programs)}.txt"
-        self.spawn(_winpath(WIN64_DIR / "veilora_probe.exe"), "keylog", _winpath(path))
+        self.spawn(_winpath(EXE_DIR / "veilora_probe.exe"), "keylog", _winpath(path))
         log = KeyLog(path)
         wait_for(lambda: "ready" in log.lines(), 20, "the key log probe")
         return log
@@ -334,9 +392,17 @@ class Session:
         program.kill()
         wait_for(lambda: not self.probe("pids", "veilora.exe").split(), 20, "the program's end")
 
+    @staticmethod
+    def windows_path(path):
+        """The name Wine gives a Linux path."""
+        return _winpath(path)
+
+    def probe_path(self):
+        return _winpath(EXE_DIR / "veilora_probe.exe")
+
     def probe(self, *args, timeout=30):
         """Runs the test-only probe inside this prefix and desktop; returns its output."""
-        probe = WIN64_DIR / "veilora_probe.exe"
+        probe = EXE_DIR / "veilora_probe.exe"
         rc, out = _run_quiet(["wine", _winpath(probe), *args], self.env, timeout=timeout)
         if rc != 0:
             raise HarnessError(f"probe {' '.join(args)} failed ({rc}): {out}")
@@ -432,6 +498,10 @@ class Session:
     def wait_window(self, title, timeout=20):
         return wait_for(lambda: self.find_windows(title), timeout, f"window '{title}'")[0]
 
+    def wait_help_viewer(self, timeout=30):
+        """The help viewer showing veilora.chm (Wine's shows the window, not the pages)."""
+        return self.wait_window(HELP_VIEWER_TITLE, timeout)
+
     def wait_no_window(self, title, timeout=20):
         wait_for(lambda: not self.find_windows(title), timeout, f"window '{title}' to go")
 
@@ -464,6 +534,40 @@ class Session:
     def type_text(self, text):
         self.xdotool("type", "--delay", 30, text)
 
+    # ------------------------------------------------------------------ menus and the tray
+    TRAY_ICON = (1013, 758)  # the first icon's centre on the taskbar
+
+    def open_menu(self, program, action):
+        """Runs `action` (a click that opens one of the program's popup menus) and returns the
+        menu as the program traced it: dicts of text, checked, default and the item's rect."""
+        shown = program.count("menu-shown")
+        mark = len(program.trace())
+        action()
+        program.wait_event("menu-shown", shown + 1)
+        items = []
+        for _, name, value in program.trace()[mark:]:
+            if name == "menu-item":
+                i, left, top, right, bottom, checked, default, text = str(value).split(" ", 7)
+                items.append({"text": text, "checked": checked == "1", "default": default == "1",
+                              "rect": (int(left), int(top), int(right), int(bottom))})
+        return items
+
+    def open_tray_menu(self, program):
+        return self.open_menu(program, lambda: self.click(*self.TRAY_ICON, button=3))
+
+    def choose(self, items, text):
+        """Clicks the menu item `text` (menus take no keys under Wine)."""
+        item = next(i for i in items if i["text"] == text)
+        left, top, right, bottom = item["rect"]
+        self.move((left + right) // 2, (top + bottom) // 2)
+        time.sleep(0.15)  # the menu follows the pointer before it takes the click
+        self.xdotool("click", 1)
+
+    def click_control(self, title, control_id):
+        """Clicks the middle of a dialog's control."""
+        c = next(c for c in self.controls(title) if c["id"] == control_id)
+        self.click(int(c["x"]) + int(c["w"]) // 2, int(c["y"]) + int(c["h"]) // 2)
+
     # ------------------------------------------------------------------ screen
     def screenshot(self, path):
         rc, out = _run_quiet(["import", "-display", self.display, "-window", "root", str(path)],
@@ -495,11 +599,15 @@ class KeyLog:
             return []
 
     def events(self):
+        return [(vk, state) for vk, state, _ in self.timed_events()]
+
+    def timed_events(self):
+        """(virtual key, "down"/"up", microseconds on the program trace's clock)."""
         out = []
         for line in self.lines():
             parts = line.split()
-            if len(parts) == 2:
-                out.append((int(parts[0]), parts[1]))
+            if len(parts) == 3:
+                out.append((int(parts[0]), parts[1], int(parts[2])))
         return out
 
     def wait_for_key(self, vk, state="up", timeout=10):
@@ -562,9 +670,11 @@ class E2ETestCase(unittest.TestCase):
     """Gives each test its own Session; on failure, screenshots and logs are kept."""
 
     windows_version = None
+    monitors = 1
 
     def setUp(self):
-        self.session = Session(self.id().split(".", 1)[-1], windows_version=self.windows_version)
+        self.session = Session(self.id().split(".", 1)[-1], windows_version=self.windows_version,
+                               monitors=self.monitors)
 
     def tearDown(self):
         # The test's own failure is already on the result when tear-down runs.

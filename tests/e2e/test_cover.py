@@ -68,6 +68,8 @@ class CoverTest(E2ETestCase):
         s.double_click(512, 400)
         program.wait_event("restore")
         wait_for(lambda: self.cover() is None, 10, "the cover to go")
+        concealed = s.window_info(cls="VeiloraCover")[0]
+        self.assertEqual(concealed["topmost"], "0", "the concealed cover leaves the topmost band")
         s.settle(program)
         mark = len(keys.events())
         self.send_combinations()
@@ -79,6 +81,21 @@ class CoverTest(E2ETestCase):
         # The triggers listen again after the restore.
         self.hide_by_edge(program)
         self.assertIsNotNone(self.cover())
+
+    def test_task_switching_is_blocked_from_the_moment_the_cover_shows(self):
+        s = self.session
+        program = self.start()
+        keys = s.start_keylog()
+        s.settle(program)
+        # The trigger and a burst of Alt+Tab in one go, without waiting for anything.
+        burst = ["keydown", "alt", "key", "--delay", "15", *["Tab"] * 12, "keyup", "alt"]
+        s.xdotool("mousemove", "0", "300", *burst)
+        shown_at = program.wait_event("cover-shown")[0]
+        keys.wait_for_key(VK_LALT, "up")
+        # A release may follow its press out; no press may pass once the cover is up.
+        late = [t for vk, state, t in keys.timed_events()
+                if vk == VK_TAB and state == "down" and t > shown_at]
+        self.assertEqual(late, [], "no Tab passed once the cover was on screen")
 
     def test_typing_while_covered_never_reaches_the_program_below(self):
         s = self.session
@@ -127,6 +144,7 @@ class CoverPasswordTest(E2ETestCase):
         s.reg_add(r"HKCU\Software\Fernwick\Veilora\General", "Offset", encode_password("Se7ret"))
         program = s.start()
         program.wait_ready()
+        keys = s.start_keylog()
         s.key("grave")
         program.wait_event("cover-painted")
 
@@ -145,6 +163,8 @@ class CoverPasswordTest(E2ETestCase):
         s.wait_no_window(PROMPT)
         wait_for(lambda: s.cover()["topmost"] == "1", 10, "the cover to be topmost again")
         self.assertEqual(program.count("restore"), 0)
+        # Cancel is no way past the password: the cover still blocks task switching.
+        self.assertEqual(self.passing_combinations(keys), [])
 
         s.double_click(512, 400)
         s.wait_window(PROMPT)
@@ -152,6 +172,39 @@ class CoverPasswordTest(E2ETestCase):
         s.key("Return")
         program.wait_event("restore")
         wait_for(lambda: s.cover() is None, 10, "the cover to go")
+        self.assertEqual(self.passing_combinations(keys), [VK_TAB, VK_ESC])
+
+    def passing_combinations(self, keys):
+        """Sends Alt+Tab and Ctrl+Esc; the keys of them that got through."""
+        s = self.session
+        mark = len(keys.events())
+        s.xdotool("keydown", "alt", "key", "Tab", "keyup", "alt")
+        s.xdotool("keydown", "ctrl", "key", "Escape", "keyup", "ctrl")
+        keys.wait_for_key(VK_LCTRL, "up")
+        return [vk for vk, state in keys.since(mark) if vk in (VK_TAB, VK_ESC) and state == "down"]
+
+
+class TwoMonitorTest(E2ETestCase):
+    monitors = 2
+
+    def test_every_monitor_is_covered_and_the_picture_stays_on_the_primary(self):
+        s = self.session
+        write_bmp24(s.prog_dir / "scrcap.bmp", 1024, 768, picture)
+        s.set_options(**{"Hide Method Scr": "1", "Start Enabled": "1", "ScrEdge Left": "0"})
+        program = s.start()
+        program.wait_ready()
+        self.assertEqual(s.probe("virtual").split(), ["0", "0", "1824", "768"])
+        # Without a virtual desktop keys reach Wine only while one of its windows has the focus.
+        s.start_notepad()
+        s.click(300, 300)
+        s.key("grave")
+        program.wait_event("cover-painted")
+        wait_for(lambda: s.grab().pixel(1400, 300) == BACKGROUND, 10, "the second monitor covered")
+        screen = s.grab()
+        self.assertEqual(screen.pixel(5, 5), (255, 0, 0))
+        self.assertEqual(screen.pixel(1000, 700), (255, 255, 255), "the picture fills the primary")
+        self.assertEqual(screen.pixel(1030, 10), BACKGROUND)
+        self.assertEqual(screen.pixel(1820, 595), BACKGROUND)
 
 
 if __name__ == "__main__":

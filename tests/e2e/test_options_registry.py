@@ -3,7 +3,7 @@ and are saved back as clean texts."""
 
 import unittest
 
-from harness import WIN64_DIR, E2ETestCase
+from harness import EXE_DIR, E2ETestCase
 
 OPTIONS = r"HKCU\Software\Fernwick\Veilora\Options"
 GENERAL = r"HKCU\Software\Fernwick\Veilora\General"
@@ -34,7 +34,7 @@ class OptionsRegistryTest(E2ETestCase):
             s.reg_add(OPTIONS, name, data, kind)
         s.reg_add(GENERAL, "Offset", "ZZ-not-a-password")
 
-        rc, out = s.run_windows_exe(WIN64_DIR / "veilora_win32_tests.exe",
+        rc, out = s.run_windows_exe(EXE_DIR / "veilora_win32_tests.exe",
                                     "--gtest_filter=PreparedRegistry.*",
                                     env={"VEILORA_PREPARED_REGISTRY": "1"})
         self.assertEqual(rc, 0, out)

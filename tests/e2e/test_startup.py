@@ -1,27 +1,15 @@
 """Starting, refusing a second copy, and ending on request."""
 
+import shutil
 import unittest
 
-from harness import E2ETestCase
-
-FIRST_RUN = ("Since this is the first time you have run Veilora, you should configure the "
-             "program's options. The options dialog will now be shown so you can do this.")
-
+from harness import EXE_DIR, E2ETestCase
 
 class StartupTest(E2ETestCase):
     def windows_pid(self):
         out = self.session.probe("pids", "veilora.exe").split()
         self.assertEqual(len(out), 1, f"expected one veilora.exe, got {out}")
         return out[0]
-
-    def test_first_start_shows_the_first_run_message(self):
-        s = self.session
-        program = s.start()
-        s.wait_window("Veilora")
-        self.assertIn(FIRST_RUN, s.static_texts("Veilora"))
-        s.key("Return")
-        s.wait_no_window("Veilora")
-        self.assertTrue(program.running(), "the program goes on after the message")
 
     def test_second_start_is_refused_and_the_first_keeps_running(self):
         s = self.session
@@ -60,6 +48,25 @@ class StartupTest(E2ETestCase):
         s.probe("send", "VeiloraMain", "0x16", "1", "0")
         self.assertEqual(program.wait(20), 0)
         self.assertEqual(s.probe("pids", "veilora.exe").split(), [])
+
+
+class PlantedLibraryTest(E2ETestCase):
+    windows_version = "winxp"
+
+    def test_system_libraries_planted_beside_the_program_are_never_loaded(self):
+        s = self.session
+        s.start_sound()
+        for name in ("winmm.dll", "wtsapi32.dll"):
+            shutil.copy2(EXE_DIR / "planted.dll", s.prog_dir / name)
+        s.set_options(**{"Hide Method Scr": "1", "Mute Sound": "1"})
+        program = s.start()
+        program.wait_ready()
+        s.key("grave")
+        program.wait_event("level-read-back")
+        s.double_click(512, 400)
+        program.wait_event("restore")
+        self.assertGreater(program.events("level-read")[0][2], 50, "the real mixer was used")
+        self.assertEqual(sorted(p.name for p in s.prog_dir.glob("*.loaded")), [])
 
 
 class VersionTest(E2ETestCase):

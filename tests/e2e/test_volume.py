@@ -32,8 +32,14 @@ class VolumeTest(E2ETestCase):
         s.settle(program)
 
     def levels(self, program):
-        return [(name, value) for _, name, value in program.trace()
-                if name in ("level-read", "level-write")]
+        """Reads and writes, each write with what the mixer then really held."""
+        out = []
+        for _, name, value in program.trace():
+            if name in ("level-read", "level-read-failed", "level-write"):
+                out.append((name, value))
+            elif name == "level-read-back":
+                out[-1] = out[-1] + (value,)
+        return out
 
     def test_muting_lowers_to_50_and_restores_the_level_from_before(self):
         program = self.start(mute="1")
@@ -42,8 +48,28 @@ class VolumeTest(E2ETestCase):
         self.assertEqual(len(levels), 3, levels)
         (_, before), second, third = levels
         self.assertGreater(before, 50, "a real mixer level was read")
-        self.assertEqual(second, ("level-write", 50))
-        self.assertEqual(third, ("level-write", before))
+        self.assertEqual(second, ("level-write", 50, 50))
+        self.assertEqual(third, ("level-write", before, before))
+
+    def test_a_level_left_lowered_by_a_killed_program_comes_back_at_the_next_start(self):
+        s = self.session
+        program = self.start(mute="1")
+        s.key("grave")
+        program.wait_event("level-read-back")
+        (_, before), lowered = self.levels(program)
+        self.assertEqual(lowered, ("level-write", 50, 50))
+        s.stop(program)  # killed hard: no chance to give anything back
+
+        again = s.start()
+        again.wait_ready()
+        self.assertEqual(self.levels(again), [("level-write", before, before)])
+        self.assertEqual([v for _, n, v in again.trace() if n == "level-recovered"], [before])
+        self.assertIsNone(s.reg_query(r"HKCU\Software\Fernwick\Veilora\General",
+                                      "Restore Level"))
+        s.stop(again)
+        third = s.start()
+        third.wait_ready()
+        self.assertEqual(self.levels(third), [], "given back once")
 
     def test_without_muting_the_level_is_only_read(self):
         program = self.start(mute="0")
@@ -55,8 +81,8 @@ class VolumeTest(E2ETestCase):
         s = self.session
         program = self.start(mute="1", sound=False)
         self.hide_and_restore(program)
-        self.assertEqual(self.levels(program), [("level-read", 0), ("level-write", 50),
-                                                ("level-write", 0)])
+        self.assertEqual(self.levels(program), [("level-read-failed", None)],
+                         "a failed read is not a level: nothing lowered, nothing written")
         titles = {w["title"] for w in s.window_info() if w["class"] != "VeiloraCover"}
         self.assertEqual(titles - {""}, set(), f"no message appeared: {titles}")
         self.assertTrue(program.running())

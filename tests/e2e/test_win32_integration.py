@@ -4,7 +4,7 @@ import os
 import shutil
 import unittest
 
-from harness import WIN64_DIR, E2ETestCase, _run_quiet, _winpath
+from harness import EXE_DIR, E2ETestCase, _run_quiet, _winpath
 
 
 class Win32IntegrationTest(E2ETestCase):
@@ -28,7 +28,7 @@ class Win32IntegrationTest(E2ETestCase):
         return folder, prefix
 
     def test_all_win32_integration_tests_pass(self):
-        exe = WIN64_DIR / "veilora_win32_tests.exe"
+        exe = EXE_DIR / "veilora_win32_tests.exe"
         self.assertTrue(exe.exists(), f"{exe} is missing")
         folder, prefix = self.read_only_folder()
         env = dict(self.session.env)

@@ -10,7 +10,9 @@
 #include <string>
 
 #include "imaging/dib_section_save.h"
+#include "imaging/imaging_error.h"
 #include "win32/handles.h"
+#include "win32/strings.h"
 
 namespace veilora::imaging {
 namespace {
@@ -82,11 +84,19 @@ TEST(ImagingWin32, CreateFromPictureTakesTheBitmapsSizeAndColours) {
     EXPECT_EQ(d.height(), 9);
     EXPECT_EQ(rgbAt(d, 0, 0), RGB(0, 0, 255));
     EXPECT_EQ(rgbAt(d, 15, 8), RGB(255, 255, 255));
+
+    // Still selected elsewhere: nothing can be copied, and that is said.
+    win32::MemoryDc holder(CreateCompatibleDC(screen.get()));
+    win32::SelectedObject held(holder.get(), bitmap.get());
+    EXPECT_FALSE(createFromPicture(d, bitmap.get()));
 }
 
-TEST(ImagingWin32, CopyToClipboardLeavesABitmapOfTheImagesSize) {
+TEST(ImagingWin32, CopyToClipboardLeavesABitmapOfTheImagesSizeOwnedByTheCaller) {
+    win32::WindowHandle owner(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 1, 1, HWND_MESSAGE,
+                                              nullptr, nullptr, nullptr));
     DibSection d = pattern(11, 4);
-    ASSERT_TRUE(copyToClipboard(d));
+    ASSERT_TRUE(copyToClipboard(d, owner.get()));
+    EXPECT_EQ(GetClipboardOwner(), owner.get());
     ASSERT_TRUE(OpenClipboard(nullptr));
     auto bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
     BITMAP description{};
@@ -95,6 +105,21 @@ TEST(ImagingWin32, CopyToClipboardLeavesABitmapOfTheImagesSize) {
     EXPECT_EQ(description.bmHeight, 4);
     EmptyClipboard();
     CloseClipboard();
+}
+
+TEST(ImagingWin32, AFileThatCannotBeCreatedIsReportedWithTheSystemsMessage) {
+    useSystemMessages();
+    const auto file = tempFile(L"no-such-folder\\veilora.bmp");
+    DibSection image = pattern(3, 3);
+    try {
+        DibSectionSave().save(file, image, OutputColourDepth::TrueColour,
+                              ColourReductionMethod::None);
+        FAIL() << "saved into a folder that does not exist";
+    } catch (const ImagingError& e) {
+        EXPECT_EQ(e.number(), kErrCannotCreateFile);
+        EXPECT_EQ(e.source(), "veilora_win32_tests.cDIBSection256");
+        EXPECT_EQ(e.description(), win32::narrow(apiError(ERROR_PATH_NOT_FOUND)));
+    }
 }
 
 // The system's own reader agrees with what we wrote, at every depth.

@@ -38,7 +38,7 @@ TEST(PreparedRegistry, LoadsWhatOthersWroteAndSavesItBack) {
     EXPECT_FALSE(options.muteSoundEnabled) << "version 6 and later";
     EXPECT_FALSE(options.trayIconNormal);
     EXPECT_EQ(options.firstRun, "");
-    EXPECT_EQ(options.storedPassword, "") << "a damaged password reads as none";
+    EXPECT_FALSE(options.passwordStored) << "a damaged password reads as none";
     EXPECT_EQ(options.passwordButtonCaption(), "Set Password");
 
     saveOptions(options, settings, runCommandLine("C:\\Program Files\\Veilora", "veilora"));

@@ -2,6 +2,7 @@
 // states, process ids, window flags). Output is UTF-8, one record per line.
 #include <windows.h>
 
+#include <shellapi.h>
 #include <tlhelp32.h>
 
 #include <cstdio>
@@ -89,6 +90,11 @@ int listTexts(const std::wstring& title) {
     }
     std::vector<HWND> children;
     EnumChildWindows(top, collectWindow, reinterpret_cast<LPARAM>(&children));
+    // The focus lives per thread: ask the dialog's thread.
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &gui);
+    const HWND focus = gui.hwndFocus;
     for (HWND c : children) {
         const std::wstring cls = className(c);
         const LONG_PTR style = GetWindowLongPtrW(c, GWL_STYLE);
@@ -104,10 +110,14 @@ int listTexts(const std::wstring& title) {
             SendMessageTimeoutW(c, EM_GETPASSWORDCHAR, 0, 0, SMTO_ABORTIFHUNG, 2000, &ch);
             password = static_cast<wchar_t>(ch);
         }
-        std::printf("%s\t%d\t%s\tchecked=%d enabled=%d visible=%d password=%d style=%08lx\n",
+        RECT r{};
+        GetWindowRect(c, &r);
+        std::printf("%s\t%d\t%s\tchecked=%d enabled=%d visible=%d password=%d style=%08lx "
+                    "focused=%d x=%ld y=%ld w=%ld h=%ld\n",
                     utf8(cls).c_str(), GetDlgCtrlID(c), utf8(windowText(c)).c_str(), checked,
                     IsWindowEnabled(c) ? 1 : 0, IsWindowVisible(c) ? 1 : 0,
-                    static_cast<int>(password), static_cast<unsigned long>(style));
+                    static_cast<int>(password), static_cast<unsigned long>(style),
+                    c == focus ? 1 : 0, r.left, r.top, r.right - r.left, r.bottom - r.top);
     }
     return 0;
 }
@@ -126,11 +136,20 @@ int listPids(const std::wstring& exe) {
 
 FILE* g_keylog = nullptr;
 
+// The same clock and units as the program's trace, so the two can be compared.
+long long nowMicroseconds() {
+    LARGE_INTEGER f, c;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&c);
+    return c.QuadPart / f.QuadPart * 1000000 + c.QuadPart % f.QuadPart * 1000000 / f.QuadPart;
+}
+
 LRESULT CALLBACK keylogProc(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION && g_keylog) {
         const auto* info = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
-        std::fprintf(g_keylog, "%lu %s\n", info->vkCode,
-                     (wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN) ? "down" : "up");
+        std::fprintf(g_keylog, "%lu %s %lld\n", info->vkCode,
+                     (wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN) ? "down" : "up",
+                     nowMicroseconds());
         std::fflush(g_keylog);
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
@@ -168,6 +187,52 @@ int sendToClass(const std::wstring& cls, UINT message, WPARAM wParam, LPARAM lPa
     return 0;
 }
 
+LRESULT CALLBACK plainWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    return DefWindowProcW(w, m, wp, lp);
+}
+
+// A program that stops answering: its window comes to the front, then its only thread sleeps
+// for good (until the test ends it).
+int hang(const std::wstring& title) {
+    WNDCLASSW cls{};
+    cls.lpfnWndProc = plainWindowProc;
+    cls.hInstance = GetModuleHandleW(nullptr);
+    cls.lpszClassName = L"VeiloraProbeHung";
+    cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    RegisterClassW(&cls);
+    HWND w = CreateWindowExW(0, cls.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                             100, 100, 400, 300, nullptr, nullptr, cls.hInstance, nullptr);
+    if (!w) return 2;
+    SetForegroundWindow(w);
+    const DWORD until = GetTickCount() + 500;
+    MSG msg;
+    while (static_cast<LONG>(until - GetTickCount()) > 0) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        Sleep(10);
+    }
+    std::printf("hung\n");
+    std::fflush(stdout);
+    Sleep(INFINITE);
+    return 0;
+}
+
+// Takes a program's tray icon away, as a shell that restarts does, then tells the program
+// the taskbar is new (the registered "TaskbarCreated" message).
+int recreateTaskbar(const std::wstring& cls) {
+    HWND owner = FindWindowW(cls.c_str(), nullptr);
+    if (!owner) return 3;
+    NOTIFYICONDATAW icon{};
+    icon.cbSize = sizeof icon;
+    icon.hWnd = owner;
+    icon.uID = 1;
+    const BOOL removed = Shell_NotifyIconW(NIM_DELETE, &icon);
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(owner, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0, SMTO_ABORTIFHUNG,
+                        10000, &result);
+    std::printf("%d\n", removed ? 1 : 0);
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -185,12 +250,27 @@ int wmain(int argc, wchar_t** argv) {
                          static_cast<LPARAM>(std::wcstoll(argv[5], nullptr, 0)));
     } else if (command == L"keylog" && argc > 2) {
         rc = keylog(argv[2]);
+    } else if (command == L"new-taskbar" && argc > 2) {
+        rc = recreateTaskbar(argv[2]);
+    } else if (command == L"hang" && argc > 2) {
+        rc = hang(argv[2]);
     } else if (command == L"screen") {
         std::printf("%d %d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
         rc = 0;
+    } else if (command == L"virtual") {
+        std::printf("%d %d %d %d\n", GetSystemMetrics(SM_XVIRTUALSCREEN),
+                    GetSystemMetrics(SM_YVIRTUALSCREEN), GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                    GetSystemMetrics(SM_CYVIRTUALSCREEN));
+        rc = 0;
+    } else if (command == L"held") {
+        // Keys and buttons the system believes are down.
+        for (int vk = 1; vk < 256; ++vk) {
+            if (GetAsyncKeyState(vk) & 0x8000) std::printf("%d\n", vk);
+        }
+        rc = 0;
     } else {
         std::fprintf(stderr, "usage: probe windows [all] | texts TITLE | pids EXE | send CLASS MSG WPARAM LPARAM | "
-                     "keylog FILE | screen\n");
+                     "keylog FILE | hang TITLE | new-taskbar CLASS | screen | virtual | held\n");
     }
     std::fflush(stdout);
     return rc;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,6 @@ namespace veilora {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 
 // One fake for every port; each call lands in one log, so the order of the steps shows.
 class FakePorts : public Desktop, public PointerScout, public Volume, public Dialogs {
@@ -24,32 +24,49 @@ public:
     void minimizeAllWindows() override { log.push_back("minimize"); }
     bool blockTaskSwitching() override {
         log.push_back("block");
+        blocked = true;
         return true;
     }
-    void unblockTaskSwitching() override { log.push_back("unblock"); }
-    void showCover() override { log.push_back("show-cover"); }
+    void unblockTaskSwitching() override {
+        log.push_back("unblock");
+        blocked = false;
+    }
+    bool showCover() override {
+        log.push_back("show-cover");
+        return coverShows;
+    }
     void hideCover() override { log.push_back("hide-cover"); }
     void setCoverTopmost(bool top) override { log.push_back(top ? "topmost" : "not-topmost"); }
     void startMonitor() override { log.push_back("start-monitor"); }
     void stopMonitor() override { log.push_back("stop-monitor"); }
-    std::uint32_t getMixerControlValue() override {
-        log.push_back("get-level");
+    bool buttonHeld(MouseButton button) override {
+        return button == MouseButton::Left ? leftHeld : rightHeld;
+    }
+    std::optional<std::uint32_t> getMixerControlValue() override {
+        if (!mixer) return std::nullopt;
         return level;
     }
     bool setMixerControlValue(std::uint32_t value) override {
         log.push_back("set-level " + std::to_string(value));
+        if (!mixer) return false;
         level = value;
         return true;
     }
     void showMessage(std::string_view text, std::string_view title, MessageIcon) override {
         log.push_back("message " + std::string(title) + ": " + std::string(text));
     }
-    std::optional<std::string> promptPassword() override {
+    bool confirm(std::string_view text, std::string_view title) override {
+        log.push_back("confirm " + std::string(title) + ": " + std::string(text));
+        return confirmAnswer;
+    }
+    std::optional<PromptAnswer> promptPassword() override {
         log.push_back("prompt");
+        if (duringPrompt) duringPrompt();
         if (answers.empty()) return std::nullopt;
         auto answer = answers.front();
         answers.pop_front();
-        return answer;
+        if (!answer) return std::nullopt;
+        return PromptAnswer{*answer};
     }
 
     int count(const std::string& entry) const {
@@ -58,8 +75,15 @@ public:
 
     std::vector<std::string> log;
     ScreenSize screen{1024, 768};
+    bool mixer = true;
     std::uint32_t level = 40000;
+    bool coverShows = true;
+    bool blocked = false;
+    bool leftHeld = true;
+    bool rightHeld = true;
     std::deque<std::optional<std::string>> answers;
+    bool confirmAnswer = true;
+    std::function<void()> duringPrompt;  // events that arrive inside the prompt's loop
 };
 
 class AppTest : public ::testing::Test {
@@ -86,6 +110,11 @@ protected:
         return a;
     }
     int hides() const { return fake.count("stop-monitor"); }
+    std::optional<std::string> storedLevel() {
+        const auto value = registry.get(RegistryRoot::CurrentUser, kGeneral, "Restore Level");
+        if (!value) return std::nullopt;
+        return value->data.substr(0, value->data.size() - 1);
+    }
 
     static constexpr const char* kOptions = "Software\\Fernwick\\Veilora\\Options";
     static constexpr const char* kGeneral = "Software\\Fernwick\\Veilora\\General";
@@ -177,32 +206,33 @@ TEST_F(AppTest, GreyCheckBoxesArmNothing) {
 
 // ---------------------------------------------------------------- other triggers
 
-TEST_F(AppTest, BothButtonsInEitherOrder) {
+TEST_F(AppTest, BothButtonsInEitherOrderAndAgainWhileOneStaysDown) {
     App& a = start({{"Both Buttons", "1"}, {"Hide Method Min", "1"}});
     a.onSystemMouseLeftDown();
     EXPECT_EQ(hides(), 0);
     a.onSystemMouseRightDown();
     EXPECT_EQ(hides(), 1);
-    EXPECT_TRUE(a.bhid);
-    EXPECT_FALSE(a.ldown);
-    EXPECT_TRUE(a.rdown) << "the button that went down last is held again";
+    EXPECT_TRUE(a.bhid());
+    EXPECT_FALSE(a.ldown());
+    EXPECT_TRUE(a.rdown()) << "the button that went down last is held again";
+    a.onSystemMouseLeftDown();  // right still held: a new both-buttons press
+    EXPECT_EQ(hides(), 2);
     a.onSystemMouseRightUp();
     a.onSystemMouseLeftUp();
 
-    a.bhid = false;
     a.onSystemMouseRightDown();
     a.onSystemMouseLeftDown();
-    EXPECT_EQ(hides(), 2);
-    EXPECT_TRUE(a.bhid);
+    EXPECT_EQ(hides(), 3);
 }
 
-TEST_F(AppTest, PressingTheOtherButtonAgainCountsAsANewPress) {
+TEST_F(AppTest, ALostReleaseDoesNotMakeTheNextClickABothButtonsPress) {
     App& a = start({{"Both Buttons", "1"}, {"Hide Method Min", "1"}});
+    a.onSystemMouseRightDown();  // its release never arrives
+    fake.rightHeld = false;
     a.onSystemMouseLeftDown();
-    a.onSystemMouseRightDown();
-    a.onSystemMouseLeftUp();
-    a.onSystemMouseLeftDown();  // right is still held
-    EXPECT_EQ(hides(), 2);
+    EXPECT_EQ(hides(), 0);
+    EXPECT_FALSE(a.rdown());
+    EXPECT_FALSE(a.bhid()) << "the next right click on the cover still opens its menu";
 }
 
 TEST_F(AppTest, NothingHidesWhileDisabledButTheButtonFlagsFollow) {
@@ -212,134 +242,227 @@ TEST_F(AppTest, NothingHidesWhileDisabledButTheButtonFlagsFollow) {
                     {"Both Buttons", "1"},
                     {"Hide Method Min", "1"}},
                    /*enabled=*/false);
-    EXPECT_FALSE(a.enabld);
+    EXPECT_FALSE(a.enabld());
     a.onSystemMouseMove(0, 300);
     a.onSystemMouseWheel();
     a.onSystemMouseMiddleDown();
     a.onSystemMouseLeftDown();
-    EXPECT_TRUE(a.ldown);
+    EXPECT_TRUE(a.ldown());
     a.onSystemMouseRightDown();
     EXPECT_EQ(hides(), 0);
-    EXPECT_TRUE(a.bhid);
+    EXPECT_TRUE(a.bhid());
 }
 
 // ---------------------------------------------------------------- hot keys and marks
 
-TEST_F(AppTest, ToggleKeyTwiceReturnsToWhereItWas) {
-    App& a = start({}, true);
+TEST_F(AppTest, ToggleKeyMovesTheMarksButNeverArmsTriggersUnderTheCover) {
+    App& a = start({{"Hide Method Scr", "1"}, {"Mouse Wheel", "1"}}, true);
     a.onHotKey(kHotKeyToggleEnabled);
-    EXPECT_FALSE(a.enabld);
-    EXPECT_FALSE(a.enabledMark());
+    EXPECT_FALSE(a.enabld());
     EXPECT_TRUE(a.disabledMark());
     a.onHotKey(kHotKeyToggleEnabled);
-    EXPECT_TRUE(a.enabld);
+    EXPECT_TRUE(a.enabld());
     EXPECT_TRUE(a.enabledMark());
-    EXPECT_FALSE(a.disabledMark());
+
+    a.onHotKey(kHotKeyHide);
+    a.onHotKey(kHotKeyToggleEnabled);
+    a.onHotKey(kHotKeyToggleEnabled);
+    EXPECT_FALSE(a.enabld()) << "covered: the marks move, the triggers stay off";
+    a.onSystemMouseWheel();
+    EXPECT_EQ(hides(), 1);
 }
 
 // ---------------------------------------------------------------- hiding
 
-TEST_F(AppTest, HideRunsItsStepsInOrder) {
-    App& a = start({{"Hide Method Min", "1"}, {"Hide Method Scr", "1"}, {"Mute Sound", "1"}});
-    a.hidem();
-    EXPECT_THAT(fake.log, ElementsAre("stop-monitor", "get-level", "minimize", "block",
-                                         "show-cover", "set-level 50"));
-    EXPECT_EQ(a.lvl, 40000);
-    EXPECT_FALSE(a.enabld);
-    EXPECT_TRUE(a.covered());
-}
-
 TEST_F(AppTest, MinimizeOnlyHideKeepsTheTriggersListening) {
     App& a = start({{"Hide Method Min", "1"}});
     a.hidem();
-    EXPECT_THAT(fake.log, ElementsAre("stop-monitor", "get-level", "minimize", "start-monitor"));
-    EXPECT_TRUE(a.enabld);
-    EXPECT_FALSE(a.covered());
+    EXPECT_THAT(fake.log, ElementsAre("stop-monitor", "minimize", "start-monitor"));
+    EXPECT_TRUE(a.enabld());
+    EXPECT_EQ(a.state(), AppState::Idle);
 }
 
-TEST_F(AppTest, HidingAgainWhileCoveredKeepsTheSavedLevelAndOneHook) {
+TEST_F(AppTest, ACoverThatCannotBeShownLeavesNothingBehind) {
+    App& a = start({{"Hide Method Scr", "1"}, {"Mute Sound", "1"}, {"ScrEdge Left", "1"}});
+    fake.coverShows = false;
+    a.hidem();
+    EXPECT_FALSE(fake.blocked) << "no key block without a cover to double-click";
+    EXPECT_EQ(fake.level, 40000u) << "nothing lowered";
+    EXPECT_EQ(a.state(), AppState::Idle);
+    EXPECT_TRUE(a.enabld());
+    EXPECT_EQ(fake.log.back(), "start-monitor");
+    fake.coverShows = true;
+    a.onSystemMouseMove(0, 300);
+    EXPECT_TRUE(a.covered()) << "the triggers still work";
+}
+
+TEST_F(AppTest, HidingAgainWhileCoveredKeepsTheSavedLevelAndOneBlock) {
     App& a = start({{"Hide Method Scr", "1"}, {"Mute Sound", "1"}});
     a.hidem();
     a.onHotKey(kHotKeyHide);
-    EXPECT_EQ(a.lvl, 40000) << "the lowered level must not replace the user's";
+    EXPECT_EQ(a.lvl(), 40000) << "the lowered level must not replace the user's";
     EXPECT_EQ(fake.count("block"), 1);
-    EXPECT_EQ(fake.count("get-level"), 1);
+    EXPECT_EQ(fake.count("show-cover"), 2) << "raised again";
     a.coverDoubleClick();
     EXPECT_EQ(fake.level, 40000u);
-    EXPECT_EQ(fake.count("unblock"), 1);
+    EXPECT_FALSE(fake.blocked);
+}
+
+TEST_F(AppTest, ALevelThatCouldNotBeReadIsNeitherLoweredNorWrittenBack) {
+    App& a = startWithPassword("pw", {{"Hide Method Scr", "1"}, {"Mute Sound", "1"}});
+    fake.mixer = false;
+    a.hidem();
+    fake.mixer = true;  // the device arrives while hidden
+    fake.answers = {std::string("pw")};
+    a.coverDoubleClick();
+    EXPECT_EQ(fake.count("set-level 0"), 0) << "a failed read is not a level of 0";
+    EXPECT_EQ(fake.count("set-level 50"), 0);
+    EXPECT_EQ(fake.level, 40000u);
+}
+
+// ---------------------------------------------------------------- the level survives
+
+TEST_F(AppTest, TheLevelToGiveBackWaitsInTheRegistryWhileLowered) {
+    App& a = start({{"Hide Method Scr", "1"}, {"Mute Sound", "1"}});
+    a.hidem();
+    EXPECT_EQ(storedLevel(), "40000");
+    a.coverDoubleClick();
+    EXPECT_EQ(storedLevel(), std::nullopt);
+
+    fake.mixer = false;  // lowering fails: nothing to give back later
+    a.hidem();
+    EXPECT_EQ(storedLevel(), std::nullopt);
+}
+
+TEST_F(AppTest, StartUpGivesBackALevelLeftByARunThatDied) {
+    App& a = start({});
+    registry.putString(kGeneral, "Restore Level", "31000");
+    fake.level = 50;
+    a.recoverLevel();
+    EXPECT_EQ(fake.level, 31000u);
+    EXPECT_EQ(storedLevel(), std::nullopt);
+    a.recoverLevel();
+    EXPECT_EQ(fake.count("set-level 31000"), 1) << "once";
+
+    registry.putString(kGeneral, "Restore Level", "70000x");
+    a.recoverLevel();
+    EXPECT_EQ(storedLevel(), std::nullopt);
+    EXPECT_EQ(fake.count("set-level 70000"), 0) << "not a level this program wrote";
+}
+
+TEST_F(AppTest, EndingGivesTheLevelBackInEveryModeThatLoweredIt) {
+    App& minimizeOnly = start({{"Hide Method Min", "1"}, {"Mute Sound", "1"}});
+    minimizeOnly.hidem();
+    EXPECT_EQ(fake.level, 50u);
+    minimizeOnly.end();
+    EXPECT_EQ(fake.level, 40000u);
+
+    App& covered = start({{"Hide Method Scr", "1"}, {"Mute Sound", "1"}});
+    covered.hidem();
+    covered.end();
+    EXPECT_EQ(fake.level, 40000u);
+    EXPECT_FALSE(fake.blocked);
+    EXPECT_EQ(fake.log.back(), "set-level 40000");
+
+    App& idle = start({{"Hide Method Scr", "1"}, {"Mute Sound", "1"}});
+    idle.end();
+    EXPECT_EQ(fake.count("set-level 40000"), 0) << "nothing hidden, nothing written";
 }
 
 // ---------------------------------------------------------------- restoring
 
-TEST_F(AppTest, DoubleClickWithoutPasswordRestores) {
-    App& a = start({{"Hide Method Scr", "1"}});
-    a.hidem();
-    fake.log.clear();
-    a.coverDoubleClick();
-    EXPECT_THAT(fake.log, ElementsAre("hide-cover", "start-monitor", "unblock"));
-    EXPECT_TRUE(a.enabld);
-    EXPECT_FALSE(a.covered());
-}
+TEST_F(AppTest, DoubleClickWithoutPasswordGivesTheLevelBackOnlyWhenMuting) {
+    App& quiet = start({{"Hide Method Scr", "1"}});
+    quiet.hidem();
+    quiet.coverDoubleClick();
+    EXPECT_EQ(fake.count("hide-cover"), 1);
+    EXPECT_EQ(fake.count("set-level 40000"), 0);
+    EXPECT_TRUE(quiet.enabld());
+    EXPECT_EQ(fake.log.back(), "start-monitor");
 
-TEST_F(AppTest, DoubleClickGivesBackTheLevelOnlyWhenMuting) {
-    App& a = start({{"Hide Method Scr", "1"}, {"Mute Sound", "1"}});
-    a.hidem();
-    fake.log.clear();
-    a.coverDoubleClick();
-    EXPECT_THAT(fake.log,
-                ElementsAre("hide-cover", "set-level 40000", "start-monitor", "unblock"));
+    App& muted = start({{"Hide Method Scr", "1"}, {"Mute Sound", "1"}});
+    muted.hidem();
+    fake.level = 7;  // changed behind our back while hidden
+    muted.coverDoubleClick();
+    EXPECT_EQ(fake.level, 40000u);
 }
 
 TEST_F(AppTest, RestoreAfterTheHideKeyWhileDisabledLeavesTriggersOff) {
     App& a = start({{"Hide Method Scr", "1"}, {"ScrEdge Left", "1"}}, false);
     a.onHotKey(kHotKeyHide);
     a.coverDoubleClick();
-    EXPECT_FALSE(a.enabld);
+    EXPECT_FALSE(a.enabld());
     EXPECT_TRUE(a.disabledMark());
-    fake.log.clear();
     a.onSystemMouseMove(0, 300);
-    EXPECT_EQ(hides(), 0);
+    EXPECT_EQ(hides(), 1);
 }
 
-TEST_F(AppTest, PasswordAcceptedRestoresAndWritesTheLevelBack) {
+TEST_F(AppTest, PasswordAcceptedRestoresWritesTheLevelBackAndClearsTheButtons) {
     App& a = startWithPassword("Secret", {{"Hide Method Scr", "1"}});
     a.hidem();
-    a.ldown = a.rdown = true;
-    fake.level = 7;  // changed behind our back while hidden
-    fake.log.clear();
+    a.onSystemMouseLeftDown();
+    fake.level = 7;
     fake.answers = {std::string("Secret")};
     a.coverDoubleClick();
-    EXPECT_THAT(fake.log, ElementsAre("not-topmost", "prompt", "set-level 40000",
-                                         "start-monitor", "hide-cover", "unblock"));
-    EXPECT_TRUE(a.enabld);
-    EXPECT_FALSE(a.ldown);
-    EXPECT_FALSE(a.rdown);
+    EXPECT_EQ(fake.level, 40000u) << "written back even without muting";
+    EXPECT_TRUE(a.enabld());
+    EXPECT_FALSE(a.ldown());
+    EXPECT_FALSE(fake.blocked);
+    EXPECT_FALSE(a.covered());
 }
 
-TEST_F(AppTest, WrongPasswordIsReportedAndAskedAgainThenCancelKeepsTheCover) {
+TEST_F(AppTest, ARefusedPromptKeepsTheCoverAndTheKeyBlock) {
     App& a = startWithPassword("Secret", {{"Hide Method Scr", "1"}});
     a.hidem();
     fake.log.clear();
     fake.answers = {std::string("secret"), std::nullopt};
     a.coverDoubleClick();
     EXPECT_THAT(fake.log, ElementsAre("not-topmost", "prompt", "message Error: Incorrect password",
-                                         "prompt", "topmost", "unblock"));
+                                      "prompt", "topmost"));
+    EXPECT_TRUE(fake.blocked) << "Cancel must not open Alt+Tab past the password";
     EXPECT_TRUE(a.covered());
-    EXPECT_FALSE(a.enabld);
-}
+    EXPECT_FALSE(a.enabld());
 
-TEST_F(AppTest, AnEmptyAnswerOpensOnlyWhenNoPasswordIsStored) {
-    App& guarded = startWithPassword("x", {{"Hide Method Scr", "1"}});
-    guarded.hidem();
     fake.answers = {std::string()};
-    guarded.coverDoubleClick();
-    EXPECT_TRUE(guarded.covered());
-    EXPECT_EQ(fake.count("message Error: Incorrect password"), 0);
+    a.coverDoubleClick();
+    EXPECT_TRUE(a.covered()) << "an empty answer is refused while a password is stored";
+    EXPECT_EQ(fake.count("message Error: Incorrect password"), 1);
 
     App& open = start({{"Hide Method Scr", "1"}, {"PW Hide Screen Cap", "1"}});
     open.hidem();
-    open.coverDoubleClick();  // Cancel
+    open.coverDoubleClick();  // Cancel with no password stored
     EXPECT_FALSE(open.covered());
+}
+
+TEST_F(AppTest, WhileThePromptIsOpenTheCoverStaysBelowIt) {
+    App& a = startWithPassword("pw", {{"Hide Method Scr", "1"}, {"Mouse Wheel", "1"}});
+    a.hidem();
+    fake.duringPrompt = [&] {
+        a.onHotKey(kHotKeyHide);
+        a.onSystemMouseWheel();
+        a.coverMouseUp(MouseButton::Left);
+        a.coverDoubleClick();
+    };
+    fake.log.clear();
+    fake.answers = {std::nullopt};
+    a.coverDoubleClick();
+    EXPECT_THAT(fake.log, ElementsAre("not-topmost", "prompt", "topmost"));
+    EXPECT_EQ(a.state(), AppState::Hidden);
+}
+
+TEST_F(AppTest, EndingWhileThePromptIsOpenRestoresNothingAfterwards) {
+    App& a = startWithPassword("pw", {{"Hide Method Scr", "1"}, {"Mute Sound", "1"}});
+    a.hidem();
+    fake.duringPrompt = [&] { a.end(); };
+    fake.log.clear();
+    fake.answers = {std::string("pw")};
+    a.coverDoubleClick();
+    EXPECT_THAT(fake.log, ElementsAre("not-topmost", "prompt", "hide-cover", "unblock",
+                                      "set-level 40000"));
+    EXPECT_EQ(a.state(), AppState::Ending);
+    a.onHotKey(kHotKeyHide);
+    a.clickEnableItem(0);
+    EXPECT_EQ(fake.count("show-cover"), 0) << "nothing runs once ending has begun";
 }
 
 TEST_F(AppTest, CoverReleasesAndTheBothButtonsMark) {
@@ -348,28 +471,29 @@ TEST_F(AppTest, CoverReleasesAndTheBothButtonsMark) {
     a.onSystemMouseRightDown();
     fake.log.clear();
     EXPECT_FALSE(a.coverMouseUp(MouseButton::Right)) << "the release ending the press is eaten";
-    EXPECT_THAT(fake.log, IsEmpty());
-    EXPECT_FALSE(a.bhid);
+    EXPECT_FALSE(a.bhid());
     EXPECT_TRUE(a.coverMouseUp(MouseButton::Right));
     EXPECT_FALSE(a.coverMouseUp(MouseButton::Left));
     EXPECT_THAT(fake.log, ElementsAre("topmost", "topmost"));
 }
 
-TEST_F(AppTest, DisableFromTheCoverRestoresAndLeavesTriggersOff) {
-    App& a = start({{"Hide Method Scr", "1"}});
-    a.hidem();
+TEST_F(AppTest, DisableLeavesDisabledCheckedWhateverWasCheckedAndWhateverThePromptSays) {
+    App& a = start({{"Hide Method Scr", "1"}}, false);
+    a.onHotKey(kHotKeyHide);  // hides although disabled
     a.coverDisable();
     EXPECT_FALSE(a.covered());
-    EXPECT_FALSE(a.enabld);
     EXPECT_TRUE(a.disabledMark());
-}
+    EXPECT_FALSE(a.enabld());
 
-TEST_F(AppTest, EndingWhileHiddenGivesEverythingBack) {
-    App& a = start({{"Hide Method Scr", "1"}, {"Mute Sound", "1"}});
-    a.hidem();
-    fake.log.clear();
-    a.onShutdown();
-    EXPECT_THAT(fake.log, ElementsAre("set-level 40000", "unblock", "hide-cover"));
+    App& guarded = startWithPassword("pw", {{"Hide Method Scr", "1"}});
+    guarded.hidem();
+    fake.answers = {std::nullopt};
+    guarded.coverDisable();
+    EXPECT_TRUE(guarded.covered());
+    EXPECT_TRUE(guarded.disabledMark());
+    fake.answers = {std::string("pw")};
+    guarded.coverDoubleClick();
+    EXPECT_FALSE(guarded.enabld());
 }
 
 }  // namespace

@@ -73,7 +73,7 @@ TEST_F(OptionsTest, TrayIconMuteSoundAndGeneralValues) {
     registry.putString(kGeneralKey, "First Run", "False");
     registry.putString(kGeneralKey, "Offset", encodePassword("secret"));
     EXPECT_EQ(load().firstRun, "False");
-    EXPECT_EQ(load().storedPassword, "secret");
+    EXPECT_TRUE(load().passwordStored);
     EXPECT_EQ(load().passwordButtonCaption(), "Change Password");
     registry.putString(kGeneralKey, "Offset", "damaged");
     EXPECT_EQ(load().passwordButtonCaption(), "Set Password");

@@ -1,0 +1,84 @@
+#include "win32/dialog.h"
+
+namespace veilora::win32 {
+
+Dialog::~Dialog() {
+    // The derived object is gone: messages sent while the window goes must not reach it.
+    detached_ = true;
+    destroy();
+}
+
+void Dialog::destroy() {
+    if (hwnd_ && !modal_) ::DestroyWindow(hwnd_);
+}
+
+INT_PTR Dialog::runModal(int templateId, HWND owner) {
+    destroy();  // one window per object at a time
+    modal_ = true;
+    const INT_PTR result =
+        ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), owner,
+                          &Dialog::dialogProc, reinterpret_cast<LPARAM>(this));
+    modal_ = false;
+    return result;
+}
+
+bool Dialog::createModeless(int templateId, HWND owner) {
+    if (hwnd_) return true;
+    modal_ = false;
+    ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), owner,
+                         &Dialog::dialogProc, reinterpret_cast<LPARAM>(this));
+    return hwnd_ != nullptr;
+}
+
+void Dialog::close(INT_PTR result) {
+    if (!hwnd_) return;
+    if (modal_) {
+        ::EndDialog(hwnd_, result);
+    } else {
+        ::ShowWindow(hwnd_, SW_HIDE);
+    }
+}
+
+void Dialog::focusControl(HWND control) {
+    if (!hwnd_ || !control) return;
+    ::SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+}
+
+INT_PTR Dialog::answer(LRESULT value) {
+    ::SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, value);
+    return TRUE;
+}
+
+INT_PTR CALLBACK Dialog::dialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    Dialog* self = nullptr;
+    if (message == WM_INITDIALOG) {
+        self = reinterpret_cast<Dialog*>(lParam);
+        self->hwnd_ = hwnd;
+        ::SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
+    } else {
+        self = reinterpret_cast<Dialog*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
+    }
+    if (!self) return FALSE;
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(hwnd, DWLP_USER, 0);
+        self->hwnd_ = nullptr;
+        return FALSE;
+    }
+    if (self->detached_) return FALSE;
+    // No exception may cross into the system's code.
+    try {
+        return self->onMessage(message, wParam, lParam);
+    } catch (...) {
+        return FALSE;
+    }
+}
+
+bool routeDialogMessage(MSG& msg) {
+    if (!msg.hwnd || msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;
+    HWND root = ::GetAncestor(msg.hwnd, GA_ROOT);
+    wchar_t cls[8] = {};
+    if (!root || ::GetClassNameW(root, cls, 8) == 0 || lstrcmpW(cls, L"#32770") != 0) return false;
+    return ::IsDialogMessageW(root, &msg) != FALSE;
+}
+
+}  // namespace veilora::win32

@@ -1,0 +1,262 @@
+"""The Options dialog, the password dialogs, the first run, help and the about box, as a person
+uses them from the tray."""
+
+import unittest
+
+from harness import E2ETestCase, encode_password, wait_for, write_bmp24
+
+OPTIONS = "Veilora - Options"
+PROMPT = "Veilora - Password Required"
+OPTIONS_KEY = r"HKCU\Software\Fernwick\Veilora\Options"
+GENERAL = r"HKCU\Software\Fernwick\Veilora\General"
+RUN = r"HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run"
+IDOK, IDCANCEL = 1, 2
+SHOW_CAPTURE, MINIMIZE, START_WINDOWS, WHEEL = 201, 202, 207, 220
+PW_COVER, PASSWORD_BUTTON, HELP = 223, 225, 226
+PW_OLD, PW_NEW, PW_REPEAT = 310, 311, 312
+FIRST_RUN = ("Since this is the first time you have run Veilora, you should configure the "
+             "program's options. The options dialog will now be shown so you can do this.")
+
+
+class OptionsTest(E2ETestCase):
+    def start(self, **options):
+        s = self.session
+        s.set_options(**options)
+        program = s.start()
+        program.wait_ready()
+        return program
+
+    def open_options(self, program):
+        s = self.session
+        s.choose(s.open_tray_menu(program), "Options")
+
+    def control(self, title, control_id):
+        return next(c for c in self.session.controls(title) if c["id"] == control_id)
+
+    def checked(self, control_id):
+        return self.control(OPTIONS, control_id)["checked"] == "1"
+
+    def message(self, title, text):
+        """Waits for a message box, checks its text and closes it with Enter."""
+        s = self.session
+        s.wait_window(title)
+        self.assertIn(text, s.static_texts(title))
+        s.key("Return")
+        s.wait_no_window(title)
+
+    def focused(self, title):
+        return next((c["id"] for c in self.session.controls(title) if c["focused"] == "1"), None)
+
+    def test_options_behind_the_password(self):
+        s = self.session
+        s.reg_add(GENERAL, "Offset", encode_password("opt"))
+        program = self.start(**{"Hide Method Min": "1", "PW Options": "1"})
+        self.open_options(program)
+        s.wait_window(PROMPT)
+        s.key("Escape")
+        s.wait_no_window(PROMPT)
+        s.settle(program)
+        self.assertEqual(s.find_windows(OPTIONS), [], "Cancel shows nothing")
+        self.open_options(program)
+        s.wait_window(PROMPT)
+        s.type_text("opt")
+        s.key("Return")
+        s.wait_window(OPTIONS)
+
+    def test_ok_checks_in_order_then_saves_everything(self):
+        s = self.session
+        program = self.start(**{"Hide Method Scr": "1", "Hide Method Min": "0",
+                                "PW Hide Screen Cap": "1", "Start with Windows": "0",
+                                "Start Enabled": "1"})
+        self.open_options(program)
+        s.wait_window(OPTIONS)
+        s.click_control(OPTIONS, IDOK)
+        self.message("Screen Image File Missing", "Screen capture image file not found. Cannot "
+                     "use \"Show screen capture\" as method of hiding. Please click \"Capture new "
+                     "screen image\" to capture an image or deselect this method of hiding.")
+        s.click_control(OPTIONS, SHOW_CAPTURE)
+        s.click_control(OPTIONS, IDOK)
+        self.message("Attention", "You have selected password options but haven't specified a "
+                     "password. Please click \"Set Password\" or deselect any password options "
+                     "before continuing.")
+        s.click_control(OPTIONS, PW_COVER)
+        s.click_control(OPTIONS, IDOK)
+        self.message("Error", "You must select at least one method of hiding.")
+        self.assertEqual(self.focused(OPTIONS), MINIMIZE)
+
+        s.click_control(OPTIONS, MINIMIZE)
+        s.click_control(OPTIONS, START_WINDOWS)
+        s.click_control(OPTIONS, WHEEL)
+        s.click_control(OPTIONS, IDOK)
+        program.wait_event("options-saved")
+        s.wait_no_window(OPTIONS)
+        for name, value in {"Hide Method Min": "1", "Hide Method Scr": "0", "Mouse Wheel": "1",
+                            "PW Hide Screen Cap": "0", "Start with Windows": "1"}.items():
+            self.assertEqual(s.reg_query(OPTIONS_KEY, name), ("REG_SZ", value), name)
+        exe = s.windows_path(s.prog_dir / "veilora.exe")
+        self.assertEqual(s.reg_query(RUN, "Veilora"), ("REG_SZ", f'"{exe}"'))
+        # The options act at once: the wheel hides now.
+        s.click(button=5)
+        program.wait_event("hidem")
+
+        self.open_options(program)
+        s.wait_window(OPTIONS)
+        s.click_control(OPTIONS, START_WINDOWS)
+        s.click_control(OPTIONS, IDOK)
+        program.wait_event("options-saved", 2)
+        self.assertIsNone(s.reg_query(RUN, "Veilora"), "the Run entry follows the box")
+
+    def test_cancel_and_the_close_box_bring_back_the_stored_options(self):
+        s = self.session
+        program = self.start(**{"Hide Method Min": "1", "Mouse Wheel": "0"})
+        for close in ("cancel", "close box"):
+            self.open_options(program)
+            s.wait_window(OPTIONS)
+            s.click_control(OPTIONS, WHEEL)
+            self.assertTrue(self.checked(WHEEL))
+            reloads = program.count("options-reloaded")
+            if close == "cancel":
+                s.click_control(OPTIONS, IDCANCEL)
+            else:
+                s.probe("send", "#32770", "0x10", "0", "0")  # WM_CLOSE, as the close box sends
+            program.wait_event("options-reloaded", reloads + 1)
+            s.wait_no_window(OPTIONS)
+            self.assertEqual(s.reg_query(OPTIONS_KEY, "Mouse Wheel"), ("REG_SZ", "0"))
+            s.click(500, 300, button=5)
+            s.settle(program)
+            self.assertEqual(program.count("hidem"), 0, f"{close}: the wheel stays off")
+            self.assertTrue(program.running())
+
+    def test_set_and_change_the_password_then_the_prompt_takes_the_new_one(self):
+        s = self.session
+        write_bmp24(s.prog_dir / "scrcap.bmp", 8, 8, lambda x, y: (9, 9, 9))
+        program = self.start(**{"Hide Method Scr": "1"})
+        self.open_options(program)
+        s.wait_window(OPTIONS)
+        self.assertEqual(self.control(OPTIONS, PASSWORD_BUTTON)["text"], "Set &Password")
+        s.click_control(OPTIONS, PASSWORD_BUTTON)
+        s.wait_window("Set Password")
+        self.assertEqual(self.control("Set Password", IDOK)["enabled"], "0", "empty fields")
+        self.type_into("Set Password", PW_NEW, "first")
+        self.type_into("Set Password", PW_REPEAT, "firsT")
+        s.click_control("Set Password", IDOK)
+        self.message("Error", "Passwords do not match.")
+        self.assertEqual(self.focused("Set Password"), PW_NEW)
+        self.type_into("Set Password", PW_REPEAT, "first", replace=True)
+        s.click_control("Set Password", IDOK)
+        self.message("Success", "Password succesfully set.")
+        wait_for(lambda: self.control(OPTIONS, PASSWORD_BUTTON)["text"] == "Change &Password",
+                 10, "the button to read Change Password")
+
+        s.click_control(OPTIONS, PASSWORD_BUTTON)
+        s.wait_window("Change Password")
+        self.type_into("Change Password", PW_OLD, "wrong")
+        self.type_into("Change Password", PW_NEW, "second")
+        self.type_into("Change Password", PW_REPEAT, "other")
+        s.click_control("Change Password", IDOK)
+        self.message("Error", "Incorrect Old Password")
+        self.assertEqual(self.focused("Change Password"), PW_OLD)
+        self.type_into("Change Password", PW_OLD, "first", replace=True)
+        s.click_control("Change Password", IDOK)
+        self.message("Error", "New passwords do not match.")
+        self.type_into("Change Password", PW_REPEAT, "second", replace=True)
+        s.click_control("Change Password", IDOK)
+        self.message("Success", "Password succesfully changed.")
+
+        s.click_control(OPTIONS, PW_COVER)
+        s.click_control(OPTIONS, IDOK)
+        program.wait_event("options-saved")
+        s.key("grave")
+        program.wait_event("cover-painted")
+        s.double_click(512, 400)
+        s.wait_window(PROMPT)
+        s.type_text("second")
+        s.key("Return")
+        program.wait_event("restore")
+
+    def type_into(self, title, control_id, text, replace=False):
+        s = self.session
+        s.click_control(title, control_id)
+        if replace:
+            s.key("ctrl+a", "BackSpace")
+        s.type_text(text)
+
+    def test_help_from_the_tray_and_from_the_options(self):
+        s = self.session
+        program = self.start(**{"Hide Method Min": "1"})
+        s.choose(s.open_tray_menu(program), "&Help")
+        program.wait_event("help-open")
+        s.wait_help_viewer()
+        self.open_options(program)
+        s.wait_window(OPTIONS)
+        s.click_control(OPTIONS, HELP)
+        program.wait_event("help-open", 2)
+        folder = s.windows_path(s.prog_dir)
+        self.assertEqual([v for _, n, v in program.trace() if n == "help-open"],
+                         [folder + "\\veilora.chm", folder + "\\veilora.chm::/Topic26.htm"])
+        self.assertTrue(s.find_windows(OPTIONS), "the dialog stays open")
+
+
+class FirstRunTest(E2ETestCase):
+    def test_cancel_asks_again_next_time_and_ok_ends_the_question(self):
+        s = self.session
+        program = s.start()
+        s.wait_window("Veilora")
+        self.assertIn(FIRST_RUN, s.static_texts("Veilora"))
+        s.key("Return")
+        s.wait_window(OPTIONS)
+        self.assertEqual(program.count("ready"), 0, "start-up waits for the dialog")
+        s.key("Escape")
+        program.wait_ready()
+        self.assertIsNone(s.reg_query(GENERAL, "First Run"), "Cancel saves nothing")
+        s.stop(program)
+
+        program = s.start()
+        s.wait_window("Veilora")
+        s.key("Return")
+        s.wait_window(OPTIONS)
+        s.click_control(OPTIONS, MINIMIZE)
+        s.click_control(OPTIONS, IDOK)
+        program.wait_ready()
+        self.assertEqual(s.reg_query(GENERAL, "First Run"), ("REG_SZ", "False"))
+        s.stop(program)
+
+        program = s.start()
+        program.wait_ready()
+        self.assertEqual(s.find_windows("Veilora"), [], "no question after OK")
+
+
+class AboutTest(E2ETestCase):
+    def test_texts_links_and_closing(self):
+        s = self.session
+        s.set_options(**{"Hide Method Min": "1"})
+        program = s.start()
+        program.wait_ready()
+        for close in ("Return", "Escape"):
+            s.choose(s.open_tray_menu(program), "About")
+            s.wait_window("About...")
+            texts = s.static_texts("About...")
+            self.assertIn("Version 2.2", texts)
+            self.assertIn("Find more great software from Fernwick at:", texts)
+            s.key(close)
+            s.wait_no_window("About...")
+
+        # No program for web or mail addresses: the shell says so, and the box tells the person.
+        for scheme in ("http", "https", "mailto"):
+            s.wine("reg", "delete", f"HKCR\\{scheme}", "/f")
+        s.choose(s.open_tray_menu(program), "About")
+        s.wait_window("About...")
+        for link, text in ((405, "Could not start your web browser."),
+                           (406, "Could not start your email program.")):
+            s.click_control("About...", link)
+            s.wait_window("Oops!")
+            self.assertIn(text, s.static_texts("Oops!"))
+            s.key("Return")
+            s.wait_no_window("Oops!")
+        self.assertEqual([v for _, n, v in program.trace() if n == "launch"],
+                         ["https://www.fernwick.example/", "mailto:support@fernwick.example"])
+        self.assertEqual([v for _, n, v in program.trace() if n == "launch-result"], [31, 31])
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,92 @@
+"""The cover's password prompt: nothing pushes it under the cover, nothing hangs it, and the
+program can always end cleanly while it is open."""
+
+import unittest
+
+from harness import E2ETestCase, encode_password, wait_for, write_bmp24
+
+PROMPT = "Veilora - Password Required"
+GENERAL = r"HKCU\Software\Fernwick\Veilora\General"
+
+
+class PromptTest(E2ETestCase):
+    windows_version = "winxp"  # so that muting can be on
+
+    def start(self, sound=False):
+        s = self.session
+        if sound:
+            s.start_sound()
+        write_bmp24(s.prog_dir / "scrcap.bmp", 64, 64, lambda x, y: (0, 128, 0))
+        s.set_options(**{"Hide Method Scr": "1", "Start Enabled": "1", "ScrEdge Left": "1",
+                         "PW Hide Screen Cap": "1", "Mute Sound": "1"})
+        s.reg_add(GENERAL, "Offset", encode_password("pw"))
+        program = s.start()
+        program.wait_ready()
+        return program
+
+    def open_prompt(self, program):
+        s = self.session
+        s.key("grave")
+        program.wait_event("cover-painted")
+        s.double_click(512, 400)
+        s.wait_window(PROMPT)
+
+    def z_order(self):
+        """Titles and classes of the visible windows, topmost first."""
+        return [(w["title"], w["class"]) for w in self.session.window_info()
+                if w.get("region") != "empty"]
+
+    def test_hiding_again_while_the_prompt_is_open_leaves_the_prompt_on_top(self):
+        s = self.session
+        program = self.start()
+        self.open_prompt(program)
+        s.key("grave")
+        s.move(0, 300)  # the armed edge
+        program.wait_event("hide-ignored")
+        s.settle(program)
+        order = self.z_order()
+        prompt = next(i for i, w in enumerate(order) if w[0] == PROMPT)
+        cover = next(i for i, w in enumerate(order) if w[1] == "VeiloraCover")
+        self.assertLess(prompt, cover, f"the prompt stays above the cover: {order}")
+        s.type_text("pw")
+        s.key("Return")
+        program.wait_event("restore")
+
+    def test_a_close_request_while_the_prompt_is_open_ends_the_program_cleanly(self):
+        s = self.session
+        program = self.start(sound=True)
+        self.open_prompt(program)
+        self.assertEqual(s.probe("send", "VeiloraMain", "0x10", "0", "0").strip(), "0")
+        self.assertEqual(program.wait(20), 0)
+        names = [name for _, name, _ in program.trace()]
+        self.assertNotIn("restore", names)
+        after = names[names.index("ending"):]
+        self.assertNotIn("mouse-event", after[after.index("shutdown"):],
+                         "no hook listens after the end")
+        (_, before), = [(n, v) for _, n, v in program.trace() if n == "level-read"]
+        writes = [v for _, n, v in program.trace() if n == "level-write"]
+        self.assertEqual(writes, [50, before], "the level came back")
+        self.assertIsNone(s.reg_query(GENERAL, "Restore Level"))
+        self.assertEqual(s.find_windows(PROMPT), [])
+
+    def test_a_hung_program_in_front_stalls_neither_the_cover_nor_the_prompt(self):
+        s = self.session
+        program = self.start()
+        hung = s.spawn(str(s.probe_path()), "hang", "Hung Window")
+        s.wait_window("Hung Window")
+        wait_for(lambda: "hung" in hung.output(), 10, "the program to stop answering")
+        # The edge, not the hide key: under Wine keys go through the foreground program's
+        # queue, and a hung program never passes them on.
+        s.move(0, 300)
+        program.wait_event("cover-painted")
+        s.move(512, 400)
+        wait_for(lambda: (s.cover() or {}).get("foreground") == "1", 10, "the cover's focus")
+        s.double_click(512, 400)
+        s.wait_window(PROMPT)
+        s.type_text("pw")
+        s.key("Return")
+        program.wait_event("restore")
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,107 @@
+"""The tray icon and its menu: how a person reaches the program, switches it on and off, and
+ends it."""
+
+import unittest
+
+from harness import E2ETestCase, wait_for, write_bmp24
+
+MENU = [("Enabled", True, False), ("Disabled", False, False), ("-", False, False),
+        ("Options", False, True), ("-", False, False), ("&Help", False, False),
+        ("About", False, False), ("-", False, False), ("Exit", False, False)]
+EMPTY_TASKBAR = (900, 758)  # a spot of the taskbar where nothing is drawn
+
+
+class TrayTest(E2ETestCase):
+    def start(self, **options):
+        s = self.session
+        s.set_options(**{"Hide Method Min": "1", "Start Enabled": "1", **options})
+        program = s.start()
+        program.wait_ready()
+        s.settle(program)
+        return program
+
+    def menu_open(self):
+        return any(w["class"] == "#32768" for w in self.session.window_info())
+
+    def close_menu(self):
+        s = self.session
+        s.click(500, 300)
+        wait_for(lambda: not self.menu_open(), 10, "the menu to close")
+
+    def icon_pixels(self, screen):
+        x, y = self.session.TRAY_ICON
+        return {screen.pixel(x + dx, y + dy) for dx in range(-6, 7, 3) for dy in range(-6, 7, 3)}
+
+    def test_only_a_right_click_opens_the_menu_with_options_as_default(self):
+        s = self.session
+        program = self.start()
+        s.click(*s.TRAY_ICON)
+        s.double_click(*s.TRAY_ICON)
+        s.settle(program)
+        self.assertEqual(program.count("menu-shown"), 0, "left clicks open nothing")
+        items = s.open_tray_menu(program)
+        self.assertEqual([(i["text"], i["checked"], i["default"]) for i in items], MENU)
+        self.assertTrue(self.menu_open())
+        self.close_menu()
+        self.assertEqual(program.events("menu-command")[-1][2], 0, "nothing chosen")
+
+    def test_disabled_and_the_toggle_key_move_the_marks_and_gate_the_triggers(self):
+        s = self.session
+        program = self.start(**{"ScrEdge Left": "1"})
+        s.choose(s.open_tray_menu(program), "Disabled")
+        program.wait_event("menu-command")
+        s.move(0, 300)
+        s.settle(program)
+        self.assertEqual(program.count("hidem"), 0)
+        items = s.open_tray_menu(program)
+        self.assertEqual([i["checked"] for i in items[:2]], [False, True])
+        s.choose(items, "Disabled")  # choosing it again changes nothing
+        program.wait_event("menu-command", 2)
+        s.key("ctrl+e")
+        program.wait_event("hotkey")
+        items = s.open_tray_menu(program)
+        self.assertEqual([i["checked"] for i in items[:2]], [True, False])
+        self.close_menu()
+        s.move(0, 300)
+        program.wait_event("hidem")
+
+    def test_the_invisible_icon_shows_nothing_but_still_opens_the_menu(self):
+        s = self.session
+        program = self.start(**{"Tray Icon": "0"})
+        screen = s.grab()
+        self.assertEqual(self.icon_pixels(screen), {screen.pixel(*EMPTY_TASKBAR)})
+        self.assertEqual(len(s.open_tray_menu(program)), len(MENU))
+
+    def test_the_icon_comes_back_when_the_taskbar_is_made_anew(self):
+        s = self.session
+        program = self.start()
+        background = s.grab().pixel(*EMPTY_TASKBAR)
+        wait_for(lambda: self.icon_pixels(s.grab()) - {background}, 10, "the icon")
+        self.assertEqual(s.probe("new-taskbar", "VeiloraMain").strip(), "1", "the icon was taken")
+        wait_for(lambda: self.icon_pixels(s.grab()) - {background}, 10, "the icon to come back")
+        self.assertEqual(len(s.open_tray_menu(program)), len(MENU))
+
+    def test_exit_gives_everything_back_and_ends_the_program(self):
+        s = self.session
+        s.start_sound()
+        s.reg_add(r"HKCU\Software\Wine\AppDefaults\veilora.exe", "Version", "winxp")
+        write_bmp24(s.prog_dir / "scrcap.bmp", 8, 8, lambda x, y: (0, 0, 0))
+        program = self.start(**{"Mute Sound": "1"})
+        background = s.grab().pixel(*EMPTY_TASKBAR)
+        s.key("grave")  # minimizes and lowers the sound; nothing covers the screen
+        program.wait_event("level-read-back")
+        s.choose(s.open_tray_menu(program), "Exit")
+        self.assertEqual(program.wait(20), 0)
+        (_, before), = [(n, v) for _, n, v in program.trace() if n == "level-read"]
+        self.assertEqual([v for _, n, v in program.trace() if n == "level-write"], [50, before])
+        wait_for(lambda: self.icon_pixels(s.grab()) == {background}, 10, "the icon to go")
+        # The hot keys are free again: the key types into the program that has the focus.
+        notepad = s.start_notepad()
+        s.click(300, 300)
+        s.key("grave")
+        wait_for(lambda: [c for c in s.controls(notepad) if c["class"] == "edit"][0]["text"]
+                 == "`", 10, "the key to reach notepad")
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,110 @@
+"""veilora.chm read back by an independent reader (chmls): the contents, the index and every
+link inside point at topics that are really in the file."""
+
+import os
+import re
+import subprocess
+import tempfile
+import unittest
+from html.parser import HTMLParser
+from pathlib import Path
+from urllib.parse import unquote, urlsplit
+
+ROOT = Path(__file__).resolve().parents[2]
+HELP_FILE = Path(os.environ.get("VEILORA_HELP_FILE",
+                                ROOT / "build" / "native" / "help" / "veilora.chm"))
+
+
+class Links(HTMLParser):
+    """Collects link targets, anchor names and sitemap "Local" values of one page."""
+
+    def __init__(self):
+        super().__init__()
+        self.targets, self.anchors, self.locals = [], set(), []
+
+    def handle_starttag(self, tag, attrs):
+        a = dict(attrs)
+        if tag == "a" and a.get("href"):
+            self.targets.append(a["href"])
+        if tag in ("img", "script") and a.get("src"):
+            self.targets.append(a["src"])
+        if tag == "link" and a.get("href"):
+            self.targets.append(a["href"])
+        for key in ("name", "id"):
+            if tag == "a" and a.get(key):
+                self.anchors.add(a[key])
+        if tag == "param" and (a.get("name") or "").lower() == "local":
+            self.locals.append(a.get("value", ""))
+
+
+def parse(text):
+    links = Links()
+    links.feed(text)
+    return links
+
+
+def chmls(*args):
+    proc = subprocess.run(["chmls", *args], capture_output=True, text=True, timeout=60)
+    if proc.returncode != 0:
+        raise AssertionError(f"chmls {' '.join(args)} failed: {proc.stdout}{proc.stderr}")
+    return proc.stdout
+
+
+class HelpFileTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        if not HELP_FILE.exists():
+            raise AssertionError(f"{HELP_FILE} is missing: build it with 'make help'")
+        cls.tmp = tempfile.TemporaryDirectory()
+        out = Path(cls.tmp.name)
+        chmls("extractall", str(HELP_FILE), str(out / "files"))
+        chmls("extracttoc", str(HELP_FILE), str(out / "toc.hhc"))
+        chmls("extractindex", str(HELP_FILE), str(out / "index.hhk"))
+        cls.files = {p.relative_to(out / "files").as_posix().lower(): p
+                     for p in (out / "files").rglob("*") if p.is_file()}
+        cls.toc = parse((out / "toc.hhc").read_text(errors="replace")).locals
+        cls.index = parse((out / "index.hhk").read_text(errors="replace")).locals
+        cls.system = chmls("printsystem", str(HELP_FILE))
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.tmp.cleanup()
+
+    def topics(self):
+        return sorted(name for name in self.files if name.endswith(".htm"))
+
+    def test_the_options_topic_is_there_and_in_the_contents(self):
+        self.assertIn("topic26.htm", self.files)
+        self.assertIn("Topic26.htm", self.toc, "the contents name it with this exact case")
+
+    def test_contents_and_index_name_only_topics_that_exist(self):
+        self.assertGreaterEqual(len(self.toc), 8)
+        self.assertGreater(len(self.index), 20)
+        for local in self.toc + self.index:
+            self.assertTrue(local.lower() in self.files, f"'{local}' is named but missing")
+        self.assertEqual(sorted({t.lower() for t in self.toc}), self.topics(),
+                         "every topic is reachable from the contents")
+
+    def test_every_link_inside_points_at_something_inside(self):
+        anchors = {name: parse(path.read_text()).anchors
+                   for name, path in self.files.items() if name.endswith(".htm")}
+        for name in self.topics():
+            for target in parse(self.files[name].read_text()).targets:
+                parts = urlsplit(target)
+                if parts.scheme in ("http", "https", "mailto"):
+                    continue
+                path = unquote(parts.path).lower() or name
+                with self.subTest(page=name, link=target):
+                    self.assertTrue(path in self.files, f"{target} is not in the help file")
+                    if parts.fragment:
+                        self.assertIn(parts.fragment, anchors[path])
+
+    def test_the_viewer_finds_title_and_start_page(self):
+        self.assertRegex(self.system, r"Title from \[options\]\s*:Veilora Help")
+        start = re.search(r"Default topic from \[options\]\s*:([^\s\x00]+)", self.system)
+        self.assertIsNotNone(start)
+        self.assertTrue(start.group(1).lower() in self.files, start.group(1))
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,221 @@
+#include "windows/task_list.h"
+
+#include <gtest/gtest.h>
+
+#include "windows/fake_window_system.h"
+
+namespace veilora {
+namespace {
+
+using namespace testing;
+
+constexpr std::uint32_t kTool = 0x80;
+
+std::vector<WindowId> listed(const TaskList& tasks) {
+    std::vector<WindowId> ids;
+    for (int i = 1; i <= tasks.count(); ++i) ids.push_back(tasks.hWnd(i));
+    return ids;
+}
+
+TEST(TaskListFilter, EachModeListsItsKindOfWindowButNeverTheProgramsOwn) {
+    FakeWindowSystem system;
+    system.add(1, L"Editor");
+    system.add(2, L"Palette").exStyle = kTool;
+    system.add(3, L"Desktop") = {.id = 3, .title = L"Desktop", .exStyle = kTool,
+                                 .className = L"Progman"};
+    system.add(4, L"Program Manager").className = L"Progman";  // no tool style: passes
+    system.add(5, L"Find") = {.id = 5, .title = L"Find", .owner = 2, .process = 200};
+    system.add(6, L"Save As").owner = 1;
+    system.add(7, L"Button").parent = 1;
+    system.add(8, L"Hidden").visible = false;
+    system.add(9, L"");
+    system.add(10, L"Veilora Cover").process = kOwnProcess;  // visible behind an empty region
+
+    TaskList tasks(system);
+    tasks.refresh();
+    EXPECT_EQ(listed(tasks), (std::vector<WindowId>{1, 4, 5}));
+    // A window owned by a tool window shows its owner's title, and its own process.
+    EXPECT_EQ(tasks.caption(3), L"Palette");
+    EXPECT_EQ(tasks.processId(3), 200u);
+
+    TaskList all(system);
+    all.setMode(TaskList::kModeAllUnowned);
+    all.refresh();
+    EXPECT_EQ(listed(all), (std::vector<WindowId>{1, 2, 4}));
+}
+
+TEST(TaskListRefresh, KeepsTheOrderOfFirstDiscoveryAndDropsVanishedWindows) {
+    FakeWindowSystem system;
+    system.add(1, L"A").process = 101;
+    system.add(2, L"B").process = 102;
+    system.add(3, L"C").process = 103;
+    TaskList tasks(system);
+    tasks.refresh();
+
+    system.toTop(3);
+    system.add(4, L"D");
+    system.toTop(4);
+    system.destroy(2);
+    system.window(1).title = L"A renamed";
+    tasks.refresh();
+    EXPECT_EQ(listed(tasks), (std::vector<WindowId>{1, 3, 4}));
+    EXPECT_EQ(tasks.caption(1), L"A renamed");
+    EXPECT_EQ(tasks.processId(2), 103u);
+    EXPECT_EQ(tasks.getIndex(4), 3);
+    EXPECT_EQ(tasks.getIndex(2), 0);
+
+    // A window that stops passing the filter stays until someone asks whether it is valid.
+    system.window(1).visible = false;
+    tasks.refresh();
+    EXPECT_EQ(tasks.count(), 3);
+    EXPECT_TRUE(tasks.valid(2));
+    EXPECT_FALSE(tasks.valid(2, 1)) << "the window wins over the index";
+    EXPECT_EQ(listed(tasks), (std::vector<WindowId>{3, 4}));
+}
+
+TEST(TaskListRefresh, AHungProgramCostsOneTimeOutAndKeepsWhatWasKnown) {
+    FakeWindowSystem system;
+    system.add(1, L"Busy").icon = 5;
+    system.add(2, L"Other").thread = 20;
+    TaskList tasks(system);
+    tasks.setHungTimeout(250);
+    tasks.refresh();
+
+    // Thread 10 hangs; it owns the listed window and two new ones.
+    system.window(1).title = L"changed";
+    system.add(3, L"New on the hung thread");
+    system.add(4, L"Another");
+    system.add(5, L"Answers").thread = 30;
+    system.hungThreads = {10};
+    tasks.refresh();
+    EXPECT_EQ(system.timedOut, 1);
+    EXPECT_EQ(listed(tasks), (std::vector<WindowId>{1, 2, 5}));
+    EXPECT_EQ(tasks.caption(1), L"Busy");
+    EXPECT_EQ(tasks.hIcon(1), 5u);
+    EXPECT_EQ(tasks.status(1), 1);
+    EXPECT_EQ(tasks.status(2), 0);
+    for (std::uint32_t timeout : system.timeoutsUsed) EXPECT_EQ(timeout, 250u);
+}
+
+TEST(TaskListRefresh, TitlesAreReadAsFarAsTheWindowSaysButNeverEndlessly) {
+    FakeWindowSystem system;
+    system.add(1, L"Short");
+    system.add(2, std::wstring(5000, L'x')).claimedLength = 2'000'000'000;
+    TaskList tasks(system);
+    tasks.refresh();
+    EXPECT_EQ(system.capacities, (std::vector<std::size_t>{6, TaskList::kMaxTitleLength + 1}));
+    EXPECT_EQ(tasks.caption(2).size(), TaskList::kMaxTitleLength);
+
+    // A title cleared between the two questions is not recorded.
+    system.window(1).title.clear();
+    system.window(1).claimedLength = 5;
+    system.add(3, L"").claimedLength = 5;
+    tasks.refresh();
+    EXPECT_EQ(tasks.caption(1), L"Short");
+    EXPECT_EQ(tasks.count(), 2);
+}
+
+TEST(TaskListIcons, OwnThenClassThenTheModesDefault) {
+    FakeWindowSystem system;
+    system.add(1, L"Own") = {.id = 1, .title = L"Own", .icon = 11, .smallIcon = 12};
+    system.add(2, L"Class") = {.id = 2, .title = L"Class", .classIcon = 21, .classSmallIcon = 22};
+    system.add(3, L"Big only").icon = 31;
+    system.add(4, L"None");
+    TaskList tasks(system);
+    tasks.refresh();
+    EXPECT_EQ(tasks.hIconSm(1), 12u);
+    EXPECT_EQ(tasks.hIcon(2), 21u);
+    EXPECT_EQ(tasks.hIconSm(2), 22u);
+    EXPECT_EQ(tasks.hIconSm(3), 31u);
+    EXPECT_EQ(tasks.hIconSm(4), kLogoIcon);
+    tasks.setMode(TaskList::kModeAllUnowned);
+    EXPECT_EQ(tasks.hIcon(4), kApplicationIcon);
+    EXPECT_EQ(tasks.hIconSm(4), kApplicationIcon);
+}
+
+TEST(TaskListMembers, SettersKeepTheirRangeAndBadIndexesDoNothing) {
+    FakeWindowSystem system;
+    system.add(1, L"Only");
+    TaskList tasks(system);
+    EXPECT_EQ(tasks.hungTimeout(), 500u);
+    tasks.setHungTimeout(0);
+    tasks.setHungTimeout(-5);
+    EXPECT_EQ(tasks.hungTimeout(), 500u);
+    tasks.setHungTimeout(1);
+    EXPECT_EQ(tasks.hungTimeout(), 1u);
+    tasks.setMode(1);
+    tasks.setMode(2);
+    EXPECT_EQ(tasks.mode(), 1);
+
+    tasks.refresh();
+    const int asked = system.messages;
+    for (int index : {0, 2, -1}) {
+        EXPECT_EQ(tasks.caption(index), L"");
+        EXPECT_EQ(tasks.hWnd(index) + tasks.hIcon(index) + tasks.hIconSm(index), 0u);
+        EXPECT_EQ(tasks.processId(index), 0u);
+        EXPECT_EQ(tasks.status(index), 0);
+        EXPECT_FALSE(tasks.valid(index));
+        EXPECT_FALSE(tasks.activate(index));
+    }
+    EXPECT_EQ(system.messages, asked);
+    EXPECT_TRUE(tasks.activate(0, 1));
+}
+
+struct RecordingEnder : ProgramEnder {
+    std::vector<std::wstring> calls;
+    bool endProgram(std::uint32_t pid, std::uint32_t delay, std::wstring_view title,
+                    IconId icon) override {
+        calls.push_back(L"program " + std::to_wstring(pid) + L" " + std::to_wstring(delay) +
+                        L" " + std::wstring(title) + L" " + std::to_wstring(icon));
+        return true;
+    }
+    bool endWowTask(WindowId window, std::uint32_t, std::wstring_view, IconId) override {
+        calls.push_back(L"wow " + std::to_wstring(window));
+        return true;
+    }
+    bool endDosProgram(std::uint32_t pid) override {
+        calls.push_back(L"dos " + std::to_wstring(pid));
+        return false;
+    }
+};
+
+TEST(TaskListVdm, EachKindOfProgramIsRecognisedAndEndedItsOwnWay) {
+    FakeWindowSystem system;
+    system.add(1, L"Win16").process = 201;
+    system.add(2, L"DOS box").process = 202;
+    system.add(3, L"Editor").process = 203;
+    system.wowProcesses = {201};
+    system.modules = {{202, L"ntvdm.exe"}, {203, L"ntvdm.exe.bak"}};
+    RecordingEnder ender;
+    TaskList tasks(system, &ender);
+    tasks.refresh();
+    EXPECT_EQ(tasks.vdm(1), VdmKind::Wow16);
+    EXPECT_EQ(tasks.vdm(0, 2), VdmKind::Dos);
+    EXPECT_EQ(tasks.vdm(3), VdmKind::Ordinary);
+    EXPECT_TRUE(tasks.terminate(1));
+    EXPECT_FALSE(tasks.terminate(0, 2));
+    EXPECT_TRUE(tasks.terminate(0, 3, 2000));
+    EXPECT_FALSE(tasks.terminate(4));
+    EXPECT_EQ(ender.calls, (std::vector<std::wstring>{L"wow 1", L"dos 202",
+                                                      L"program 203 2000 Editor 32517"}));
+
+    system.ntFamily = false;
+    TaskList old(system);
+    old.refresh();
+    EXPECT_EQ(old.vdm(1), VdmKind::Ordinary);
+    EXPECT_EQ(old.vdm(2), VdmKind::Ordinary);
+}
+
+TEST(TopVisibleAncestor, ClimbsWhileTheParentIsVisible) {
+    FakeWindowSystem system;
+    system.add(1, L"Dialog");
+    system.add(2, L"Group").parent = 1;
+    system.add(3, L"Button").parent = 2;
+    EXPECT_EQ(topVisibleAncestor(system, 3), 1u);
+    EXPECT_EQ(topVisibleAncestor(system, 1), 1u);
+    system.window(2).visible = false;
+    EXPECT_EQ(topVisibleAncestor(system, 3), 3u);
+}
+
+}  // namespace
+}  // namespace veilora

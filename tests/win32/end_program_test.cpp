@@ -1,0 +1,179 @@
+// Ending programs: the task list's terminate against helper programs that close, refuse or
+// end late, and the End Program dialog's countdown.
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <map>
+#include <thread>
+
+#include "res/resource.h"
+#include "support/task_helper.h"
+#include "windows/end_program_win32.h"
+#include "windows/task_list.h"
+#include "windows/window_system_win32.h"
+
+namespace veilora {
+namespace {
+
+using testing::pumpUntil;
+using testing::TaskHelper;
+
+std::wstring textOf(HWND window) {
+    wchar_t buffer[512] = {};
+    ::GetWindowTextW(window, buffer, 512);
+    return buffer;
+}
+
+// Watches, from a thread of its own, for the dialog with `caption`; records its texts and,
+// when asked, clicks one of its buttons through its window handle.
+class DialogWatcher {
+public:
+    DialogWatcher(std::wstring caption, int clickId)
+        : caption_(std::move(caption)), clickId_(clickId), thread_([this] { watch(); }) {}
+    ~DialogWatcher() {
+        stop_ = true;
+        thread_.join();
+    }
+
+    bool appeared() const { return appeared_; }
+    bool wentAway() const { return wentAway_; }
+    std::map<int, std::wstring> texts;  // control id -> text, read when it appeared
+    bool iconShown = false;
+    bool progressShown = false;
+
+private:
+    void watch() {
+        const ULONGLONG deadline = ::GetTickCount64() + 30000;
+        HWND dialog = nullptr;
+        while (!stop_ && ::GetTickCount64() < deadline) {
+            if (!dialog) {
+                HWND found = ::FindWindowW(L"#32770", caption_.c_str());
+                if (found && ::IsWindowVisible(found)) {
+                    dialog = found;
+                    for (int id : {IDC_EP_PROMPT, IDC_EP_CANCEL_HINT, IDC_EP_WARNING,
+                                   IDC_EP_END_NOW, IDCANCEL}) {
+                        texts[id] = textOf(::GetDlgItem(dialog, id));
+                    }
+                    iconShown = ::SendDlgItemMessageW(dialog, IDC_EP_ICON, STM_GETICON, 0, 0) != 0;
+                    progressShown = ::IsWindowVisible(::GetDlgItem(dialog, IDC_EP_PROGRESS));
+                    appeared_ = true;
+                    if (clickId_) {
+                        ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(clickId_, BN_CLICKED),
+                                       reinterpret_cast<LPARAM>(::GetDlgItem(dialog, clickId_)));
+                    }
+                }
+            } else if (!::IsWindow(dialog) || !::IsWindowVisible(dialog)) {
+                wentAway_ = true;
+                return;
+            }
+            ::Sleep(10);
+        }
+    }
+
+    std::wstring caption_;
+    int clickId_;
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> appeared_{false};
+    std::atomic<bool> wentAway_{false};
+    std::thread thread_;
+};
+
+struct EndProgramWin32 : ::testing::Test {
+    // Ends the helper's task as the task list does.
+    bool terminate(const TaskHelper& helper, std::uint32_t delayMs) {
+        TaskList tasks(system, &ender);
+        tasks.setMode(TaskList::kModeAllUnowned);
+        tasks.refresh();
+        const int index = tasks.getIndex(toWindowId(helper.window()));
+        EXPECT_GT(index, 0);
+        return tasks.terminate(index, 0, delayMs);
+    }
+
+    WindowSystemWin32 system;
+    ProgramEnderWin32 ender;
+};
+
+TEST_F(EndProgramWin32, AProgramThatClosesWhenAskedEndsWithoutADialog) {
+    TaskHelper helper(L"closes", L"Obliging Helper");
+    DialogWatcher watcher(L"Obliging Helper - End Program", 0);
+    EXPECT_TRUE(terminate(helper, 10000));
+    EXPECT_EQ(helper.exitCode(), 3);
+    EXPECT_FALSE(watcher.appeared());
+}
+
+TEST_F(EndProgramWin32, AProgramThatRefusesIsEndedOnlyWhenThePersonSaysSo) {
+    TaskHelper helper(L"ignores", L"  Stubborn Helper  ");
+    {
+        DialogWatcher watcher(L"Stubborn Helper - End Program", IDCANCEL);
+        EXPECT_FALSE(terminate(helper, 300));
+        EXPECT_TRUE(watcher.appeared());
+        EXPECT_EQ(watcher.texts[IDC_EP_PROMPT], L"This program is not responding.");
+        EXPECT_EQ(watcher.texts[IDC_EP_CANCEL_HINT],
+                  L"To return to Windows and check the status of the program, click Cancel.");
+        EXPECT_EQ(watcher.texts[IDC_EP_WARNING],
+                  L"If you choose to end the program immediately, you will lose any unsaved "
+                  L"data. To end the program now, click End Now.");
+        EXPECT_EQ(watcher.texts[IDC_EP_END_NOW], L"&End Now");
+        EXPECT_EQ(watcher.texts[IDCANCEL], L"Cancel");
+        EXPECT_TRUE(watcher.iconShown);
+        EXPECT_FALSE(watcher.progressShown);
+    }
+    EXPECT_TRUE(helper.running());
+    {
+        DialogWatcher watcher(L"Stubborn Helper - End Program", IDC_EP_END_NOW);
+        EXPECT_TRUE(terminate(helper, 300));
+        EXPECT_TRUE(watcher.appeared());
+    }
+    EXPECT_EQ(helper.exitCode(), 0);
+}
+
+TEST_F(EndProgramWin32, AProgramThatEndsWhileTheDialogIsUpTakesTheDialogWithIt) {
+    TaskHelper helper(L"late", L"Slow Helper");
+    DialogWatcher watcher(L"Slow Helper - End Program", 0);
+    EXPECT_TRUE(terminate(helper, 300));
+    EXPECT_TRUE(watcher.appeared());
+    EXPECT_TRUE(pumpUntil([&] { return watcher.wentAway(); }, 5000));
+    EXPECT_EQ(helper.exitCode(), 7) << "it ended by itself, nothing was killed";
+}
+
+TEST(EndProgramDialogWin32, TheCountdownEndsTheProgramUnlessCancelled) {
+    {
+        EndProgramDialog dialog;
+        dialog.setTaskName(L"Counting");
+        dialog.setPrompt(EndPrompt::EndingCountdown);
+        dialog.setWait(1);
+        ASSERT_TRUE(dialog.show(nullptr));
+        EXPECT_EQ(textOf(dialog.hwnd()), L"Counting - End Program");
+        EXPECT_EQ(textOf(::GetDlgItem(dialog.hwnd(), IDC_EP_PROMPT)),
+                  L"Ending Program...Please wait.");
+        EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(dialog.hwnd(), IDC_EP_CANCEL_HINT)));
+        EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(dialog.hwnd(), IDC_EP_PROGRESS)));
+        EXPECT_TRUE(pumpUntil([&] { return !dialog.visible(); }, 10000));
+        EXPECT_FALSE(dialog.cancelled());
+    }
+    {
+        EndProgramDialog dialog;
+        dialog.setPrompt(EndPrompt::EndingCountdown);
+        dialog.setWait(1);
+        ASSERT_TRUE(dialog.show(nullptr));
+        EXPECT_EQ(textOf(dialog.hwnd()), L"End Program");
+        ::SendMessageW(dialog.hwnd(), WM_COMMAND, IDCANCEL, 0);
+        EXPECT_FALSE(dialog.visible());
+        EXPECT_TRUE(dialog.cancelled());
+    }
+    {
+        EndProgramDialog dialog;
+        ASSERT_TRUE(dialog.show(nullptr));
+        ::SendMessageW(dialog.hwnd(), WM_CLOSE, 0, 0);  // the title bar's close box
+        EXPECT_FALSE(dialog.visible());
+        EXPECT_TRUE(dialog.cancelled());
+        EXPECT_EQ(dialog.hwnd(), nullptr);
+    }
+}
+
+}  // namespace
+}  // namespace veilora
