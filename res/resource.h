@@ -80,3 +80,9 @@
 #define IDC_ABOUT_WEB 405
 #define IDC_ABOUT_MAIL 406
 #define IDB_ABOUT_LOGO 410
+
+// Capture (res/capture.rc)
+#define IDD_CAPTURE_DEPTH 500
+#define IDC_CAPTURE_TEXT 501
+#define IDC_CAPTURE_256 502
+#define IDC_CAPTURE_TRUE_COLOUR 503

@@ -38,6 +38,7 @@ check makensis nsis
 check chmcmd fp-utils
 check zip zip
 check unzip unzip
+check setpriv util-linux
 check /usr/src/googletest/CMakeLists.txt googletest
 check /usr/include/gtest/gtest.h libgtest-dev
 check /usr/include/gmock/gmock.h libgmock-dev

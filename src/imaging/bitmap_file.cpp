@@ -37,6 +37,17 @@ std::array<std::uint8_t, kInfoHeaderSize> BitmapInfoHeader::bytes() const {
     return out;
 }
 
+std::array<std::uint8_t, kFileHeaderSize> bitmapFileHeader(std::size_t infoBlockBytes,
+                                                           std::size_t pixelBytes) {
+    std::array<std::uint8_t, kFileHeaderSize> header{};
+    const auto offBits = static_cast<std::uint32_t>(kFileHeaderSize + infoBlockBytes);
+    header[0] = 'B';
+    header[1] = 'M';
+    putLe32(&header[2], static_cast<std::uint32_t>(pixelBytes) + offBits);
+    putLe32(&header[10], offBits);
+    return header;
+}
+
 namespace {
 // A write call that returned nothing or wrote another count than asked.
 bool writeFailed(std::size_t written, std::size_t toWrite) {
@@ -62,13 +73,7 @@ bool writeBitmapFile(const std::filesystem::path& fileName, std::span<const std:
     // Unbuffered: the pixel block goes out straight from the image's memory.
     std::setvbuf(file.get(), nullptr, _IONBF, 0);
 
-    std::array<std::uint8_t, kFileHeaderSize> header{};
-    const auto offBits = static_cast<std::uint32_t>(kFileHeaderSize + infoBlock.size());
-    header[0] = 'B';
-    header[1] = 'M';
-    putLe32(&header[2], static_cast<std::uint32_t>(pixels.size()) + offBits);
-    putLe32(&header[10], offBits);
-
+    const auto header = bitmapFileHeader(infoBlock.size(), pixels.size());
     bool ok = writeBlock(file.get(), header) && writeBlock(file.get(), infoBlock) &&
               writeBlock(file.get(), pixels);
     return std::fclose(file.release()) == 0 && ok;

@@ -31,6 +31,10 @@ void putLe32(std::uint8_t* at, std::uint32_t value);
 std::uint16_t getLe16(const std::uint8_t* at);
 std::uint32_t getLe32(const std::uint8_t* at);
 
+// The 14-byte file header of a file with this info block and these pixel rows.
+std::array<std::uint8_t, kFileHeaderSize> bitmapFileHeader(std::size_t infoBlockBytes,
+                                                           std::size_t pixelBytes);
+
 // Writes the file header, the info block (header and colour table) and the pixel rows as
 // three blocks; the first short write stops the writing and leaves the partial file.
 // Returns whether the whole file was written. Throws ImagingError 17 (source

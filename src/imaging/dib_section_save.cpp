@@ -161,19 +161,36 @@ bool DibSectionSave::save(const std::filesystem::path& fileName, DibSection& dib
 bool DibSectionSave::save(const std::filesystem::path& fileName, DibSection& dib,
                           std::optional<Palette>& palette, OutputColourDepth depth,
                           ColourReductionMethod method) {
-    const int bpp = bitsPerPixel(depth);
     if (depth == OutputColourDepth::TrueColour) return dib.savePicture(fileName);
+    const std::optional<EncodedBitmap> encoded = encode(dib, palette, depth, method);
+    if (!encoded) return false;
+    return writeBitmapFile(fileName, encoded->infoBlock, encoded->pixels());
+}
+
+std::optional<EncodedBitmap> DibSectionSave::encode(DibSection& dib,
+                                                    std::optional<Palette>& palette,
+                                                    OutputColourDepth depth,
+                                                    ColourReductionMethod method) {
+    const int bpp = bitsPerPixel(depth);
+    if (depth == OutputColourDepth::TrueColour) {
+        if (dib.empty()) return std::nullopt;
+        EncodedBitmap out;
+        const auto info = dib.header().bytes();
+        out.infoBlock.assign(info.begin(), info.end());
+        out.borrowedPixels = {dib.dibSectionBitsPtr(), dib.sizeImage()};
+        return out;
+    }
     if (method == ColourReductionMethod::Palette && !palette) {
         throw std::invalid_argument("reduction with a palette needs a palette");
     }
-    if (dib.empty()) return false;
+    if (dib.empty()) return std::nullopt;
 
     try {
         DibSection reduced;
         const DibSection* image = &dib;
         if (method == ColourReductionMethod::Palette ||
             method == ColourReductionMethod::Automatic) {
-            if (!reduced.create(dib.width(), dib.height())) return false;
+            if (!reduced.create(dib.width(), dib.height())) return std::nullopt;
             ColourReduceDib reducer;
             reducer.events() = events_;
             if (method == ColourReductionMethod::Palette) {
@@ -210,9 +227,12 @@ bool DibSectionSave::save(const std::filesystem::path& fileName, DibSection& dib
         fillTable(section, depth, palette);
 
         draw(*image, section, method == ColourReductionMethod::None ? &dib : nullptr);
-        return writeBitmapFile(fileName, section.infoBlock, section.pixels);
+        EncodedBitmap out;
+        out.infoBlock = std::move(section.infoBlock);
+        out.ownPixels = std::move(section.pixels);
+        return out;
     } catch (const std::bad_alloc&) {
-        return false;
+        return std::nullopt;
     }
 }
 

@@ -1,0 +1,128 @@
+#include "capture/screen_capture.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "imaging/imaging_test_support.h"
+
+namespace veilora::capture {
+namespace {
+using namespace imaging::testing;
+using Bytes = std::vector<std::uint8_t>;
+using Files = std::map<std::wstring, Bytes>;
+
+TEST(CaptureFile, SitsInTheProgramFolderWithOneBackslash) {
+    EXPECT_EQ(captureFilePath(L"C:\\Program Files\\Veilora"),
+              L"C:\\Program Files\\Veilora\\scrcap.bmp");
+    EXPECT_EQ(captureFilePath(L"D:\\"), L"D:\\scrcap.bmp");
+}
+
+// 256 colours: 8 bits, the halftone table, each pixel its own nearest colour (diffusion would
+// not keep a flat area flat). True colour: the pixels as they are.
+TEST(CaptureFile, DepthsGiveTheNearestHalftoneColoursOrTrueColour) {
+    imaging::DibSection flat = filled(6, 4, 0x282828);  // 40s: nearest is 64, entry 31
+    const auto eight = encodeCapture(flat, CaptureDepth::Colours256);
+    ASSERT_TRUE(eight);
+    const Bytes info(eight->infoBlock.begin(), eight->infoBlock.end());
+    ASSERT_EQ(info.size(), 40u + 4 * 256);
+    EXPECT_EQ(le(info, 14, 2), 8u);
+    EXPECT_EQ(le(info, 40 + 4 * 31), 0x404040u);
+    for (std::size_t i = 0; i < eight->pixels().size(); ++i) {
+        EXPECT_TRUE(i % 8 >= 6 || eight->pixels()[i] == 31) << i;  // rows padded to 8 bytes
+    }
+
+    imaging::DibSection photo = photoLike(5, 3);
+    const auto full = encodeCapture(photo, CaptureDepth::TrueColour);
+    ASSERT_TRUE(full);
+    EXPECT_EQ(le(Bytes(full->infoBlock.begin(), full->infoBlock.end()), 14, 2), 24u);
+    EXPECT_TRUE(std::ranges::equal(full->pixels(),
+                                   std::span(photo.dibSectionBitsPtr(), photo.sizeImage())));
+}
+
+// Files in memory; the step named in failAt fails, the write of the pixels halfway through.
+struct MemoryFiles final : CaptureFileSystem {
+    Files files;
+    std::string failAt;
+    bool textless = false;
+    std::wstring open;
+
+    Error create(const std::wstring& path) override {
+        if (failAt == "create") return 5;
+        files[open = path].clear();
+        return 0;
+    }
+    Error write(std::span<const std::uint8_t> bytes) override {
+        const bool fail = failAt == "write" && files[open].size() >= 54;
+        Bytes& file = files[open];
+        file.insert(file.end(), bytes.begin(),
+                    bytes.begin() + (fail ? bytes.size() / 2 : bytes.size()));
+        return fail ? 112 : 0;
+    }
+    Error flushAndClose() override {
+        if (failAt == "flush") return 112;
+        open.clear();
+        return 0;
+    }
+    Error replace(const std::wstring& from, const std::wstring& target) override {
+        if (!open.empty() || failAt == "replace") return 32;
+        files[target] = files.at(from);
+        files.erase(from);
+        return 0;
+    }
+    void discard(const std::wstring& path) noexcept override {
+        open.clear();
+        files.erase(path);
+    }
+    std::wstring message(Error error) override {
+        return textless ? L"" : L"text " + std::to_wstring(error);
+    }
+};
+
+const std::wstring kTarget = L"C:\\Veilora\\scrcap.bmp";
+const Bytes kOld = {'o', 'l', 'd'};
+
+TEST(CaptureSave, ReplacesTheOldPictureWithWhatTheWriterWouldWrite) {
+    ScratchDir dir;
+    imaging::DibSection image = photoLike(7, 5);
+    ASSERT_TRUE(imaging::DibSectionSave().save(dir / "direct.bmp", image,
+                                               imaging::OutputColourDepth::Colour256,
+                                               imaging::ColourReductionMethod::None));
+    MemoryFiles fs;
+    fs.files[kTarget] = kOld;
+    EXPECT_TRUE(saveReplacing(*encodeCapture(image, CaptureDepth::Colours256), kTarget, 7, fs));
+    EXPECT_EQ(fs.files, (Files{{kTarget, readBytes(dir / "direct.bmp")}}));
+    // Written beside the target, so that putting it in place is a rename.
+    const std::wstring temporary = temporaryPathFor(kTarget, 7);
+    EXPECT_EQ(temporary.rfind(kTarget, 0), 0u);
+    EXPECT_EQ(temporary.find_last_of(L'\\'), kTarget.find_last_of(L'\\'));
+}
+
+TEST(CaptureSave, AnyFailureKeepsTheOldPictureLeavesNoTemporaryFileAndSaysWhy) {
+    for (const char* failAt : {"create", "write", "flush", "replace"}) {
+        for (bool textless : {false, true}) {
+            SCOPED_TRACE(failAt);
+            imaging::DibSection image = photoLike(40, 4);
+            MemoryFiles fs;
+            fs.files[kTarget] = kOld;
+            fs.failAt = failAt;
+            fs.textless = textless;
+            const CaptureResult result =
+                saveReplacing(*encodeCapture(image, CaptureDepth::TrueColour), kTarget, 7, fs);
+            EXPECT_FALSE(result);
+            EXPECT_EQ(fs.files, (Files{{kTarget, kOld}}));
+            const std::wstring code = std::to_wstring(result.systemError);
+            EXPECT_EQ(result.systemError, fs.failAt == "create"    ? 5u
+                                          : fs.failAt == "replace" ? 32u
+                                                                   : 112u);
+            if (textless) {
+                EXPECT_NE(result.error.find(code), std::wstring::npos);  // still says something
+            } else {
+                EXPECT_EQ(result.error, L"text " + code);
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace veilora::capture
