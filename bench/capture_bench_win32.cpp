@@ -43,6 +43,7 @@ struct Stopwatch final : TraceSink {
 struct NoCoverEvents final : CoverWindow::Events {
     void onCoverDoubleClick() override {}
     void onCoverMouseUp(MouseButton) override {}
+    void onCoverMenuIdle(WPARAM, LPARAM) override {}
 };
 
 // Smooth gradients, rings and fine noise: many colours, like a photograph of a desktop.
