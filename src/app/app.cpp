@@ -49,9 +49,34 @@ bool App::requestOptions() {
             "Screen Capture in Progress");
         if (keepCapture || state_ != AppState::Idle) return false;
         capturing_ = false;
-        if (ports_.captureKey) ports_.captureKey->disarmCaptureKey();
+        if (ports_.capture) ports_.capture->disarmCaptureKey();
     }
     return true;
+}
+
+bool App::armCapture(bool depthChosen) {
+    if (state_ != AppState::Idle || !ports_.capture || !depthChosen) return false;
+    capturing_ = true;
+    // A key another program holds is not reported: F11 then does nothing, and the tray's
+    // Options item is the way out.
+    ports_.capture->armCaptureKey();
+    return true;
+}
+
+void App::captureKeyPressed() {
+    // Only an armed capture, and never of the cover or of a prompt.
+    if (!capturing_ || state_ != AppState::Idle || !ports_.capture) return;
+    capturing_ = false;
+    const std::optional<std::string> failure = ports_.capture->captureScreen();
+    if (!failure) ports_.capture->loadCapturedPicture();
+    ports_.capture->showOptionsAgain();
+    ports_.capture->disarmCaptureKey();
+    if (failure) {
+        ports_.dialogs.showMessage(*failure, "Screen Capture", MessageIcon::Critical);
+    } else {
+        ports_.dialogs.showMessage("Screen captured succesfully.", "Screen Capture",
+                                   MessageIcon::Information);
+    }
 }
 
 void App::clickEnableItem(int index) {
@@ -73,6 +98,9 @@ void App::onHotKey(int id) {
         case kHotKeyHide:
             // Not gated by the marks: the key hides even while the triggers are off.
             hidem();
+            break;
+        case kHotKeyCapture:
+            captureKeyPressed();
             break;
         default:
             break;

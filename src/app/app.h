@@ -37,8 +37,8 @@ struct AppPorts {
     PointerScout& monitor;
     Volume& volume;
     Dialogs& dialogs;
-    TraceSink* trace = nullptr;        // optional
-    CaptureKey* captureKey = nullptr;  // optional
+    TraceSink* trace = nullptr;  // optional
+    Capture* capture = nullptr;  // optional
 };
 
 class App final : public PointerEvents {
@@ -69,6 +69,11 @@ public:
     void reloadOptions() { loadOptions(osMajorVersion_); }
     // The Set Password dialog stored a password.
     void passwordSet() { setpw_ = true; }
+
+    // "Capture new screen image" after the colour-depth dialog: with a depth chosen the
+    // capture is armed (F11 registered) and the caller hides the Options dialog; Cancel arms
+    // nothing. True when armed.
+    bool armCapture(bool depthChosen);
     bool enabledMark() const { return enabledMark_; }
     bool disabledMark() const { return !enabledMark_; }
 
@@ -121,6 +126,7 @@ public:
 
 private:
     void bothButtonsClicked();
+    void captureKeyPressed();
     void restore(HideSession::LevelBack levelBack, bool passwordGiven);
     bool triggersArmed() const;
     void trace(std::string_view name);

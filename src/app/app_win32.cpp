@@ -3,6 +3,8 @@
 #include <wtsapi32.h>
 
 #include "about/about_box_win32.h"
+#include "capture/capture_dialog_win32.h"
+#include "capture/screen_capture_win32.h"
 #include "app/popup_menu_win32.h"
 #include "imaging/dib_section_win32.h"
 #include "res/resource.h"
@@ -14,7 +16,6 @@
 namespace veilora {
 
 namespace {
-constexpr wchar_t kPictureFile[] = L"scrcap.bmp";
 constexpr char kFirstRunMessage[] =
     "Since this is the first time you have run Veilora, you should configure the program's "
     "options. The options dialog will now be shown so you can do this.";
@@ -37,7 +38,7 @@ AppWin32::AppWin32()
       volume_(trace_.get()),
       desktop_(hooks_, cover_),
       dialogs_([this] { return dialogOwner(); }),
-      optionsDialog_(*this),
+      optionsDialog_(*this, OptionsDialogFeatures{.captureButton = true}),
       help_(trace_.get()),
       menuTrace_(trace_.get()) {
     windowManagement_.setTrace(trace_.get());
@@ -87,8 +88,8 @@ bool AppWin32::startUp() {
 
     monitor_ = std::make_unique<PointerScoutWin32>(hooks_, hwnd(), win32::kMsgMouseEvent,
                                                    trace_.get());
-    app_ = std::make_unique<App>(
-        AppPorts{settings_, desktop_, *monitor_, volume_, dialogs_, trace_.get()});
+    app_ = std::make_unique<App>(AppPorts{settings_, desktop_, *monitor_, volume_, dialogs_,
+                                          trace_.get(), static_cast<Capture*>(this)});
     const int osMajor = win32::osMajorVersion();
     if (trace_) {
         trace_->event("os-major", osMajor);
@@ -120,9 +121,7 @@ bool AppWin32::startUp() {
 }
 
 std::wstring AppWin32::picturePath() const {
-    std::wstring picture = win32::programFolder();
-    if (picture.back() != L'\\') picture += L'\\';  // a drive root already ends in one
-    return picture + kPictureFile;
+    return capture::captureFilePath(win32::programFolder());
 }
 
 void AppWin32::loadCoverPicture() {
@@ -150,6 +149,7 @@ void AppWin32::shutdown() {
     hooks_.shutdown();
     hideKey_.unregister();
     toggleKey_.unregister();
+    captureKey_.unregister();
     if (sessionWatched_) {
         using Unregister = BOOL(WINAPI*)(HWND);
         if (auto fn = sessionFunction<Unregister>("WTSUnRegisterSessionNotification")) fn(hwnd());
@@ -270,7 +270,32 @@ void AppWin32::cancelOptions() {
 
 void AppWin32::showOptionsHelp() { help_.showOptionsTopic(hwnd()); }
 
-void AppWin32::startCapture() {}
+void AppWin32::startCapture() {
+    // The colour-depth dialog first; F11 is registered only once it has closed.
+    const std::optional<capture::CaptureDepth> depth =
+        capture::runCaptureDepthDialog(optionsDialog_.hwnd());
+    if (!app_->armCapture(depth.has_value())) return;
+    captureDepth_ = *depth;
+    optionsDialog_.hide();  // so that the person can arrange the screen
+    if (trace_) trace_->event("capture-armed", static_cast<long long>(*depth));
+}
+
+bool AppWin32::armCaptureKey() {
+    return captureKey_.registerKey(hwnd(), kHotKeyCapture, 0, VK_F11);
+}
+
+void AppWin32::disarmCaptureKey() { captureKey_.unregister(); }
+
+std::optional<std::string> AppWin32::captureScreen() {
+    const capture::CaptureResult result =
+        capture::captureScreenToFile(captureDepth_, picturePath(), trace_.get());
+    if (result.saved) return std::nullopt;
+    return win32::narrow(result.error);
+}
+
+void AppWin32::loadCapturedPicture() { cover_.setPicture(picturePath()); }
+
+void AppWin32::showOptionsAgain() { optionsDialog_.show(); }
 
 RegSettings& AppWin32::passwordSettings() { return settings_; }
 

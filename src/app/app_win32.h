@@ -11,6 +11,7 @@
 #include "app/dialogs_win32.h"
 #include "app/popup_menu_win32.h"
 #include "app/tray_icon_win32.h"
+#include "capture/screen_capture.h"
 #include "cover/cover_window_win32.h"
 #include "monitor/input_hooks_win32.h"
 #include "monitor/pointer_scout_win32.h"
@@ -30,7 +31,8 @@ namespace veilora {
 class AppWin32 final : public win32::Window,
                        private CoverWindow::Events,
                        private TrayIconEvents,
-                       private OptionsDialogHost {
+                       private OptionsDialogHost,
+                       private Capture {
 public:
     AppWin32();
     ~AppWin32() override;
@@ -69,6 +71,13 @@ private:
     RegSettings& passwordSettings() override;
     void passwordSet() override;
 
+    // The capture's steps on the screen and the file.
+    bool armCaptureKey() override;
+    void disarmCaptureKey() override;
+    std::optional<std::string> captureScreen() override;
+    void loadCapturedPicture() override;
+    void showOptionsAgain() override;
+
     std::unique_ptr<win32::FileTrace> trace_;
     RegistryWin32 registry_;
     RegSettings settings_;
@@ -87,6 +96,8 @@ private:
     VolumeDialog volumeDialog_;
     win32::HotKey hideKey_;
     win32::HotKey toggleKey_;
+    win32::HotKey captureKey_;
+    capture::CaptureDepth captureDepth_ = capture::CaptureDepth::Colours256;
     bool sessionWatched_ = false;
     bool shutDown_ = false;
 };

@@ -88,12 +88,19 @@ public:
     virtual std::optional<PromptAnswer> promptPassword() = 0;
 };
 
-// The capture hot key (F11), registered only while a capture is armed.
-class CaptureKey {
+// The screen capture: its hot key (F11), registered only while a capture is armed, and the
+// steps of the capture that touch the screen and the file.
+class Capture {
 public:
-    virtual ~CaptureKey() = default;
+    virtual ~Capture() = default;
     virtual bool armCaptureKey() = 0;
     virtual void disarmCaptureKey() = 0;
+    // Grabs the screen and saves the picture file safely; the system's message when it could
+    // not be saved (the old picture is then untouched).
+    virtual std::optional<std::string> captureScreen() = 0;
+    // The saved picture becomes the cover's.
+    virtual void loadCapturedPicture() = 0;
+    virtual void showOptionsAgain() = 0;
 };
 
 // Opt-in timing trace; the core reports its milestones here when a sink is set.

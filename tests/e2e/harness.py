@@ -449,6 +449,18 @@ class Session:
                 return info
         return None
 
+    def drop_root_file_override(self):
+        """Root writes through file permissions; Wine's server opens the files, so it is started
+        again without that privilege. False when that cannot be done here."""
+        if os.geteuid() != 0:
+            return True
+        if not shutil.which("setpriv"):
+            return False
+        _run_quiet(["wineserver", "-k"], self.env, timeout=60)
+        _run_quiet(["setpriv", "--bounding-set=-dac_override,-dac_read_search", "wineserver",
+                    "-p"], self.env, timeout=60)
+        return True
+
     # ------------------------------------------------------------------ registry
     def reg_add(self, key, name, value, kind="REG_SZ"):
         args = ["reg", "add", key, "/f", "/t", kind, "/d", str(value)]

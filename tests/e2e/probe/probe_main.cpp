@@ -217,6 +217,47 @@ int hang(const std::wstring& title, bool topmost) {
     return 0;
 }
 
+HBITMAP g_picture = nullptr;
+
+LRESULT CALLBACK pictureWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    if (m == WM_PAINT) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(w, &ps);
+        HDC source = CreateCompatibleDC(dc);
+        HGDIOBJ old = SelectObject(source, g_picture);
+        BitBlt(dc, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), source, 0,
+               0, SRCCOPY);
+        SelectObject(source, old);
+        DeleteDC(source);
+        EndPaint(w, &ps);
+        return 0;
+    }
+    return DefWindowProcW(w, m, wp, lp);
+}
+
+// Shows a bitmap file over the whole primary screen, above everything, until ended.
+int showPicture(const std::wstring& file) {
+    g_picture = static_cast<HBITMAP>(
+        LoadImageW(nullptr, file.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+    if (!g_picture) return 2;
+    WNDCLASSW cls{};
+    cls.lpfnWndProc = pictureWindowProc;
+    cls.hInstance = GetModuleHandleW(nullptr);
+    cls.lpszClassName = L"VeiloraProbePicture";
+    RegisterClassW(&cls);
+    HWND w = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, cls.lpszClassName, L"Probe Picture",
+                             WS_POPUP | WS_VISIBLE, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                             GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, cls.hInstance,
+                             nullptr);
+    if (!w) return 2;
+    UpdateWindow(w);
+    std::printf("shown\n");
+    std::fflush(stdout);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+    return 0;
+}
+
 // Takes a program's tray icon away, as a shell that restarts does, then tells the program
 // the taskbar is new (the registered "TaskbarCreated" message).
 int recreateTaskbar(const std::wstring& cls) {
@@ -251,6 +292,8 @@ int wmain(int argc, wchar_t** argv) {
                          static_cast<LPARAM>(std::wcstoll(argv[5], nullptr, 0)));
     } else if (command == L"keylog" && argc > 2) {
         rc = keylog(argv[2]);
+    } else if (command == L"picture" && argc > 2) {
+        rc = showPicture(argv[2]);
     } else if (command == L"retitle" && argc > 3) {
         HWND w = findVisible(argv[2]);
         rc = w && SetWindowTextW(w, argv[3]) ? 0 : 3;
@@ -274,7 +317,7 @@ int wmain(int argc, wchar_t** argv) {
         rc = 0;
     } else {
         std::fprintf(stderr, "usage: probe windows [all] | texts TITLE | pids EXE | send CLASS MSG WPARAM LPARAM | "
-                     "keylog FILE | hang TITLE [topmost] | new-taskbar CLASS | retitle OLD NEW | screen | virtual | held\n");
+                     "keylog FILE | hang TITLE [topmost] | new-taskbar CLASS | retitle OLD NEW | picture FILE | screen | virtual | held\n");
     }
     std::fflush(stdout);
     return rc;

@@ -1,0 +1,174 @@
+"""Capturing the cover's picture: the colour-depth dialog, F11, the saved file and the next
+cover; and a failed save that costs nothing."""
+
+import struct
+import unittest
+
+from harness import E2ETestCase, wait_for, write_bmp24
+
+OPTIONS = "Veilora - Options"
+DEPTH = "Screen Capture"
+CAPTURE_BUTTON, IDOK, IDCANCEL = 204, 1, 2
+TRUE_COLOUR = 503  # the dialog's second choice
+LEVELS = (0, 64, 128, 192, 255)
+
+
+def block_colour(x, y):
+    """A screen of 8 x 8 blocks, each its own colour, some between halftone levels."""
+    i, j = x * 8 // 1024, y * 8 // 768
+    return ((i * 37 + 5) % 256, (j * 59 + 30) % 256, (i * j * 17 + 96) % 256)
+
+
+def read_bmp(path):
+    """(width, height, bits, table, rows top to bottom) of an uncompressed bitmap file."""
+    data = path.read_bytes()
+    offset, = struct.unpack_from("<I", data, 10)
+    width, height, _, bits = struct.unpack_from("<iiHH", data, 18)
+    table = [tuple(data[54 + 4 * i: 54 + 4 * i + 3][::-1]) for i in range((offset - 54) // 4)]
+    stride = (width * bits + 31) // 32 * 4
+    rows = [data[offset + (height - 1 - y) * stride: offset + (height - y) * stride]
+            for y in range(height)]
+    return width, height, bits, table, rows
+
+
+class CaptureTest(E2ETestCase):
+    def start(self, **options):
+        s = self.session
+        s.set_options(**{"Hide Method Scr": "1", "Start Enabled": "1", **options})
+        program = s.start()
+        program.wait_ready()
+        return program
+
+    def arm(self, program, true_colour=False, cancel=False):
+        """Options from the tray, the capture button, a depth, OK (or Cancel)."""
+        s = self.session
+        s.choose(s.open_tray_menu(program), "Options")
+        s.wait_window(OPTIONS)
+        s.click_control(OPTIONS, CAPTURE_BUTTON)
+        s.wait_window(DEPTH)
+        if true_colour:
+            s.click_control(DEPTH, TRUE_COLOUR)
+        s.click_control(DEPTH, IDCANCEL if cancel else IDOK)
+        s.wait_no_window(DEPTH)
+
+    def capture(self, program, picture):
+        """Shows `picture` over the whole screen and presses F11."""
+        s = self.session
+        shown = s.spawn(str(s.probe_path()), "picture", s.windows_path(picture))
+        wait_for(lambda: "shown" in shown.output(), 10, "the test picture")
+        s.key("F11")
+        s.wait_window(DEPTH)  # "Screen captured succesfully." has the same title
+        shown.kill()
+        return s.static_texts(DEPTH)
+
+    def test_true_colour_and_256_colours_save_the_screen_and_the_next_cover_shows_it(self):
+        s = self.session
+        picture = s.dir / "screen.bmp"
+        write_bmp24(picture, 1024, 768, block_colour)
+        program = self.start()
+        self.arm(program, true_colour=True)
+        self.assertIn("Screen captured succesfully.", self.capture(program, picture))
+        s.key("Return")
+        s.wait_window(OPTIONS)  # it comes back
+        width, height, bits, _, rows = read_bmp(s.prog_dir / "scrcap.bmp")
+        self.assertEqual((width, height, bits), (1024, 768, 24))
+        for y in range(0, 768, 41):
+            for x in range(0, 1024, 37):
+                self.assertEqual(tuple(rows[y][3 * x: 3 * x + 3][::-1]), block_colour(x, y))
+
+        s.key("Escape")  # the Options dialog goes
+        s.key("grave")
+        program.wait_event("cover-painted")
+        wait_for(lambda: s.grab().pixel(700, 500) == block_colour(700, 500), 10, "the new cover")
+        s.double_click(512, 400)
+        program.wait_event("restore")
+
+        self.arm(program)  # 256 colours, as the dialog opens
+        self.capture(program, picture)
+        s.key("Return")
+        width, height, bits, table, rows = read_bmp(s.prog_dir / "scrcap.bmp")
+        self.assertEqual((width, height, bits), (1024, 768, 8))
+        halftone = {(r, g, b) for r in LEVELS for g in LEVELS for b in LEVELS}
+        self.assertEqual(set(table[:125]), halftone)
+        self.assertEqual(table[125:], [(0, 0, 0)] * 131)
+
+        def nearest(colour):  # lowest index among the closest
+            return min(range(256), key=lambda i: (sum((a - b) ** 2 for a, b in
+                                                      zip(table[i], colour)), i))
+        for y in range(48, 768, 96):
+            for x in range(64, 1024, 128):
+                self.assertEqual(rows[y][x], nearest(block_colour(x, y)), (x, y))
+
+    def test_f11_works_only_between_the_depth_dialog_and_one_capture(self):
+        s = self.session
+        picture = s.dir / "screen.bmp"
+        write_bmp24(picture, 1024, 768, block_colour)
+        program = self.start()
+        self.arm(program, cancel=True)
+        s.key("F11")
+        s.settle(program)
+        self.assertEqual(program.count("hotkey"), 0, "Cancel arms nothing")
+        self.assertTrue(s.find_windows(OPTIONS), "the Options dialog stays")
+
+        s.click_control(OPTIONS, CAPTURE_BUTTON)
+        s.wait_window(DEPTH)
+        s.key("F11")  # not yet: the dialog is open
+        s.settle(program)
+        self.assertEqual(program.count("hotkey"), 0)
+        s.click_control(DEPTH, IDOK)
+        s.wait_no_window(DEPTH)
+        self.capture(program, picture)
+        s.key("Return")
+        s.wait_window(OPTIONS)
+        s.key("F11")
+        s.settle(program)
+        self.assertEqual(program.count("capture-saved"), 1, "one capture per arming")
+        self.assertEqual([v for _, n, v in program.trace() if n == "hotkey"], [1])
+
+    def test_the_tray_settles_an_armed_capture(self):
+        s = self.session
+        program = self.start()
+        self.arm(program)
+        s.choose(s.open_tray_menu(program), "Options")
+        s.wait_window("Screen Capture in Progress")
+        s.key("Return")  # OK: still armed, no Options dialog
+        s.wait_no_window("Screen Capture in Progress")
+        self.assertEqual(s.find_windows(OPTIONS), [])
+        s.choose(s.open_tray_menu(program), "Options")
+        s.wait_window("Screen Capture in Progress")
+        s.key("Escape")  # Cancel: disarmed, the Options dialog comes
+        s.wait_window(OPTIONS)
+        s.key("F11")
+        s.settle(program)
+        self.assertEqual(program.count("hotkey"), 0, "F11 released")
+
+    def test_a_save_that_fails_keeps_the_old_picture_and_says_why(self):
+        s = self.session
+        if not s.drop_root_file_override():
+            self.skipTest("cannot make a folder read-only for root here")
+        old = b"BM an old picture"
+        (s.prog_dir / "scrcap.bmp").write_bytes(old)
+        program = self.start(**{"Hide Method Scr": "0", "Hide Method Min": "1"})
+        files = sorted(p.name for p in s.prog_dir.iterdir())
+        s.prog_dir.chmod(0o555)
+        try:
+            self.arm(program)
+            s.key("F11")
+            s.wait_window(DEPTH)
+            texts = s.static_texts(DEPTH)
+            self.assertNotIn("Screen captured succesfully.", texts)
+            self.assertTrue(any("denied" in t.lower() for t in texts), texts)
+            s.key("Return")
+            s.wait_window(OPTIONS)
+            self.assertEqual((s.prog_dir / "scrcap.bmp").read_bytes(), old)
+            self.assertEqual(sorted(p.name for p in s.prog_dir.iterdir()), files, "nothing left")
+            s.key("F11")
+            s.settle(program)
+            self.assertEqual(program.count("hotkey"), 1, "F11 released")
+            self.assertTrue(program.running())
+        finally:
+            s.prog_dir.chmod(0o755)
+
+
+if __name__ == "__main__":
+    unittest.main()
