@@ -1,4 +1,4 @@
-"""Runs one end-to-end test module. For the 32-bit program, when this machine cannot run
+"""Runs one end-to-end test module, or the tests of it whose names contain a pattern. For the 32-bit program, when this machine cannot run
 32-bit Windows programs, the module is reported as skipped with the reason (ctest reads exit
 code 77 as skipped): never passed, never silently dropped."""
 
@@ -16,4 +16,5 @@ if __name__ == "__main__":
         if reason:
             print(f"SKIPPED {module} for the 32-bit program: {reason}")
             sys.exit(SKIPPED)
-    unittest.main(module=module, argv=[sys.argv[0], "-v"])
+    pattern = sys.argv[2:3]
+    unittest.main(module=module, argv=[sys.argv[0], "-v", *(["-k", pattern[0]] if pattern else [])])
