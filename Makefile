@@ -1,5 +1,5 @@
 # Front door. `make test` installs what is missing, builds everything and runs every test.
-.PHONY: all deps native win64 win32 test unit run bench fuzz clean
+.PHONY: all deps native win64 win32 test unit mutate run bench fuzz clean
 
 CMAKE_GEN := -G Ninja
 NATIVE_DIR := build/native
@@ -31,6 +31,11 @@ win32: deps
 # Unit tests only (fast loop while working on the core).
 unit: native
 	@ctest --test-dir $(NATIVE_DIR) -L unit -j2 --output-on-failure
+
+# Mutation run: do the unit tests catch the mistakes kept in tests/mutants? (scratch copies
+# in build/mutate; scripts/mutate.py --help tells how it counts)
+mutate: deps
+	@python3 scripts/mutate.py
 
 test: native win64 win32
 	@ctest --test-dir $(NATIVE_DIR) -j2 --output-on-failure

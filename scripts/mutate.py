@@ -68,6 +68,7 @@ class Mutant:
     end_to_end: str | None = None
     outcome: str = ""  # killed, survived, invalid, unbuilt
     detail: str = ""
+    failed_tests: list[str] = dataclasses.field(default_factory=list)
 
     @property
     def where(self) -> str:
@@ -173,12 +174,13 @@ def linker_flag() -> str:
 
 
 class Worker:
-    def __init__(self, index: int, files: list[str]):
+    def __init__(self, index: int, files: list[str], every_test: bool):
         self.root = SCRATCH / f"w{index}"
         self.tree = self.root / "tree"
         self.build = self.root / "build"
         sync_tree(self.tree, files)
         self.test_seconds = 60.0
+        self.every_test = every_test
 
     def configure(self) -> None:
         if (self.build / "build.ninja").exists():
@@ -192,19 +194,25 @@ class Worker:
         return subprocess.run(["ninja", "-C", str(self.build), "-j1", TARGET],
                               capture_output=True, text=True)
 
-    def test(self, timeout: float) -> tuple[bool, str]:
+    def test(self, timeout: float) -> tuple[bool, list[str]]:
+        """Whether the tests pass, and the tests that failed (or why the run ended)."""
+        # Every test, and unabridged so that a crash can be put down to the test it ended.
+        command = [str(self.build / TARGET)]
+        if not self.every_test:
+            command += ["--gtest_brief=1", "--gtest_fail_fast"]
         try:
-            done = subprocess.run([str(self.build / TARGET), "--gtest_brief=1",
-                                   "--gtest_fail_fast"], capture_output=True, text=True,
-                                  timeout=timeout, cwd=self.root)
+            done = subprocess.run(command, capture_output=True, text=True, timeout=timeout,
+                                  cwd=self.root)
         except subprocess.TimeoutExpired:
-            return False, "timed out"
+            return False, ["(timed out)"]
         if done.returncode == 0:
-            return True, ""
-        failed = re.findall(r"^\[  FAILED  \] (\S+)", done.stdout, re.M)
-        if failed:
-            return False, failed[0]
-        return False, f"exit {done.returncode}"
+            return True, []
+        failed = set(re.findall(r"^\[  FAILED  \] (\S+)$", done.stdout, re.M))
+        running = re.findall(r"^\[ RUN      \] (\S+)$", done.stdout, re.M)
+        finished = set(re.findall(r"^\[       OK \] (\S+)", done.stdout, re.M))
+        if running and running[-1] not in finished | failed:
+            failed.add(running[-1])  # it crashed
+        return False, sorted(failed) or [f"(exit {done.returncode})"]
 
     def baseline(self) -> None:
         self.configure()
@@ -212,9 +220,9 @@ class Worker:
         if built.returncode != 0:
             raise SystemExit(f"the unmutated sources do not build:\n{built.stdout[-3000:]}")
         start = time.monotonic()
-        passed, detail = self.test(600)
+        passed, failed = self.test(600)
         if not passed:
-            raise SystemExit(f"the unit tests fail without any mutant: {detail}")
+            raise SystemExit(f"the unit tests fail without any mutant: {', '.join(failed)}")
         # Generous: a mutant that loops forever must still end, a slow machine must not.
         self.test_seconds = 10 * (time.monotonic() - start) + 20
 
@@ -229,8 +237,8 @@ class Worker:
                     errors = [l for l in built.stdout.splitlines() if "error" in l]
                     m.outcome, m.detail = "unbuilt", (errors[0] if errors else "build failed")
                 else:
-                    passed, detail = self.test(self.test_seconds)
-                    m.outcome, m.detail = ("survived", "") if passed else ("killed", detail)
+                    passed, m.failed_tests = self.test(self.test_seconds)
+                    m.outcome = "survived" if passed else "killed"
                 report(m)
         finally:
             path.write_text(pristine, encoding="utf-8")
@@ -296,6 +304,26 @@ def report(mutants: list[Mutant], seconds: float) -> int:
     return 0 if ok else 1
 
 
+def report_by_test(mutants: list[Mutant], worker: Worker) -> None:
+    listed = subprocess.run([str(worker.build / TARGET), "--gtest_list_tests"],
+                            capture_output=True, text=True).stdout
+    tests, suite = [], ""
+    for line in listed.splitlines():
+        if line and not line.startswith(" "):
+            suite = line.split()[0]
+        elif line.strip():
+            tests.append(suite + line.split()[0])
+    kills: dict[str, list[Mutant]] = {t: [] for t in tests}
+    for m in mutants:
+        for t in m.failed_tests:
+            kills.setdefault(t, []).append(m)
+    print(f"\n{'test':80} {'kills':>5} {'alone':>5}")
+    for t in sorted(kills, key=lambda t: (sum(len(m.failed_tests) == 1 for m in kills[t]),
+                                          len(kills[t]))):
+        alone = sum(len(m.failed_tests) == 1 for m in kills[t])
+        print(f"{t:80} {len(kills[t]):5} {alone:5}")
+
+
 def main() -> int:
     parser = argparse.ArgumentParser(description=__doc__,
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
@@ -307,6 +335,10 @@ def main() -> int:
     parser.add_argument("--check", action="store_true",
                         help="only check that every mutant's original text occurs exactly once")
     parser.add_argument("--list", action="store_true", help="list the mutants and stop")
+    parser.add_argument("--by-test", action="store_true",
+                        help="run every test on every mutant (slower) and print which tests "
+                             "kill which mutants: a test that kills none only on its own is "
+                             "a candidate for merging or removal")
     args = parser.parse_args()
 
     mutants = load_all(args.only)
@@ -327,7 +359,7 @@ def main() -> int:
     jobs = max(1, args.jobs)
     print(f"{len(mutants)} mutants; preparing {jobs} scratch copies in "
           f"{SCRATCH.relative_to(TOP)} ...", flush=True)
-    workers = [Worker(i, files) for i in range(jobs)]
+    workers = [Worker(i, files, args.by_test) for i in range(jobs)]
     with concurrent.futures.ThreadPoolExecutor(jobs) as pool:
         for f in [pool.submit(w.baseline) for w in workers]:
             f.result()
@@ -349,7 +381,8 @@ def main() -> int:
         with lock:
             done[0] += 1
             mark = {"killed": "killed", "survived": "SURVIVED", "unbuilt": "does not build"}
-            print(f"[{done[0]:3}/{total}] {mark[m.outcome]:14} {m.where}  {m.reason}",
+            by = f"  (by {m.failed_tests[0]})" if m.failed_tests else ""
+            print(f"[{done[0]:3}/{total}] {mark[m.outcome]:14} {m.where}  {m.reason}{by}",
                   flush=True)
 
     def drain(worker: Worker) -> None:
@@ -363,6 +396,8 @@ def main() -> int:
     with concurrent.futures.ThreadPoolExecutor(jobs) as pool:
         for f in [pool.submit(drain, w) for w in workers]:
             f.result()
+    if args.by_test:
+        report_by_test(mutants, workers[0])
     return report(mutants, time.monotonic() - start)
 
 

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "imaging/dib_section_save.h"
+#include "imaging/imaging_error.h"
 #include "win32/handles.h"
 
 namespace veilora::imaging {
@@ -118,6 +119,17 @@ TEST(ImagingWin32, SavedFilesLoadInWindows) {
         for (int y = 0; y < 7; ++y)
             for (int x = 0; x < 13; ++x)
                 ASSERT_EQ(GetPixel(dc.get(), x, y), rgbAt(d, x, y)) << x << "," << y;
+    }
+}
+
+// The reason is the C runtime's own text for its error number, not a Windows error's.
+TEST(ImagingWin32, AFileThatCannotBeCreatedIsError17WithTheRuntimesReason) {
+    try {
+        pattern(2, 2).savePicture(tempFile(L"veilora-no-such-folder") / "a.bmp");
+        ADD_FAILURE() << "no error";
+    } catch (const ImagingError& e) {
+        EXPECT_EQ(e.number(), 17);
+        EXPECT_EQ(e.description(), "No such file or directory");
     }
 }
 
