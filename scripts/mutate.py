@@ -24,11 +24,13 @@ lines are joined with newlines. No "+" line means the original text is deleted. 
 original text must occur exactly once in the file, otherwise the mutant is invalid.
 The two marks are optional and only for survivors.
 
-Counting: valid mutants are those whose original text occurs exactly once and that build.
-The score of a file, and of the whole core, is killed / (valid - survivors marked
-equivalent). Survivors marked "covered end to end" still count as not killed here: the
-mark says where the fault is caught, not that the unit tests catch it. The run exits 1
-when the core score is below 90 %, and 2 when it could not run at all.
+Counting: a mutant is valid when its original text occurs exactly once and the mutated
+sources build; invalid ones are listed and left out. A valid mutant is killed when the
+unit tests fail, crash or time out on it. The score of a file, and of the whole core, is
+killed / (valid - survivors marked equivalent). Survivors marked "covered end to end"
+still count as not killed here: the mark says where the fault is caught, not that the
+unit tests catch it. The run exits 1 when the core score is below 90 %, and 2 when it
+cannot run at all (bad data, or sources that fail without any mutant).
 """
 
 from __future__ import annotations
@@ -36,7 +38,6 @@ from __future__ import annotations
 import argparse
 import concurrent.futures
 import dataclasses
-import os
 import queue
 import re
 import shutil
@@ -54,6 +55,10 @@ SCRATCH = TOP / "build" / "mutate"
 SYNCED = ("CMakeLists.txt", "cmake/", "src/", "tests/unit/", "tests/e2e/CMakeLists.txt")
 TARGET = "veilora_unit_tests"
 PASS_MARK = 0.90
+
+
+class CannotRun(Exception):
+    """The run cannot go on: bad data, or sources that fail without any mutant."""
 
 
 @dataclasses.dataclass
@@ -86,7 +91,7 @@ def parse(path: Path) -> list[Mutant]:
         nonlocal mutant, minus, plus
         if mutant is not None:
             if not minus:
-                raise SystemExit(f"{path}:{mutant.line}: mutant without original text")
+                raise CannotRun(f"{path}:{mutant.line}: mutant without original text")
             mutant.original = "\n".join(minus)
             mutant.replacement = "\n".join(plus)
             mutants.append(mutant)
@@ -96,7 +101,7 @@ def parse(path: Path) -> list[Mutant]:
         line = raw.rstrip("\n")
         if mutant is not None and (line == "-" or line.startswith("- ")):
             if plus:
-                raise SystemExit(f"{path}:{number}: original text after the replacement")
+                raise CannotRun(f"{path}:{number}: original text after the replacement")
             minus.append(line[2:])
         elif mutant is not None and (line == "+" or line.startswith("+ ")):
             plus.append(line[2:])
@@ -112,10 +117,10 @@ def parse(path: Path) -> list[Mutant]:
         elif line.startswith("* "):
             finish()
             if current_file is None:
-                raise SystemExit(f"{path}:{number}: mutant before any [file] line")
+                raise CannotRun(f"{path}:{number}: mutant before any [file] line")
             mutant = Mutant(path, number, current_file, line[2:].strip())
         else:
-            raise SystemExit(f"{path}:{number}: cannot read: {line!r}")
+            raise CannotRun(f"{path}:{number}: cannot read: {line!r}")
     finish()
     return mutants
 
@@ -125,7 +130,7 @@ def load_all(only: list[str]) -> list[Mutant]:
     for path in sorted(DATA_DIR.glob("*.txt")):
         mutants += parse(path)
     if only:
-        mutants = [m for m in mutants if any(m.file.startswith(o) or o in m.where for o in only)]
+        mutants = [m for m in mutants if any(m.file.startswith(o) or m.where.endswith(o) for o in only)]
     return mutants
 
 
@@ -207,9 +212,9 @@ class Worker:
             return False, ["(timed out)"]
         if done.returncode == 0:
             return True, []
-        failed = set(re.findall(r"^\[  FAILED  \] (\S+)$", done.stdout, re.M))
-        running = re.findall(r"^\[ RUN      \] (\S+)$", done.stdout, re.M)
-        finished = set(re.findall(r"^\[       OK \] (\S+)", done.stdout, re.M))
+        failed = set(re.findall(r"^\[  FAILED  \] ([\w/]+\.[\w/]+)", done.stdout, re.M))
+        running = re.findall(r"^\[ RUN      \] ([\w/]+\.[\w/]+)", done.stdout, re.M)
+        finished = set(re.findall(r"^\[       OK \] ([\w/]+\.[\w/]+)", done.stdout, re.M))
         if running and running[-1] not in finished | failed:
             failed.add(running[-1])  # it crashed
         return False, sorted(failed) or [f"(exit {done.returncode})"]
@@ -218,11 +223,11 @@ class Worker:
         self.configure()
         built = self.make()
         if built.returncode != 0:
-            raise SystemExit(f"the unmutated sources do not build:\n{built.stdout[-3000:]}")
+            raise CannotRun(f"the unmutated sources do not build:\n{built.stdout[-3000:]}")
         start = time.monotonic()
         passed, failed = self.test(600)
         if not passed:
-            raise SystemExit(f"the unit tests fail without any mutant: {', '.join(failed)}")
+            raise CannotRun(f"the unit tests fail without any mutant: {', '.join(failed)}")
         # Generous: a mutant that loops forever must still end, a slow machine must not.
         self.test_seconds = 10 * (time.monotonic() - start) + 20
 
@@ -247,7 +252,7 @@ class Worker:
 def run(command: list[str]) -> None:
     done = subprocess.run(command, capture_output=True, text=True)
     if done.returncode != 0:
-        raise SystemExit(f"{' '.join(command)} failed:\n{done.stdout[-2000:]}{done.stderr[-2000:]}")
+        raise CannotRun(f"{' '.join(command)} failed:\n{done.stdout[-2000:]}{done.stderr[-2000:]}")
 
 
 # ---------------------------------------------------------------------------------------
@@ -404,5 +409,8 @@ def main() -> int:
 if __name__ == "__main__":
     try:
         sys.exit(main())
+    except CannotRun as e:
+        print(f"mutate: {e}", file=sys.stderr)
+        sys.exit(2)
     except KeyboardInterrupt:
         sys.exit(130)
