@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "imaging/dib_section.h"
 #include "imaging/palette.h"
 
@@ -31,13 +33,15 @@ inline std::uint32_t le(const std::vector<std::uint8_t>& b, std::size_t at, int 
     return v;
 }
 
-// A folder of its own per test, removed afterwards.
+// A folder of its own per test and process (test programs may run side by side), removed
+// afterwards.
 class ScratchDir {
   public:
     ScratchDir() {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         path_ = std::filesystem::temp_directory_path() /
-                ("veilora-imaging-" + std::string(info->test_suite_name()) + "-" + info->name());
+                ("veilora-imaging-" + std::string(info->test_suite_name()) + "-" + info->name() +
+                 "-" + std::to_string(getpid()));
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
     }
