@@ -1,5 +1,5 @@
 # Front door. `make test` installs what is missing, builds everything and runs every test.
-.PHONY: all deps native win64 win32 help dist test unit run bench fuzz soak clean
+.PHONY: all deps native win64 win32 help dist test unit mutate run bench fuzz soak clean
 
 CMAKE_GEN := -G Ninja
 NATIVE_DIR := build/native
@@ -40,6 +40,11 @@ dist: native win64 win32
 # Unit tests only (fast loop while working on the core).
 unit: native
 	@ctest --test-dir $(NATIVE_DIR) -L unit -j2 --output-on-failure
+
+# Mutation run: do the unit tests catch the mistakes kept in tests/mutants? (scratch copies
+# in build/mutate; scripts/mutate.py --help tells how it counts)
+mutate: deps
+	@python3 scripts/mutate.py
 
 test: native win64 win32 dist
 	@if [ -f build/wine32-unavailable ]; then \

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -21,19 +22,21 @@ struct IndexedSection {
     PixelBuffer pixels;
     std::ptrdiff_t stride = 0;
 
-    std::uint8_t* table() { return infoBlock.data() + kInfoHeaderSize; }
+    // Bounded, so that a table entry past the end is caught where bounds are checked.
+    std::span<std::uint8_t> table() { return std::span(infoBlock).subspan(kInfoHeaderSize); }
     int tableSize() const { return 1 << bitsPerPixel; }
 };
 
-void putTableEntry(std::uint8_t* table, int i, std::uint8_t red, std::uint8_t green,
+void putTableEntry(std::span<std::uint8_t> table, int i, std::uint8_t red, std::uint8_t green,
                    std::uint8_t blue) {
-    table[4 * i] = blue;
-    table[4 * i + 1] = green;
-    table[4 * i + 2] = red;
+    const auto at = 4 * static_cast<std::size_t>(i);
+    table[at] = blue;
+    table[at + 1] = green;
+    table[at + 2] = red;
 }
 
 void fillTable(IndexedSection& s, OutputColourDepth depth, std::optional<Palette>& palette) {
-    std::uint8_t* table = s.table();
+    const std::span<std::uint8_t> table = s.table();
     switch (depth) {
         case OutputColourDepth::Mono:
             putTableEntry(table, 1, 255, 255, 255);
@@ -53,7 +56,8 @@ void fillTable(IndexedSection& s, OutputColourDepth depth, std::optional<Palette
                 palette.emplace();
                 palette->createHalfTone();
             }
-            const int n = std::min(palette->count(), 256);
+            // A longer palette gives only its first colours: the table holds 256.
+            const int n = std::min(palette->count(), s.tableSize());
             for (int i = 0; i < n; ++i) {
                 const PaletteEntry& e = palette->at(i + 1);
                 putTableEntry(table, i, e.red, e.green, e.blue);
@@ -93,7 +97,7 @@ void drawGrid(const DibSection& image, IndexedSection& s, DibSection* copyBack,
 // on ties); with copyBack the image receives the colours the file will show.
 void draw(const DibSection& image, IndexedSection& s, DibSection* copyBack) {
     std::vector<PaletteEntry> colours(static_cast<std::size_t>(s.tableSize()));
-    const std::uint8_t* table = s.table();
+    const std::span<const std::uint8_t> table = s.table();
     for (std::size_t i = 0; i < colours.size(); ++i) {
         colours[i] = {table[4 * i + 2], table[4 * i + 1], table[4 * i], 0};
     }

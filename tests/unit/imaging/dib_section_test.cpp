@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "imaging/dib_section_save.h"
 #include "imaging/imaging_error.h"
 #include "imaging_test_support.h"
 
@@ -11,16 +12,16 @@ using namespace testing;
 
 TEST(ImagingDibSection, RowsArePaddedAndStoredBottomUp) {
     EXPECT_EQ(DibSection::bytesPerScanLine(1), 4);
-    EXPECT_EQ(DibSection::bytesPerScanLine(4), 12);
     EXPECT_EQ(DibSection::bytesPerScanLine(5), 16);
     DibSection d;
     ASSERT_TRUE(d.create(5, 3));
     EXPECT_EQ(d.sizeImage(), 48u);
     EXPECT_EQ(d.pixelOffset(0, 0), 32u);  // the top row is the last in memory
-    EXPECT_EQ(d.pixelOffset(4, 2), 12u);
-    EXPECT_FALSE(d.create(0, 5));
-    EXPECT_FALSE(d.create(40000, 40000));  // beyond what a bitmap file can hold
-    EXPECT_TRUE(d.empty());
+    // A failed create leaves nothing behind that a caller could walk over.
+    for (auto [w, h] : {std::pair{0, 5}, {5, 0}, {40000, 40000}}) {
+        EXPECT_FALSE(d.create(w, h));
+        EXPECT_TRUE(d.empty() && d.width() == 0 && d.height() == 0);
+    }
 }
 
 TEST(ImagingDibSection, LoadPictureBltCopiesTheWholeImageOrAClippedPart) {
@@ -28,38 +29,53 @@ TEST(ImagingDibSection, LoadPictureBltCopiesTheWholeImageOrAClippedPart) {
     setRgb(source, 3, 3, 0xABCDEF);
     DibSection whole = filled(4, 4, 0);
     whole.loadPictureBlt(source, 0, 0, -1, -1);
-    EXPECT_EQ(rgbAt(whole, 3, 3), 0xABCDEFu);
-    EXPECT_EQ(rgbAt(whole, 0, 0), 0x112233u);
+    EXPECT_TRUE(sameBits(whole, source));
 
     DibSection part = filled(4, 4, 0);
-    part.loadPictureBlt(source, 0, 0, 0, 0);
-    EXPECT_EQ(rgbAt(part, 0, 0), 0u);
+    part.loadPictureBlt(source, 0, 0, 0, -1);  // no width: nothing
+    EXPECT_EQ(countOf(part, 0), 16);
     part.loadPictureBlt(source, 3, 3, -1, -1);  // only one source pixel lies in range
     EXPECT_EQ(rgbAt(part, 0, 0), 0xABCDEFu);
-    EXPECT_EQ(rgbAt(part, 1, 0), 0u);
+    EXPECT_EQ(countOf(part, 0), 15);
 }
 
-TEST(ImagingDibSection, SavePictureWritesA24BitFileOthersRead) {
-    ScratchDir dir;
-    DibSection d = photoLike(5, 3);
-    ASSERT_TRUE(d.savePicture(dir / "a.bmp"));
-    const auto b = readBytes(dir / "a.bmp");
-    ASSERT_EQ(b.size(), 54u + 48u);
-    EXPECT_EQ(b[54 + 15], 0);                 // row padding
-    EXPECT_EQ(le(b, 54, 3), rgbAt(d, 0, 2));  // the bottom row comes first
-    expectImageMagickSees(dir / "a.bmp", d);
+TEST(ImagingDibSection, ResampleInterpolatesAndGreyNoiseIsGrey) {
+    DibSection d = filled(2, 1, 0);
+    setRgb(d, 1, 0, 0xFFFFFF);
+    const DibSection wide = *d.resample(1, 4);
+    EXPECT_EQ(rgbAt(wide, 0, 0), 0u);
+    EXPECT_EQ(rgbAt(wide, 1, 0), 0x404040u);  // a quarter of the way to white
+
+    DibSection noise = filled(16, 16, 0);
+    noise.randomiseBits(true);
+    for (int i = 0; i < 256; ++i) {
+        const std::uint32_t c = rgbAt(noise, i % 16, i / 16);
+        ASSERT_EQ(c, (c & 0xFF) * 0x010101u);
+    }
 }
 
-TEST(ImagingDibSection, AFileThatCannotBeCreatedIsError17) {
+TEST(ImagingDibSection, FailuresToSaveAreReported) {
     ScratchDir dir;
+    DibSection empty;
+    std::optional<Palette> palette;
+    EXPECT_FALSE(empty.savePicture(dir / "e.bmp"));
+    EXPECT_FALSE(DibSectionSave().save(dir / "e.bmp", empty, palette, OutputColourDepth::Colour256,
+                                       ColourReductionMethod::None));
+    EXPECT_FALSE(std::filesystem::exists(dir / "e.bmp"));
+    EXPECT_FALSE(filled(2, 2, 0).savePicture("/dev/full"));  // no space left
+
+    EXPECT_EQ(executableName(), "veilora");
+    setExecutableName("viewer");
     try {
         filled(2, 2, 0).savePicture(dir / "missing" / "a.bmp");
-        FAIL() << "no error";
+        ADD_FAILURE() << "no error";
     } catch (const ImagingError& e) {
         EXPECT_EQ(e.number(), 17);
-        EXPECT_EQ(e.source(), "veilora.cDIBSection256");
+        EXPECT_EQ(e.source(), "viewer.cDIBSection256");
         EXPECT_EQ(e.description(), "No such file or directory");
+        EXPECT_EQ(e.what(), e.description());
     }
+    setExecutableName("veilora");
 }
 
 }  // namespace

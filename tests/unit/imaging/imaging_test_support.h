@@ -1,13 +1,13 @@
 #pragma once
 
-// Helpers for the imaging tests: an independent reading of bitmap files (its own byte
-// parsing, not the library's), ImageMagick as a second opinion, and scratch files.
+// Helpers for the imaging tests: our own reading of file bytes (not the library's),
+// pictures and palettes, and scratch files. Windows' own reader checks our files in the
+// Win32 integration tests.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -15,7 +15,10 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "imaging/dib_section.h"
+#include "imaging/palette.h"
 
 namespace veilora::imaging::testing {
 
@@ -30,13 +33,15 @@ inline std::uint32_t le(const std::vector<std::uint8_t>& b, std::size_t at, int 
     return v;
 }
 
-// A folder of its own per test, removed afterwards.
+// A folder of its own per test and process (test programs may run side by side), removed
+// afterwards.
 class ScratchDir {
   public:
     ScratchDir() {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         path_ = std::filesystem::temp_directory_path() /
-                ("veilora-imaging-" + std::string(info->test_suite_name()) + "-" + info->name());
+                ("veilora-imaging-" + std::string(info->test_suite_name()) + "-" + info->name() +
+                 "-" + std::to_string(getpid()));
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
     }
@@ -46,20 +51,6 @@ class ScratchDir {
   private:
     std::filesystem::path path_;
 };
-
-inline bool haveImageMagick() {
-    return std::filesystem::exists("/usr/bin/convert");
-}
-
-inline std::string runCommand(const std::string& command) {
-    std::string out;
-    if (FILE* p = popen(command.c_str(), "r")) {
-        char buf[4096];
-        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
-        pclose(p);
-    }
-    return out;
-}
 
 inline std::uint32_t rgbAt(const DibSection& d, int x, int y) {
     const std::uint8_t* p = d.dibSectionBitsPtr() + d.pixelOffset(x, y);
@@ -76,9 +67,22 @@ inline void setRgb(DibSection& d, int x, int y, std::uint32_t rgb) {
 inline DibSection filled(int w, int h, std::uint32_t rgb) {
     DibSection d;
     EXPECT_TRUE(d.create(w, h));
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) setRgb(d, x, y, rgb);
+    for (int i = 0; i < w * h; ++i) setRgb(d, i % w, i / w, rgb);
     return d;
+}
+
+// One row of pixels.
+inline DibSection row(std::initializer_list<std::uint32_t> colours) {
+    DibSection d = filled(static_cast<int>(colours.size()), 1, 0);
+    int x = 0;
+    for (std::uint32_t c : colours) setRgb(d, x++, 0, c);
+    return d;
+}
+
+inline Palette paletteOf(std::initializer_list<std::uint32_t> colours) {
+    Palette p;
+    for (std::uint32_t c : colours) p.add(c >> 16 & 0xFF, c >> 8 & 0xFF, c & 0xFF);
+    return p;
 }
 
 // Smooth gradients with noise: many colours, neighbours alike, like a photograph.
@@ -90,13 +94,11 @@ inline DibSection photoLike(int w, int h, unsigned seed = 1) {
     auto channel = [&](int v) {
         return static_cast<std::uint32_t>(std::clamp(v + noise(random), 0, 255));
     };
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            std::uint32_t r = channel(255 * x / std::max(1, w - 1));
-            std::uint32_t g = channel(255 * y / std::max(1, h - 1));
-            std::uint32_t b = channel(128 + 100 * ((x / 7 + y / 5) % 3 - 1));
-            setRgb(d, x, y, r << 16 | g << 8 | b);
-        }
+    for (int i = 0; i < w * h; ++i) {
+        const int x = i % w, y = i / w;
+        const std::uint32_t r = channel(255 * x / std::max(1, w - 1));
+        const std::uint32_t g = channel(255 * y / std::max(1, h - 1));
+        setRgb(d, x, y, r << 16 | g << 8 | channel(128 + 100 * ((x / 7 + y / 5) % 3 - 1)));
     }
     return d;
 }
@@ -109,24 +111,9 @@ inline bool sameBits(const DibSection& a, const DibSection& b) {
 
 inline int countOf(const DibSection& d, std::uint32_t rgb) {
     int n = 0;
-    for (int y = 0; y < d.height(); ++y)
-        for (int x = 0; x < d.width(); ++x) n += rgbAt(d, x, y) == rgb;
+    for (int i = 0; i < d.width() * d.height(); ++i)
+        n += rgbAt(d, i % d.width(), i / d.width()) == rgb;
     return n;
-}
-
-// ImageMagick, as a second reader, sees the image's pixels in the file (red, green, blue
-// from the top left).
-inline void expectImageMagickSees(const std::filesystem::path& file, const DibSection& d) {
-    if (!haveImageMagick()) GTEST_SKIP() << "ImageMagick is not installed";
-    std::string expected;
-    for (int y = 0; y < d.height(); ++y) {
-        for (int x = 0; x < d.width(); ++x) {
-            const std::uint8_t* p = d.dibSectionBitsPtr() + d.pixelOffset(x, y);
-            expected += {static_cast<char>(p[2]), static_cast<char>(p[1]), static_cast<char>(p[0])};
-        }
-    }
-    EXPECT_EQ(runCommand("/usr/bin/convert '" + file.string() + "' -depth 8 rgb:- 2>/dev/null"),
-              expected);
 }
 
 }  // namespace veilora::imaging::testing

@@ -41,28 +41,32 @@ TEST(PasswordCodec, EveryCharacterFrom1To254SurvivesAnyKeyAndMask) {
     }
 }
 
-TEST(PasswordCodec, KeyStandsAroundTheBodyAsTheMaskSays) {
+// Known stored texts: where the mask puts each key character, how sums wrap by 255 (exactly
+// 255 and exactly 0 do not wrap), and the key coming round again at the 9th character.
+TEST(PasswordCodec, StoredTextsFollowTheMaskTheKeyAndTheWrap) {
     // 'A' + '1' = 0x72; 'B' - '2' = 0x10.
     EXPECT_EQ(encodePassword("AB", draws(kKey12345678, std::vector<int>(8, 1))), "FF876543217210");
     EXPECT_EQ(encodePassword("AB", draws(kKey12345678, kNoBits)), "00721012345678");
     EXPECT_EQ(encodePassword("A", draws(kKey12345678, {1, 0, 1, 0, 0, 0, 0, 1})), "A18317224567");
-}
+    EXPECT_EQ(decodePassword("A18317224567"), "A");
 
-TEST(PasswordCodec, SumsWrapBy255) {
-    // 250 + 'F' (70) = 320 -> 65; 10 - 70 = -60 -> 195.
-    EXPECT_EQ(encodePassword("\xFA\x0A", draws(std::vector<int>(8, 15), kNoBits)),
-              "0041C3FFFFFFFF");
-    // The 9th character takes K1 again and is added to: 1 + '1' (49) = 0x32.
-    const std::string nine(9, '\x01');
-    const std::string stored = encodePassword(nine, draws(kKey12345678, kNoBits));
-    EXPECT_EQ(stored.substr(2 + 16, 2), "32");
-    EXPECT_EQ(decodePassword(stored), nine);
+    // Key "FFFFFFFF" (70): 0xB9 + 70 = 255; 10 - 70 -> 195; 250 + 70 -> 65; 'F' - 70 = 0.
+    const std::string wraps =
+        "\xB9\x0A\xFA"
+        "F";
+    const std::string stored = encodePassword(wraps, draws(std::vector<int>(8, 15), kNoBits));
+    EXPECT_EQ(stored, "00FFC34100FFFFFFFF");
+    EXPECT_EQ(decodePassword(stored), wraps);
+
+    // 1 + '1' (49) = 0x32, the 9th character added to like the 1st.
+    EXPECT_EQ(encodePassword(std::string(9, '\x01'), draws(kKey12345678, kNoBits)).substr(18, 2),
+              "32");
 }
 
 TEST(PasswordCodec, EmptyAndDamagedStoredTextsMeanNoPassword) {
     EXPECT_EQ(encodePassword("", [] { return 0.5; }), "");
-    for (const char* stored : {"", "00", "00FFFFFFFF", "0041FFFFFFF", "0041FFFFFFFFFX",
-                               "00 1FFFFFFFFFF", "damaged text"}) {
+    for (const char* stored : {"", "00", "00FFFFFFFF", "0041FFFFFFF", "0041C3FFFFFFFFF",
+                               "0041FFFFFFFFFX", "00 1FFFFFFFFFF", "damaged text"}) {
         EXPECT_EQ(decodePassword(stored), "") << stored;
     }
     EXPECT_EQ(decodePassword("0041c3ffffffff"), "\xFA\x0A");

@@ -1,0 +1,416 @@
+#!/usr/bin/env python3
+"""Mutation run over the portable core: do the unit tests catch the faults that matter?
+
+Each mutant is one small mistake of the kind a developer makes (a flipped comparison, an
+off-by-one, a dropped statement, a wrong constant, swapped arguments), kept as data in
+tests/mutants/*.txt. Every mutant is planted in a scratch copy of the sources (never in the
+working tree), the unit tests are rebuilt incrementally (no sanitizers, warnings not
+errors, libstdc++ bounds checks on) and run. A mutant the tests fail on is killed; one
+they pass survives.
+
+Data format (one file per area, read and edited by people):
+
+    # a comment
+    [src/settings/options.cpp]          the file the following mutants change
+
+    * a leading tab no longer counts as a blank      (the reason, one line)
+    - || text[i] == '\\t'                             original text, one line per "-"
+    + || false                                        replacement, one line per "+"
+    equivalent: why the program cannot behave differently
+    covered end to end: e2e_name (what that test sees)
+
+Text after "- " and "+ " is taken verbatim (a bare "-" or "+" is an empty line); several
+lines are joined with newlines. No "+" line means the original text is deleted. The
+original text must occur exactly once in the file, otherwise the mutant is invalid.
+The two marks are optional and only for survivors.
+
+Counting: a mutant is valid when its original text occurs exactly once and the mutated
+sources build; invalid ones are listed and left out. A valid mutant is killed when the
+unit tests fail, crash or time out on it. The score of a file, and of the whole core, is
+killed / (valid - survivors marked equivalent). Survivors marked "covered end to end"
+still count as not killed here: the mark says where the fault is caught, not that the
+unit tests catch it. The run exits 1 when the core score is below 90 %, and 2 when it
+cannot run at all (bad data, or sources that fail without any mutant).
+"""
+
+from __future__ import annotations
+
+import argparse
+import concurrent.futures
+import dataclasses
+import queue
+import re
+import shutil
+import subprocess
+import sys
+import threading
+import time
+from pathlib import Path
+
+TOP = Path(__file__).resolve().parent.parent
+DATA_DIR = TOP / "tests" / "mutants"
+SCRATCH = TOP / "build" / "mutate"
+# What the scratch copies need to build the unit tests; the e2e folder only for its
+# CMakeLists (the tests themselves are not built or run).
+SYNCED = ("CMakeLists.txt", "cmake/", "src/", "tests/unit/", "tests/e2e/CMakeLists.txt")
+TARGET = "veilora_unit_tests"
+PASS_MARK = 0.90
+
+
+class CannotRun(Exception):
+    """The run cannot go on: bad data, or sources that fail without any mutant."""
+
+
+@dataclasses.dataclass
+class Mutant:
+    data_file: Path
+    line: int
+    file: str
+    reason: str
+    original: str = ""
+    replacement: str = ""
+    equivalent: str | None = None
+    end_to_end: str | None = None
+    outcome: str = ""  # killed, survived, invalid, unbuilt
+    detail: str = ""
+    failed_tests: list[str] = dataclasses.field(default_factory=list)
+
+    @property
+    def where(self) -> str:
+        return f"{self.data_file.relative_to(TOP)}:{self.line}"
+
+
+def parse(path: Path) -> list[Mutant]:
+    mutants: list[Mutant] = []
+    current_file: str | None = None
+    mutant: Mutant | None = None
+    minus: list[str] = []
+    plus: list[str] = []
+
+    def finish() -> None:
+        nonlocal mutant, minus, plus
+        if mutant is not None:
+            if not minus:
+                raise CannotRun(f"{path}:{mutant.line}: mutant without original text")
+            mutant.original = "\n".join(minus)
+            mutant.replacement = "\n".join(plus)
+            mutants.append(mutant)
+        mutant, minus, plus = None, [], []
+
+    for number, raw in enumerate(path.read_text(encoding="utf-8").splitlines(), 1):
+        line = raw.rstrip("\n")
+        if mutant is not None and (line == "-" or line.startswith("- ")):
+            if plus:
+                raise CannotRun(f"{path}:{number}: original text after the replacement")
+            minus.append(line[2:])
+        elif mutant is not None and (line == "+" or line.startswith("+ ")):
+            plus.append(line[2:])
+        elif mutant is not None and line.startswith("equivalent:"):
+            mutant.equivalent = line.split(":", 1)[1].strip()
+        elif mutant is not None and line.startswith("covered end to end:"):
+            mutant.end_to_end = line.split(":", 1)[1].strip()
+        elif not line.strip() or line.lstrip().startswith("#"):
+            continue
+        elif m := re.fullmatch(r"\[(.+)\]\s*", line):
+            finish()
+            current_file = m.group(1)
+        elif line.startswith("* "):
+            finish()
+            if current_file is None:
+                raise CannotRun(f"{path}:{number}: mutant before any [file] line")
+            mutant = Mutant(path, number, current_file, line[2:].strip())
+        else:
+            raise CannotRun(f"{path}:{number}: cannot read: {line!r}")
+    finish()
+    return mutants
+
+
+def load_all(only: list[str]) -> list[Mutant]:
+    mutants = []
+    for path in sorted(DATA_DIR.glob("*.txt")):
+        mutants += parse(path)
+    if only:
+        mutants = [m for m in mutants if any(m.file.startswith(o) or m.where.endswith(o) for o in only)]
+    return mutants
+
+
+def check_anchors(mutants: list[Mutant]) -> None:
+    """Marks every mutant whose original text is not found exactly once as invalid."""
+    for m in mutants:
+        source = TOP / m.file
+        if not source.is_file():
+            m.outcome, m.detail = "invalid", "no such file"
+            continue
+        found = source.read_text(encoding="utf-8").count(m.original)
+        if found != 1:
+            m.outcome, m.detail = "invalid", f"original text found {found} times"
+        elif m.original == m.replacement:
+            m.outcome, m.detail = "invalid", "replacement equals the original"
+
+
+# ---------------------------------------------------------------------------------------
+# Scratch copies
+
+
+def tracked_files() -> list[str]:
+    out = subprocess.run(["git", "ls-files", "-co", "--exclude-standard"], cwd=TOP,
+                         check=True, capture_output=True, text=True).stdout.split("\n")
+    return [f for f in out if f and f.startswith(SYNCED) and (TOP / f).is_file()]
+
+
+def sync_tree(tree: Path, files: list[str]) -> None:
+    """Copies the working tree's files, touching only those that differ, so ninja
+    rebuilds no more than changed; files gone from the working tree go here too."""
+    wanted = set(files)
+    for rel in files:
+        src, dst = TOP / rel, tree / rel
+        data = src.read_bytes()
+        if not dst.is_file() or dst.read_bytes() != data:
+            dst.parent.mkdir(parents=True, exist_ok=True)
+            dst.write_bytes(data)
+    for dst in tree.rglob("*"):
+        rel = dst.relative_to(tree).as_posix()
+        if dst.is_file() and rel.startswith(SYNCED) and rel not in wanted:
+            dst.unlink()
+
+
+def linker_flag() -> str:
+    return "-fuse-ld=lld" if shutil.which("ld.lld") else "-fuse-ld=gold"
+
+
+class Worker:
+    def __init__(self, index: int, files: list[str], every_test: bool):
+        self.root = SCRATCH / f"w{index}"
+        self.tree = self.root / "tree"
+        self.build = self.root / "build"
+        sync_tree(self.tree, files)
+        self.test_seconds = 60.0
+        self.every_test = every_test
+
+    def configure(self) -> None:
+        if (self.build / "build.ninja").exists():
+            return
+        run(["cmake", "-S", str(self.tree), "-B", str(self.build), "-G", "Ninja",
+             "-DCMAKE_BUILD_TYPE=", "-DCMAKE_CXX_FLAGS=-O1 -D_GLIBCXX_ASSERTIONS",
+             f"-DCMAKE_EXE_LINKER_FLAGS={linker_flag()}", "-DVEILORA_SANITIZE=OFF",
+             "-DVEILORA_WERROR=OFF", "-DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST"])
+
+    def make(self) -> subprocess.CompletedProcess:
+        return subprocess.run(["ninja", "-C", str(self.build), "-j1", TARGET],
+                              capture_output=True, text=True)
+
+    def test(self, timeout: float) -> tuple[bool, list[str]]:
+        """Whether the tests pass, and the tests that failed (or why the run ended)."""
+        # Every test, and unabridged so that a crash can be put down to the test it ended.
+        command = [str(self.build / TARGET)]
+        if not self.every_test:
+            command += ["--gtest_brief=1", "--gtest_fail_fast"]
+        try:
+            done = subprocess.run(command, capture_output=True, text=True, timeout=timeout,
+                                  cwd=self.root)
+        except subprocess.TimeoutExpired:
+            return False, ["(timed out)"]
+        if done.returncode == 0:
+            return True, []
+        failed = set(re.findall(r"^\[  FAILED  \] ([\w/]+\.[\w/]+)", done.stdout, re.M))
+        running = re.findall(r"^\[ RUN      \] ([\w/]+\.[\w/]+)", done.stdout, re.M)
+        finished = set(re.findall(r"^\[       OK \] ([\w/]+\.[\w/]+)", done.stdout, re.M))
+        if running and running[-1] not in finished | failed:
+            failed.add(running[-1])  # it crashed
+        return False, sorted(failed) or [f"(exit {done.returncode})"]
+
+    def baseline(self) -> None:
+        self.configure()
+        built = self.make()
+        if built.returncode != 0:
+            raise CannotRun(f"the unmutated sources do not build:\n{built.stdout[-3000:]}")
+        start = time.monotonic()
+        passed, failed = self.test(600)
+        if not passed:
+            raise CannotRun(f"the unit tests fail without any mutant: {', '.join(failed)}")
+        # Generous: a mutant that loops forever must still end, a slow machine must not.
+        self.test_seconds = 10 * (time.monotonic() - start) + 20
+
+    def run_group(self, group: list[Mutant], report) -> None:
+        path = self.tree / group[0].file
+        pristine = path.read_text(encoding="utf-8")
+        try:
+            for m in group:
+                path.write_text(pristine.replace(m.original, m.replacement, 1), encoding="utf-8")
+                built = self.make()
+                if built.returncode != 0:
+                    errors = [l for l in built.stdout.splitlines() if "error" in l]
+                    m.outcome, m.detail = "unbuilt", (errors[0] if errors else "build failed")
+                else:
+                    passed, m.failed_tests = self.test(self.test_seconds)
+                    m.outcome = "survived" if passed else "killed"
+                report(m)
+        finally:
+            path.write_text(pristine, encoding="utf-8")
+
+
+def run(command: list[str]) -> None:
+    done = subprocess.run(command, capture_output=True, text=True)
+    if done.returncode != 0:
+        raise CannotRun(f"{' '.join(command)} failed:\n{done.stdout[-2000:]}{done.stderr[-2000:]}")
+
+
+# ---------------------------------------------------------------------------------------
+# Report
+
+
+def percent(killed: int, counted: int) -> str:
+    return f"{100.0 * killed / counted:5.1f} %" if counted else "   -   "
+
+
+def score(mutants: list[Mutant]) -> tuple[int, int]:
+    killed = sum(m.outcome == "killed" for m in mutants)
+    counted = sum(m.outcome in ("killed", "survived") for m in mutants) - sum(
+        m.outcome == "survived" and m.equivalent is not None for m in mutants)
+    return killed, counted
+
+
+def report(mutants: list[Mutant], seconds: float) -> int:
+    files = sorted({m.file for m in mutants})
+    print(f"\n{'file':44} {'mutants':>7} {'invalid':>7} {'killed':>6} {'equiv':>5} "
+          f"{'survived':>8}  score")
+    for f in files:
+        ms = [m for m in mutants if m.file == f]
+        killed, counted = score(ms)
+        invalid = sum(m.outcome in ("invalid", "unbuilt") for m in ms)
+        equivalent = sum(m.outcome == "survived" and m.equivalent is not None for m in ms)
+        survived = sum(m.outcome == "survived" and m.equivalent is None for m in ms)
+        print(f"{f:44} {len(ms):7} {invalid:7} {killed:6} {equivalent:5} {survived:8}  "
+              f"{percent(killed, counted)}")
+    killed, counted = score(mutants)
+    print(f"{'core':44} {len(mutants):7} {'':7} {killed:6} {'':5} {'':8}  "
+          f"{percent(killed, counted)}   ({seconds:.0f} s)")
+
+    def listing(title: str, chosen: list[Mutant], extra) -> None:
+        if chosen:
+            print(f"\n{title}:")
+            for m in chosen:
+                print(f"  {m.where}  {m.file}: {m.reason}{extra(m)}")
+
+    listing("Invalid mutants", [m for m in mutants if m.outcome in ("invalid", "unbuilt")],
+            lambda m: f"\n      {m.detail}")
+    listing("Survivors", [m for m in mutants if m.outcome == "survived"],
+            lambda m: f"\n      equivalent: {m.equivalent}" if m.equivalent is not None else
+            f"\n      covered end to end: {m.end_to_end}" if m.end_to_end else
+            "\n      NOT ACCOUNTED FOR: strengthen a test, or mark it")
+    listing("Killed although marked (drop the mark)",
+            [m for m in mutants if m.outcome == "killed" and (m.equivalent or m.end_to_end)],
+            lambda m: "")
+    if not counted:
+        return 0
+    ok = killed / counted >= PASS_MARK
+    print(f"\nCore score {100.0 * killed / counted:.1f} % of {counted} counted mutants: "
+          f"{'at or above' if ok else 'BELOW'} {PASS_MARK:.0%}.")
+    return 0 if ok else 1
+
+
+def report_by_test(mutants: list[Mutant], worker: Worker) -> None:
+    listed = subprocess.run([str(worker.build / TARGET), "--gtest_list_tests"],
+                            capture_output=True, text=True).stdout
+    tests, suite = [], ""
+    for line in listed.splitlines():
+        if line and not line.startswith(" "):
+            suite = line.split()[0]
+        elif line.strip():
+            tests.append(suite + line.split()[0])
+    kills: dict[str, list[Mutant]] = {t: [] for t in tests}
+    for m in mutants:
+        for t in m.failed_tests:
+            kills.setdefault(t, []).append(m)
+    print(f"\n{'test':80} {'kills':>5} {'alone':>5}")
+    for t in sorted(kills, key=lambda t: (sum(len(m.failed_tests) == 1 for m in kills[t]),
+                                          len(kills[t]))):
+        alone = sum(len(m.failed_tests) == 1 for m in kills[t])
+        print(f"{t:80} {len(kills[t]):5} {alone:5}")
+
+
+def main() -> int:
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("only", nargs="*",
+                        help="run only mutants of files starting with these paths "
+                             "(or at these data locations, e.g. settings.txt:12)")
+    parser.add_argument("-j", "--jobs", type=int, default=2,
+                        help="scratch copies built and tested side by side (default 2)")
+    parser.add_argument("--check", action="store_true",
+                        help="only check that every mutant's original text occurs exactly once")
+    parser.add_argument("--list", action="store_true", help="list the mutants and stop")
+    parser.add_argument("--by-test", action="store_true",
+                        help="run every test on every mutant (slower) and print which tests "
+                             "kill which mutants: a test that kills none only on its own is "
+                             "a candidate for merging or removal")
+    args = parser.parse_args()
+
+    mutants = load_all(args.only)
+    check_anchors(mutants)
+    if args.list:
+        for m in mutants:
+            print(f"{m.where}  {m.file}: {m.reason}")
+        return 0
+    if args.check:
+        bad = [m for m in mutants if m.outcome == "invalid"]
+        for m in bad:
+            print(f"{m.where}: {m.file}: {m.detail}: {m.reason}")
+        print(f"{len(mutants)} mutants, {len(bad)} invalid")
+        return 1 if bad else 0
+
+    start = time.monotonic()
+    files = tracked_files()
+    jobs = max(1, args.jobs)
+    print(f"{len(mutants)} mutants; preparing {jobs} scratch copies in "
+          f"{SCRATCH.relative_to(TOP)} ...", flush=True)
+    workers = [Worker(i, files, args.by_test) for i in range(jobs)]
+    with concurrent.futures.ThreadPoolExecutor(jobs) as pool:
+        for f in [pool.submit(w.baseline) for w in workers]:
+            f.result()
+
+    # One file's mutants stay together, so a worker rebuilds a restored file only once;
+    # the biggest groups go first so that both workers finish at about the same time.
+    groups: dict[str, list[Mutant]] = {}
+    for m in mutants:
+        if not m.outcome:
+            groups.setdefault(m.file, []).append(m)
+    pending: queue.Queue = queue.Queue()
+    for g in sorted(groups.values(), key=len, reverse=True):
+        pending.put(g)
+    lock = threading.Lock()
+    done = [0]
+    total = sum(len(g) for g in groups.values())
+
+    def progress(m: Mutant) -> None:
+        with lock:
+            done[0] += 1
+            mark = {"killed": "killed", "survived": "SURVIVED", "unbuilt": "does not build"}
+            by = f"  (by {m.failed_tests[0]})" if m.failed_tests else ""
+            print(f"[{done[0]:3}/{total}] {mark[m.outcome]:14} {m.where}  {m.reason}{by}",
+                  flush=True)
+
+    def drain(worker: Worker) -> None:
+        while True:
+            try:
+                group = pending.get_nowait()
+            except queue.Empty:
+                return
+            worker.run_group(group, progress)
+
+    with concurrent.futures.ThreadPoolExecutor(jobs) as pool:
+        for f in [pool.submit(drain, w) for w in workers]:
+            f.result()
+    if args.by_test:
+        report_by_test(mutants, workers[0])
+    return report(mutants, time.monotonic() - start)
+
+
+if __name__ == "__main__":
+    try:
+        sys.exit(main())
+    except CannotRun as e:
+        print(f"mutate: {e}", file=sys.stderr)
+        sys.exit(2)
+    except KeyboardInterrupt:
+        sys.exit(130)
