@@ -8,14 +8,8 @@ Xvfb, a fresh Wine prefix, xdotool. Each picture is cropped to its window's fram
 reports it; the whole-screen pictures are halved to fit a help page. Every wait has a deadline.
 
 To add a dialog, open it in one of the scenes below and call `shots.window(FILE, TITLE)`; the
-picture is then compiled into the help as images/FILE. The Options dialog is taken by itself
-once the first run opens it. Still to add when the program has them:
-    set-password.png     "Set Password"        Options dialog, button "Set Password"
-    change-password.png  "Change Password"     Options dialog, button "Change Password"
-    screen-capture.png   "Screen Capture"      Options dialog, "Capture new screen image"
-    about.png            "About..."            tray menu, About
-    window-management.png "Window Management"  cover menu, Window Management
-    volume.png           "Volume Control"      cover menu, Volume
+picture is then compiled into the help as images/FILE. The Options dialog is taken when the
+first run opens it; the others are opened as a person would, from the tray and the cover.
 """
 
 import shutil
@@ -137,6 +131,45 @@ def cover_and_password(s, shots):
     s.stop(program)
 
 
+def dialogs(s, shots):
+    """The password dialogs, the capture's depth dialog, the about box and the cover's tools."""
+    s.set_options(**{"Hide Method Scr": "1", "Start Enabled": "0", "PW Hide Screen Cap": "0"})
+    s.wine("reg", "delete", r"HKCU\Software\Fernwick\Veilora\General", "/v", "Offset", "/f")
+    program = s.start()
+    program.wait_ready()
+    s.choose(s.open_tray_menu(program), "Options")
+    s.wait_window(OPTIONS)
+    s.click_control(OPTIONS, 225)  # the password button
+    shots.window("set-password.png", "Set Password")
+    for field in (311, 312):
+        s.click_control("Set Password", field)
+        s.type_text("secret")
+    s.key("Return")
+    s.wait_window("Success")
+    s.key("Return")
+    s.click_control(OPTIONS, 225)
+    shots.window("change-password.png", "Change Password")
+    s.key("Escape")
+    s.click_control(OPTIONS, 204)  # "Capture new screen image"
+    shots.window("screen-capture.png", "Screen Capture")
+    s.key("Escape")
+    s.wait_no_window("Screen Capture")
+    s.key("Escape")
+    s.wait_no_window(OPTIONS)
+    s.choose(s.open_tray_menu(program), "About")
+    shots.window("about.png", "About...")
+    s.key("Escape")
+    s.key("grave")
+    program.wait_event("cover-painted")
+    for item, title, name in (("Window Management", "Window Management", "window-management.png"),
+                              ("Volume", "Volume Control", "volume.png")):
+        s.choose(s.open_menu(program, lambda: s.click(100, 100, button=3)), item)
+        shots.window(name, title)
+        s.key("Escape")
+        s.wait_no_window(title)
+    s.stop(program)
+
+
 def main(argv):
     if len(argv) != 2:
         print(__doc__, file=sys.stderr)
@@ -151,6 +184,7 @@ def main(argv):
         first_run(session, shots)
         harmless_picture(session)
         cover_and_password(session, shots)
+        dialogs(session, shots)
         failed = False
     finally:
         session.close(failed=failed)

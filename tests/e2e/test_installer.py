@@ -91,9 +91,20 @@ class InstallerTest(E2ETestCase):
         self.assertEqual(s.reg_query(SETTINGS + r"\Options", "Start with Windows"), ("REG_SZ", "1"))
 
         self.keep_some_settings()
-        (folder / "scrcap.bmp").write_bytes(b"BM picture of the user's")
-        before = self.settings()
         program = self.start_installed()
+        # The program's folder is the person's own: a capture saves beside the program.
+        s.choose(s.open_tray_menu(program), "Options")
+        s.wait_window("Veilora - Options")
+        s.click_control("Veilora - Options", 204)  # "Capture new screen image"
+        s.wait_window("Screen Capture")
+        s.key("Return")
+        s.wait_no_window("Screen Capture")
+        s.key("F11")
+        program.wait_event("capture-saved")
+        s.wait_window("Screen Capture")  # the confirmation
+        s.key("Return")
+        self.assertTrue((folder / "scrcap.bmp").read_bytes().startswith(b"BM"))
+        before = self.settings()
 
         self.uninstall()
         self.assertEqual(program.wait(30), 0, "the running copy was asked to end, not killed")
