@@ -227,6 +227,7 @@ void WindowManagementDialog::onNotify(const NMHDR& header) {
         if (change.uChanged & LVIF_STATE) updateButtons();
     } else if (header.code == LVN_COLUMNCLICK) {
         sortOnce();
+        traceRows();
     }
 }
 

@@ -32,6 +32,9 @@ class CoverToolsTest(E2ETestCase):
     def cover_menu(self, program):
         return self.session.open_menu(program, lambda: self.session.click(512, 400, button=3))
 
+    def control(self, title, control_id):
+        return next(c for c in self.session.controls(title) if c["id"] == control_id)
+
     def rows(self, program):
         """What the Window Management list shows now, top to bottom."""
         shown = [v for _, n, v in program.trace() if n == "wm-rows"]
@@ -59,15 +62,18 @@ class CoverToolsTest(E2ETestCase):
 
     def test_window_management_above_the_cover(self):
         s = self.session
-        notepad = s.start_notepad()
+        draft = s.start_notepad()
         s.click(300, 300)
         s.type_text("unsaved")
+        s.probe("retitle", draft, "Draft - Notepad")
+        s.start_notepad()  # a second one, with nothing to save
         program = self.start()
         keys = s.start_keylog()
         self.hide(program)
         s.choose(self.cover_menu(program), "Window Management")
         s.wait_window(WM)
-        wait_for(lambda: notepad in self.rows(program), 10, "notepad in the list")
+        wait_for(lambda: {"Draft - Notepad", "Untitled - Notepad"} <= set(self.rows(program)), 10,
+                 "both notepads in the list")
         self.assertNotIn("Veilora Cover", self.rows(program))
         order = [w["title"] for w in s.window_info() if w.get("region") != "empty"]
         self.assertLess(order.index(WM), order.index("Veilora Cover"), "the dialog is on top")
@@ -80,28 +86,33 @@ class CoverToolsTest(E2ETestCase):
         keys.wait_for_key(VK_LCTRL, "up", after=mark)
         self.assertNotIn(VK_TAB, [vk for vk, _ in keys.since(mark)])
 
-        s.probe("retitle", notepad, "Renamed - Notepad")
+        s.probe("retitle", "Untitled - Notepad", "Renamed - Notepad")
         wait_for(lambda: "Renamed - Notepad" in self.rows(program), 10, "the new title")
-        self.assertEqual(len([r for r in self.rows(program) if "Notepad" in r]), 1, "in place")
+        self.assertEqual(len(self.rows(program)), 2, "retitled in place")
 
-        # Keyboard selection: notepad's row; Minimize Selected, then Close Selected, where it
-        # asks to save and so stays listed.
-        s.click_control(WM, 602)
-        s.key("Home", *["Down"] * self.rows(program).index("Renamed - Notepad"))
+        # A click on the heading sorts once, the next the other way.
+        listing = self.control(WM, 602)
+        for x, order in ((30, sorted), (90, lambda rows: sorted(rows, reverse=True))):
+            s.click(int(listing["x"]) + x, int(listing["y"]) + 8)  # apart: not a double-click
+            wait_for(lambda: self.rows(program) == order(self.rows(program)), 10, "sorted rows")
+
+        # Keyboard selection, then the buttons: the draft minimizes, and asked to close it asks
+        # to save and so stays listed; the other one closes and leaves the list.
+        def select(title):
+            s.click_control(WM, 602)
+            s.key("Home", *["Down"] * self.rows(program).index(title))
+        select("Draft - Notepad")
         s.click_control(WM, MINIMIZE_SELECTED)
-        wait_for(lambda: s.window_info("Renamed - Notepad")[0]["iconic"] == "1", 10,
-                 "notepad to minimize")
+        wait_for(lambda: s.window_info("Draft - Notepad")[0]["iconic"] == "1", 10,
+                 "the draft to minimize")
         s.click_control(WM, CLOSE_SELECTED)
         wait_for(lambda: s.find_windows("Notepad"), 10, "notepad's question")
-        self.assertIn("Renamed - Notepad", self.rows(program))
+        self.assertIn("Draft - Notepad", self.rows(program))
         s.click_control("Notepad", 2)  # Cancel: keep the text
         s.wait_no_window("Notepad")
-
-        s.spawn("notepad")
-        s.wait_window("Untitled - Notepad")
-        wait_for(lambda: "Untitled - Notepad" in self.rows(program), 10, "the new window")
-        s.probe("send", "Notepad", "0x10", "0", "0")  # the new one has nothing to save
-        wait_for(lambda: "Untitled - Notepad" not in self.rows(program), 10, "it to vanish")
+        select("Renamed - Notepad")
+        s.click_control(WM, CLOSE_SELECTED)
+        wait_for(lambda: self.rows(program) == ["Draft - Notepad"], 10, "the closed one to go")
 
         s.double_click(50, 700)
         program.wait_event("restore")

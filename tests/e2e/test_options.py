@@ -11,7 +11,7 @@ OPTIONS_KEY = r"HKCU\Software\Fernwick\Veilora\Options"
 GENERAL = r"HKCU\Software\Fernwick\Veilora\General"
 RUN = r"HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run"
 IDOK, IDCANCEL = 1, 2
-SHOW_CAPTURE, MINIMIZE, START_WINDOWS, WHEEL = 201, 202, 207, 220
+SHOW_CAPTURE, MINIMIZE, MUTE, START_WINDOWS, WHEEL = 201, 202, 203, 207, 220
 PW_COVER, PASSWORD_BUTTON, HELP = 223, 225, 226
 PW_OLD, PW_NEW, PW_REPEAT = 310, 311, 312
 FIRST_RUN = ("Since this is the first time you have run Veilora, you should configure the "
@@ -70,6 +70,7 @@ class OptionsTest(E2ETestCase):
                                 "Start Enabled": "1"})
         self.open_options(program)
         s.wait_window(OPTIONS)
+        self.assertEqual(self.control(OPTIONS, MUTE)["enabled"], "0", "locked from Windows 7 on")
         s.click_control(OPTIONS, IDOK)
         self.message("Screen Image File Missing", "Screen capture image file not found. Cannot "
                      "use \"Show screen capture\" as method of hiding. Please click \"Capture new "
@@ -137,6 +138,8 @@ class OptionsTest(E2ETestCase):
         s.click_control(OPTIONS, PASSWORD_BUTTON)
         s.wait_window("Set Password")
         self.assertEqual(self.control("Set Password", IDOK)["enabled"], "0", "empty fields")
+        self.assertEqual({self.control("Set Password", f)["password"] for f in (PW_NEW, PW_REPEAT)},
+                         {str(ord("*"))})
         self.type_into("Set Password", PW_NEW, "first")
         self.type_into("Set Password", PW_REPEAT, "firsT")
         s.click_control("Set Password", IDOK)

@@ -1,0 +1,55 @@
+// The tray icon's record and its notifications: the tip and the keyboard's request, which the
+// end-to-end tests cannot reach.
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "app/tray_icon_win32.h"
+#include "win32/window.h"
+
+namespace veilora {
+namespace {
+
+struct Owner : TrayIconEvents {
+    Owner() {
+        window = ::CreateWindowExW(0, L"STATIC", L"tray owner", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                   nullptr, nullptr, nullptr);
+    }
+    ~Owner() override { ::DestroyWindow(window); }
+    void onTrayMenuRequested(POINT at) override { requested = at; }
+    HWND window;
+    std::optional<POINT> requested;
+};
+
+TEST(TrayIcon, RecordCarriesTheLookTipAndCallback) {
+    Owner owner;
+    TrayIcon tray(owner.window, owner);
+    const NOTIFYICONDATAW normal = tray.record(TrayLook::Normal);
+    EXPECT_EQ(normal.cbSize, sizeof(NOTIFYICONDATAW));
+    EXPECT_EQ(normal.hWnd, owner.window);
+    EXPECT_EQ(normal.uCallbackMessage, static_cast<UINT>(win32::kMsgTrayNotify));
+    EXPECT_EQ(normal.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP));
+    EXPECT_STREQ(normal.szTip, L"Veilora");
+    const NOTIFYICONDATAW invisible = tray.record(TrayLook::Invisible);
+    EXPECT_STREQ(invisible.szTip, L"");
+}
+
+TEST(TrayIcon, OnlyTheContextMenuRequestOpensTheMenu) {
+    Owner owner;
+    TrayIcon tray(owner.window, owner);
+    tray.show(TrayLook::Normal);
+    ASSERT_TRUE(tray.present());
+    const WPARAM anchor = MAKEWPARAM(1013, 758);
+    for (UINT event : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN,
+                       WM_RBUTTONUP, NIN_SELECT, NIN_KEYSELECT}) {
+        EXPECT_TRUE(tray.handleMessage(win32::kMsgTrayNotify, anchor, MAKELPARAM(event, 1)));
+        EXPECT_FALSE(owner.requested) << std::hex << event;
+    }
+    tray.handleMessage(win32::kMsgTrayNotify, anchor, MAKELPARAM(WM_CONTEXTMENU, 1));
+    ASSERT_TRUE(owner.requested);
+    EXPECT_EQ(owner.requested->x, 1013);
+    EXPECT_EQ(owner.requested->y, 758);
+}
+
+}  // namespace
+}  // namespace veilora
