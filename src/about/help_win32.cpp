@@ -21,15 +21,7 @@ HelpViewer::~HelpViewer() {
 bool HelpViewer::load() {
     if (htmlHelp_) return true;
     // From System32 only: a hhctrl.ocx planted beside the program must never be loaded.
-    module_.reset(::LoadLibraryExW(L"hhctrl.ocx", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
-    if (!module_) {
-        // Systems without the search flag refuse it; a full path is as safe.
-        wchar_t system[MAX_PATH];
-        const UINT n = ::GetSystemDirectoryW(system, MAX_PATH);
-        if (n == 0 || n >= MAX_PATH) return false;
-        const std::wstring path = std::wstring(system, n) + L"\\hhctrl.ocx";
-        module_.reset(::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
-    }
+    module_.reset(win32::loadSystemLibrary(L"hhctrl.ocx"));
     if (!module_) return false;
     htmlHelp_ = reinterpret_cast<HtmlHelpFn>(
         reinterpret_cast<void*>(::GetProcAddress(module_.get(), "HtmlHelpW")));

@@ -2,25 +2,11 @@
 
 #include <string>
 
+#include "win32/system.h"
+
 namespace veilora {
 
 namespace {
-HMODULE loadFromSystemFolder(const wchar_t* name) {
-    if (HMODULE module = ::LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
-        return module;
-    }
-    // Systems without the search flags refuse it: name the system folder ourselves, so that
-    // a planted copy beside the program or in the current folder is never picked up.
-    if (::GetLastError() != ERROR_INVALID_PARAMETER) return nullptr;
-    wchar_t folder[MAX_PATH];
-    const UINT n = ::GetSystemDirectoryW(folder, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return nullptr;
-    std::wstring path(folder, n);
-    path += L'\\';
-    path += name;
-    return ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-}
-
 template <typename F>
 F function(HMODULE module, const char* name) {
     return reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
@@ -52,7 +38,7 @@ BOOL WINAPI matchTask(DWORD thread, WORD, WORD task, PSZ, PSZ, LPARAM data) {
 }
 }  // namespace
 
-VdmDebug::VdmDebug() : library_(loadFromSystemFolder(L"vdmdbg.dll")) {
+VdmDebug::VdmDebug() : library_(win32::loadSystemLibrary(L"vdmdbg.dll")) {
     if (!library_) return;
     enumProcessWow_ = function<EnumProcessWow>(library_.get(), "VDMEnumProcessWOW");
     enumTaskWowEx_ = function<EnumTaskWowEx>(library_.get(), "VDMEnumTaskWOWEx");
