@@ -3,7 +3,7 @@
 import shutil
 import unittest
 
-from harness import EXE_DIR, E2ETestCase
+from harness import BASE_ENV, EXE_DIR, E2ETestCase
 
 class StartupTest(E2ETestCase):
     def windows_pid(self):
@@ -59,7 +59,10 @@ class PlantedLibraryTest(E2ETestCase):
         for name in ("winmm.dll", "wtsapi32.dll", "hhctrl.ocx", "vdmdbg.dll"):
             shutil.copy2(EXE_DIR / "planted.dll", s.prog_dir / name)
         s.set_options(**{"Hide Method Scr": "1", "Mute Sound": "1"})
-        program = s.start()
+        # As on Windows, a DLL beside the program comes first unless the program says where
+        # to look (Wine otherwise prefers its own copies of these).
+        native_first = BASE_ENV["WINEDLLOVERRIDES"] + ";winmm,wtsapi32,hhctrl.ocx,vdmdbg=n,b"
+        program = s.start(env={"WINEDLLOVERRIDES": native_first})
         program.wait_ready()
         s.choose(s.open_tray_menu(program), "&Help")  # the help viewer's library
         program.wait_event("help-open")
