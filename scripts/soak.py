@@ -4,7 +4,8 @@ was left behind and nothing grew.
 
 Two runs of the program share the cycles: one restores with a plain double-click, the other
 asks for a password each time. Each run mixes the ways of hiding (an edge, the hide key, the
-wheel, both buttons) with muting on. After a few warm-up cycles the program's own count of
+wheel, both buttons) with muting on. After twenty warm-up cycles (what a system sets up once,
+lazily, is then in place) the program's own count of
 live owners of each handle kind, and the resident memory, open descriptors and threads of
 its process, are taken; at the end they are taken again. The system's own object counters
 show nothing under Wine, so these are the figures that can show a leak.
@@ -24,7 +25,7 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests" / "e2e"))
 from harness import HarnessError, Session, encode_password, wait_for, write_bmp24  # noqa: E402
 
-WARM_UP = 5
+WARM_UP = 20  # every way of hiding several times: one-time set-ups happen before the count
 MEMORY_MARGIN_KB = 2048
 REPORT_OWNERS = "0x8004"  # test-only message, honoured in traced runs
 PROMPT = "Veilora - Password Required"
@@ -44,6 +45,17 @@ def unix_pid(session):
         if argv0.lower() == exe:
             return int(entry.name)
     raise HarnessError(f"no process runs {exe}")
+
+
+def open_files(pid):
+    """What each open descriptor of a process refers to."""
+    targets = []
+    for fd in os.listdir(f"/proc/{pid}/fd"):
+        try:
+            targets.append(os.readlink(f"/proc/{pid}/fd/{fd}"))
+        except OSError:
+            pass
+    return sorted(targets)
 
 
 def unix_figures(pid):
@@ -127,11 +139,13 @@ def soak_one(name, cycles, password):
         for i in range(WARM_UP):
             run.cycle(i)
         before = figures(s, program)
+        files_before = open_files(unix_pid(s))
         started = time.monotonic()
         for i in range(cycles):
             run.cycle(i)
         seconds = time.monotonic() - started
         after = figures(s, program)
+        files_after = open_files(unix_pid(s))
 
         print(f"{name}: {cycles} cycles in {seconds:.0f} s ({1000 * seconds / max(cycles, 1):.0f} ms each)")
         print(f"  {'figure':14s} {'start':>9s} {'end':>9s}")
@@ -153,6 +167,12 @@ def soak_one(name, cycles, password):
             problems.append(f"the level ended at {last_back}, not {first_level}")
         if program.count("hidem") != run.hides:
             problems.append(f"{program.count('hidem')} hides traced for {run.hides} asked")
+        if after["descriptors"] > before["descriptors"]:
+            new = list(files_after)
+            for target in files_before:
+                if target in new:
+                    new.remove(target)
+            problems.append(f"descriptors opened meanwhile: {new}")
         for problem in problems:
             print(f"  PROBLEM: {problem}")
         ok = not problems
