@@ -27,7 +27,6 @@ from harness import HarnessError, Session, encode_password, wait_for, write_bmp2
 
 WARM_UP = 20  # every way of hiding several times: one-time set-ups happen before the count
 MEMORY_MARGIN_KB = 2048
-REPORT_OWNERS = "0x8004"  # test-only message, honoured in traced runs
 PROMPT = "Veilora - Password Required"
 GENERAL = r"HKCU\Software\Fernwick\Veilora\General"
 
@@ -69,20 +68,8 @@ def unix_figures(pid):
     }
 
 
-def owner_counts(session, program):
-    """The program's own count of live owners of each handle kind."""
-    reports = program.count("owners-reported")
-    session.probe("send", "VeiloraMain", REPORT_OWNERS, "0", "0")
-    program.wait_event("owners-reported", reports + 1)
-    counts = {}
-    for _, name, value in program.trace():
-        if name.startswith("owners-") and name != "owners-reported":
-            counts[name[len("owners-"):]] = value
-    return counts
-
-
 def figures(session, program):
-    return {**owner_counts(session, program), **unix_figures(unix_pid(session))}
+    return {**session.owner_counts(program), **unix_figures(unix_pid(session))}
 
 
 class Run:

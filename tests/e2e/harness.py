@@ -403,6 +403,18 @@ class Session:
         """The name Wine gives a Linux path."""
         return _winpath(path)
 
+    def owner_counts(self, program):
+        """The program's own count of live owners of each handle kind (a traced run answers
+        a test-only message with it)."""
+        reports = program.count("owners-reported")
+        self.probe("send", "VeiloraMain", "0x8004", "0", "0")
+        program.wait_event("owners-reported", reports + 1)
+        counts = {}
+        for _, name, value in program.trace():
+            if name.startswith("owners-") and name != "owners-reported":
+                counts[name[len("owners-"):]] = value
+        return counts
+
     def probe_path(self):
         return _winpath(EXE_DIR / "veilora_probe.exe")
 
@@ -424,6 +436,30 @@ class Session:
             flags = dict(kv.split("=", 1) for kv in parts[3].split())
             out.append({"class": parts[0].lower(), "id": int(parts[1]), "text": parts[2], **flags})
         return out
+
+    def control(self, title, control_id):
+        """One control of the visible window `title`, by its id."""
+        return next(c for c in self.controls(title) if c["id"] == control_id)
+
+    def focused(self, title):
+        """The id of the control that has the focus in the window `title`."""
+        return next((c["id"] for c in self.controls(title) if c["focused"] == "1"), None)
+
+    def type_into(self, title, control_id, text, replace=False):
+        """Clicks into a dialog's field and types, replacing what it held when asked."""
+        self.click_control(title, control_id)
+        if replace:
+            self.key("ctrl+a", "BackSpace")
+        self.type_text(text)
+
+    def answer_message(self, title, text):
+        """Waits for a message box titled `title`, checks it says `text`, closes it with
+        Enter."""
+        self.wait_window(title)
+        if text not in self.static_texts(title):
+            raise HarnessError(f"'{title}' says {self.static_texts(title)}, not '{text}'")
+        self.key("Return")
+        self.wait_no_window(title)
 
     def static_texts(self, title):
         return [c["text"] for c in self.controls(title) if c["class"] == "static" and c["text"]]

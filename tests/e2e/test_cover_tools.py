@@ -32,9 +32,6 @@ class CoverToolsTest(E2ETestCase):
     def cover_menu(self, program):
         return self.session.open_menu(program, lambda: self.session.click(512, 400, button=3))
 
-    def control(self, title, control_id):
-        return next(c for c in self.session.controls(title) if c["id"] == control_id)
-
     def rows(self, program):
         """What the Window Management list shows now, top to bottom."""
         shown = [v for _, n, v in program.trace() if n == "wm-rows"]
@@ -91,7 +88,7 @@ class CoverToolsTest(E2ETestCase):
         self.assertEqual(len(self.rows(program)), 2, "retitled in place")
 
         # A click on the heading sorts once, the next the other way.
-        listing = self.control(WM, 602)
+        listing = s.control(WM, 602)
         for x, order in ((30, sorted), (90, lambda rows: sorted(rows, reverse=True))):
             s.click(int(listing["x"]) + x, int(listing["y"]) + 8)  # apart: not a double-click
             wait_for(lambda: self.rows(program) == order(self.rows(program)), 10, "sorted rows")

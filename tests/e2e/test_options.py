@@ -30,22 +30,8 @@ class OptionsTest(E2ETestCase):
         s = self.session
         s.choose(s.open_tray_menu(program), "Options")
 
-    def control(self, title, control_id):
-        return next(c for c in self.session.controls(title) if c["id"] == control_id)
-
     def checked(self, control_id):
-        return self.control(OPTIONS, control_id)["checked"] == "1"
-
-    def message(self, title, text):
-        """Waits for a message box, checks its text and closes it with Enter."""
-        s = self.session
-        s.wait_window(title)
-        self.assertIn(text, s.static_texts(title))
-        s.key("Return")
-        s.wait_no_window(title)
-
-    def focused(self, title):
-        return next((c["id"] for c in self.session.controls(title) if c["focused"] == "1"), None)
+        return self.session.control(OPTIONS, control_id)["checked"] == "1"
 
     def test_options_behind_the_password(self):
         s = self.session
@@ -70,20 +56,20 @@ class OptionsTest(E2ETestCase):
                                 "Start Enabled": "1"})
         self.open_options(program)
         s.wait_window(OPTIONS)
-        self.assertEqual(self.control(OPTIONS, MUTE)["enabled"], "0", "locked from Windows 7 on")
+        self.assertEqual(s.control(OPTIONS, MUTE)["enabled"], "0", "locked from Windows 7 on")
         s.click_control(OPTIONS, IDOK)
-        self.message("Screen Image File Missing", "Screen capture image file not found. Cannot "
+        s.answer_message("Screen Image File Missing", "Screen capture image file not found. Cannot "
                      "use \"Show screen capture\" as method of hiding. Please click \"Capture new "
                      "screen image\" to capture an image or deselect this method of hiding.")
         s.click_control(OPTIONS, SHOW_CAPTURE)
         s.click_control(OPTIONS, IDOK)
-        self.message("Attention", "You have selected password options but haven't specified a "
+        s.answer_message("Attention", "You have selected password options but haven't specified a "
                      "password. Please click \"Set Password\" or deselect any password options "
                      "before continuing.")
         s.click_control(OPTIONS, PW_COVER)
         s.click_control(OPTIONS, IDOK)
-        self.message("Error", "You must select at least one method of hiding.")
-        self.assertEqual(self.focused(OPTIONS), MINIMIZE)
+        s.answer_message("Error", "You must select at least one method of hiding.")
+        self.assertEqual(s.focused(OPTIONS), MINIMIZE)
 
         s.click_control(OPTIONS, MINIMIZE)
         s.click_control(OPTIONS, START_WINDOWS)
@@ -134,37 +120,37 @@ class OptionsTest(E2ETestCase):
         program = self.start(**{"Hide Method Scr": "1"})
         self.open_options(program)
         s.wait_window(OPTIONS)
-        self.assertEqual(self.control(OPTIONS, PASSWORD_BUTTON)["text"], "Set &Password")
+        self.assertEqual(s.control(OPTIONS, PASSWORD_BUTTON)["text"], "Set &Password")
         s.click_control(OPTIONS, PASSWORD_BUTTON)
         s.wait_window("Set Password")
-        self.assertEqual(self.control("Set Password", IDOK)["enabled"], "0", "empty fields")
-        self.assertEqual({self.control("Set Password", f)["password"] for f in (PW_NEW, PW_REPEAT)},
+        self.assertEqual(s.control("Set Password", IDOK)["enabled"], "0", "empty fields")
+        self.assertEqual({s.control("Set Password", f)["password"] for f in (PW_NEW, PW_REPEAT)},
                          {str(ord("*"))})
-        self.type_into("Set Password", PW_NEW, "first")
-        self.type_into("Set Password", PW_REPEAT, "firsT")
+        s.type_into("Set Password", PW_NEW, "first")
+        s.type_into("Set Password", PW_REPEAT, "firsT")
         s.click_control("Set Password", IDOK)
-        self.message("Error", "Passwords do not match.")
-        self.assertEqual(self.focused("Set Password"), PW_NEW)
-        self.type_into("Set Password", PW_REPEAT, "first", replace=True)
+        s.answer_message("Error", "Passwords do not match.")
+        self.assertEqual(s.focused("Set Password"), PW_NEW)
+        s.type_into("Set Password", PW_REPEAT, "first", replace=True)
         s.click_control("Set Password", IDOK)
-        self.message("Success", "Password succesfully set.")
-        wait_for(lambda: self.control(OPTIONS, PASSWORD_BUTTON)["text"] == "Change &Password",
+        s.answer_message("Success", "Password succesfully set.")
+        wait_for(lambda: s.control(OPTIONS, PASSWORD_BUTTON)["text"] == "Change &Password",
                  10, "the button to read Change Password")
 
         s.click_control(OPTIONS, PASSWORD_BUTTON)
         s.wait_window("Change Password")
-        self.type_into("Change Password", PW_OLD, "wrong")
-        self.type_into("Change Password", PW_NEW, "second")
-        self.type_into("Change Password", PW_REPEAT, "other")
+        s.type_into("Change Password", PW_OLD, "wrong")
+        s.type_into("Change Password", PW_NEW, "second")
+        s.type_into("Change Password", PW_REPEAT, "other")
         s.click_control("Change Password", IDOK)
-        self.message("Error", "Incorrect Old Password")
-        self.assertEqual(self.focused("Change Password"), PW_OLD)
-        self.type_into("Change Password", PW_OLD, "first", replace=True)
+        s.answer_message("Error", "Incorrect Old Password")
+        self.assertEqual(s.focused("Change Password"), PW_OLD)
+        s.type_into("Change Password", PW_OLD, "first", replace=True)
         s.click_control("Change Password", IDOK)
-        self.message("Error", "New passwords do not match.")
-        self.type_into("Change Password", PW_REPEAT, "second", replace=True)
+        s.answer_message("Error", "New passwords do not match.")
+        s.type_into("Change Password", PW_REPEAT, "second", replace=True)
         s.click_control("Change Password", IDOK)
-        self.message("Success", "Password succesfully changed.")
+        s.answer_message("Success", "Password succesfully changed.")
 
         s.click_control(OPTIONS, PW_COVER)
         s.click_control(OPTIONS, IDOK)
@@ -176,13 +162,6 @@ class OptionsTest(E2ETestCase):
         s.type_text("second")
         s.key("Return")
         program.wait_event("restore")
-
-    def type_into(self, title, control_id, text, replace=False):
-        s = self.session
-        s.click_control(title, control_id)
-        if replace:
-            s.key("ctrl+a", "BackSpace")
-        s.type_text(text)
 
     def test_help_from_the_tray_and_from_the_options(self):
         s = self.session

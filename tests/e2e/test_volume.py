@@ -59,20 +59,14 @@ class VolumeTest(E2ETestCase):
         s.key("grave")
         program.wait_event("hidem", 2)
         s.settle(program)
-        self.assertEqual(self.owners(program)["hook"], 2, "the mouse monitor and one key block")
+        self.assertEqual(s.owner_counts(program)["hook"], 2, "the mouse monitor and one key block")
         s.double_click(512, 400)
         program.wait_event("restore")
         s.settle(program)
         (_, before), *writes = self.levels(program)
         self.assertEqual(writes, [("level-write", 50, 50), ("level-write", 50, 50),
                                   ("level-write", before, before)])
-        self.assertEqual(self.owners(program)["hook"], 1)
-
-    def owners(self, program):
-        reports = program.count("owners-reported")
-        self.session.probe("send", "VeiloraMain", "0x8004", "0", "0")
-        program.wait_event("owners-reported", reports + 1)
-        return {n[len("owners-"):]: v for _, n, v in program.trace() if n.startswith("owners-")}
+        self.assertEqual(s.owner_counts(program)["hook"], 1)
 
     def test_a_level_left_lowered_by_a_killed_program_comes_back_at_the_next_start(self):
         s = self.session
