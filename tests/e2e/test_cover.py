@@ -112,8 +112,9 @@ class CoverTest(E2ETestCase):
         s.type_text("secret")
         s.double_click(512, 400)
         program.wait_event("restore")
-        # The keyboard goes back to the program that had it.
-        wait_for(lambda: s.window_info(notepad)[0]["foreground"] == "1", 10, "notepad's focus")
+        # The keyboard goes back to the program that had it, to the field that had it.
+        wait_for(lambda: [c for c in s.controls(notepad) if c["class"] == "edit"][0]["focused"]
+                 == "1", 10, "notepad's focus")
         s.type_text("cd")
         wait_for(lambda: [c for c in s.controls(notepad) if c["class"] == "edit"][0]["text"]
                  == "abcd", 10, "typing to reach notepad again")
