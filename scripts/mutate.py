@@ -50,11 +50,19 @@ from pathlib import Path
 TOP = Path(__file__).resolve().parent.parent
 DATA_DIR = TOP / "tests" / "mutants"
 SCRATCH = TOP / "build" / "mutate"
-# What the scratch copies need to build the unit tests; the e2e folder only for its
-# CMakeLists (the tests themselves are not built or run).
-SYNCED = ("CMakeLists.txt", "cmake/", "src/", "tests/unit/", "tests/e2e/CMakeLists.txt")
+# What the scratch copies need to build the unit tests: these folders, and the CMakeLists
+# of every other folder the top one adds (nothing in them is built or run). tools/ is added
+# only when it is there, and would want its own sources.
+SYNCED = ("CMakeLists.txt", "cmake/", "src/", "tests/unit/")
+
+
+def synced(rel: str) -> bool:
+    return rel.startswith(SYNCED) or (rel.endswith("/CMakeLists.txt") and
+                                      not rel.startswith("tools/"))
 TARGET = "veilora_unit_tests"
 PASS_MARK = 0.90
+# Children's output as text; a failed expectation may print any bytes (a password's 0xFF).
+TEXT = {"encoding": "utf-8", "errors": "replace"}
 
 
 class CannotRun(Exception):
@@ -154,8 +162,8 @@ def check_anchors(mutants: list[Mutant]) -> None:
 
 def tracked_files() -> list[str]:
     out = subprocess.run(["git", "ls-files", "-co", "--exclude-standard"], cwd=TOP,
-                         check=True, capture_output=True, text=True).stdout.split("\n")
-    return [f for f in out if f and f.startswith(SYNCED) and (TOP / f).is_file()]
+                         check=True, capture_output=True, **TEXT).stdout.split("\n")
+    return [f for f in out if f and synced(f) and (TOP / f).is_file()]
 
 
 def sync_tree(tree: Path, files: list[str]) -> None:
@@ -170,7 +178,7 @@ def sync_tree(tree: Path, files: list[str]) -> None:
             dst.write_bytes(data)
     for dst in tree.rglob("*"):
         rel = dst.relative_to(tree).as_posix()
-        if dst.is_file() and rel.startswith(SYNCED) and rel not in wanted:
+        if dst.is_file() and synced(rel) and rel not in wanted:
             dst.unlink()
 
 
@@ -186,6 +194,7 @@ class Worker:
         sync_tree(self.tree, files)
         self.test_seconds = 60.0
         self.every_test = every_test
+        self.seconds = {"build": 0.0, "test": 0.0}  # where a run's time goes
 
     def configure(self) -> None:
         if (self.build / "build.ninja").exists():
@@ -196,8 +205,11 @@ class Worker:
              "-DVEILORA_WERROR=OFF", "-DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST"])
 
     def make(self) -> subprocess.CompletedProcess:
-        return subprocess.run(["ninja", "-C", str(self.build), "-j1", TARGET],
-                              capture_output=True, text=True)
+        start = time.monotonic()
+        done = subprocess.run(["ninja", "-C", str(self.build), "-j1", TARGET],
+                              capture_output=True, **TEXT)
+        self.seconds["build"] += time.monotonic() - start
+        return done
 
     def test(self, timeout: float) -> tuple[bool, list[str]]:
         """Whether the tests pass, and the tests that failed (or why the run ended)."""
@@ -205,11 +217,14 @@ class Worker:
         command = [str(self.build / TARGET)]
         if not self.every_test:
             command += ["--gtest_brief=1", "--gtest_fail_fast"]
+        start = time.monotonic()
         try:
-            done = subprocess.run(command, capture_output=True, text=True, timeout=timeout,
+            done = subprocess.run(command, capture_output=True, **TEXT, timeout=timeout,
                                   cwd=self.root)
         except subprocess.TimeoutExpired:
             return False, ["(timed out)"]
+        finally:
+            self.seconds["test"] += time.monotonic() - start
         if done.returncode == 0:
             return True, []
         failed = set(re.findall(r"^\[  FAILED  \] ([\w/]+\.[\w/]+)", done.stdout, re.M))
@@ -250,7 +265,7 @@ class Worker:
 
 
 def run(command: list[str]) -> None:
-    done = subprocess.run(command, capture_output=True, text=True)
+    done = subprocess.run(command, capture_output=True, **TEXT)
     if done.returncode != 0:
         raise CannotRun(f"{' '.join(command)} failed:\n{done.stdout[-2000:]}{done.stderr[-2000:]}")
 
@@ -311,7 +326,7 @@ def report(mutants: list[Mutant], seconds: float) -> int:
 
 def report_by_test(mutants: list[Mutant], worker: Worker) -> None:
     listed = subprocess.run([str(worker.build / TARGET), "--gtest_list_tests"],
-                            capture_output=True, text=True).stdout
+                            capture_output=True, **TEXT).stdout
     tests, suite = [], ""
     for line in listed.splitlines():
         if line and not line.startswith(" "):
@@ -403,6 +418,9 @@ def main() -> int:
             f.result()
     if args.by_test:
         report_by_test(mutants, workers[0])
+    spent = {k: sum(w.seconds[k] for w in workers) for k in workers[0].seconds}
+    print(f"\nWorkers' time: {spent['build']:.0f} s building, {spent['test']:.0f} s testing "
+          f"({jobs} side by side, the unmutated build and run included)")
     return report(mutants, time.monotonic() - start)
 
 
