@@ -57,15 +57,15 @@ SCRATCH = TOP / "build" / "mutate"
 # of every other folder the top one adds (nothing in them is built or run). tools/ is added
 # only when it is there, and would want its own sources.
 SYNCED = ("CMakeLists.txt", "cmake/", "src/", "tests/unit/")
+TARGET = "veilora_unit_tests"
+PASS_MARK = 0.90
+# Children's output as text; a failed expectation may print any bytes (a password's 0xFF).
+TEXT = {"encoding": "utf-8", "errors": "replace"}
 
 
 def synced(rel: str) -> bool:
     return rel.startswith(SYNCED) or (rel.endswith("/CMakeLists.txt") and
                                       not rel.startswith("tools/"))
-TARGET = "veilora_unit_tests"
-PASS_MARK = 0.90
-# Children's output as text; a failed expectation may print any bytes (a password's 0xFF).
-TEXT = {"encoding": "utf-8", "errors": "replace"}
 
 
 class CannotRun(Exception):
@@ -208,7 +208,8 @@ class Base:
             run(["cmake", "-S", str(self.tree), "-B", str(self.build), "-G", "Ninja",
                  "-DCMAKE_BUILD_TYPE=", "-DCMAKE_CXX_FLAGS=-O1 -D_GLIBCXX_ASSERTIONS",
                  f"-DCMAKE_EXE_LINKER_FLAGS={linker_flag()}", "-DVEILORA_SANITIZE=OFF",
-                 "-DVEILORA_WERROR=OFF", "-DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST"])
+                 "-DVEILORA_WERROR=OFF", "-DCMAKE_EXPORT_COMPILE_COMMANDS=ON",
+                 "-DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST"])
         built = subprocess.run(["ninja", "-C", str(self.build), f"-j{jobs}", TARGET],
                                capture_output=True, **TEXT)
         if built.returncode != 0:
