@@ -3,10 +3,11 @@
 
 Each mutant is one small mistake of the kind a developer makes (a flipped comparison, an
 off-by-one, a dropped statement, a wrong constant, swapped arguments), kept as data in
-tests/mutants/*.txt. Every mutant is planted in a scratch copy of the sources (never in the
-working tree), the unit tests are rebuilt incrementally (no sanitizers, warnings not
-errors, libstdc++ bounds checks on) and run. A mutant the tests fail on is killed; one
-they pass survives.
+tests/mutants/*.txt. The sources are built once in a scratch copy (never the working tree;
+no sanitizers, warnings not errors, libstdc++ bounds checks on). For each mutant only its
+file is compiled again with the mistake planted and linked with the other objects into a
+test binary of its own, which is run. A mutant the tests fail on is killed; one they pass
+survives. Mutants change the core's .cpp files (headers are not recompiled per mutant).
 
 Data format (one file per area, read and edited by people):
 
@@ -38,8 +39,10 @@ from __future__ import annotations
 import argparse
 import concurrent.futures
 import dataclasses
+import json
 import queue
 import re
+import shlex
 import shutil
 import subprocess
 import sys
@@ -50,11 +53,19 @@ from pathlib import Path
 TOP = Path(__file__).resolve().parent.parent
 DATA_DIR = TOP / "tests" / "mutants"
 SCRATCH = TOP / "build" / "mutate"
-# What the scratch copies need to build the unit tests; the e2e folder only for its
-# CMakeLists (the tests themselves are not built or run).
-SYNCED = ("CMakeLists.txt", "cmake/", "src/", "tests/unit/", "tests/e2e/CMakeLists.txt")
+# What the scratch copies need to build the unit tests: these folders, and the CMakeLists
+# of every other folder the top one adds (nothing in them is built or run). tools/ is added
+# only when it is there, and would want its own sources.
+SYNCED = ("CMakeLists.txt", "cmake/", "src/", "tests/unit/")
 TARGET = "veilora_unit_tests"
 PASS_MARK = 0.90
+# Children's output as text; a failed expectation may print any bytes (a password's 0xFF).
+TEXT = {"encoding": "utf-8", "errors": "replace"}
+
+
+def synced(rel: str) -> bool:
+    return rel.startswith(SYNCED) or (rel.endswith("/CMakeLists.txt") and
+                                      not rel.startswith("tools/"))
 
 
 class CannotRun(Exception):
@@ -154,8 +165,8 @@ def check_anchors(mutants: list[Mutant]) -> None:
 
 def tracked_files() -> list[str]:
     out = subprocess.run(["git", "ls-files", "-co", "--exclude-standard"], cwd=TOP,
-                         check=True, capture_output=True, text=True).stdout.split("\n")
-    return [f for f in out if f and f.startswith(SYNCED) and (TOP / f).is_file()]
+                         check=True, capture_output=True, **TEXT).stdout.split("\n")
+    return [f for f in out if f and synced(f) and (TOP / f).is_file()]
 
 
 def sync_tree(tree: Path, files: list[str]) -> None:
@@ -170,7 +181,7 @@ def sync_tree(tree: Path, files: list[str]) -> None:
             dst.write_bytes(data)
     for dst in tree.rglob("*"):
         rel = dst.relative_to(tree).as_posix()
-        if dst.is_file() and rel.startswith(SYNCED) and rel not in wanted:
+        if dst.is_file() and synced(rel) and rel not in wanted:
             dst.unlink()
 
 
@@ -178,38 +189,108 @@ def linker_flag() -> str:
     return "-fuse-ld=lld" if shutil.which("ld.lld") else "-fuse-ld=gold"
 
 
-class Worker:
-    def __init__(self, index: int, files: list[str], every_test: bool):
-        self.root = SCRATCH / f"w{index}"
+class Base:
+    """The one scratch copy of the sources, built once. Workers never change it: each
+    compiles its mutated file on its own and links its own test binary from these objects."""
+
+    def __init__(self, files: list[str]):
+        self.root = SCRATCH / "base"
         self.tree = self.root / "tree"
         self.build = self.root / "build"
         sync_tree(self.tree, files)
+        self.compile: dict[str, list[str]] = {}  # core source -> its compile command
+        self.link: list[str] = []
+        self.seconds = 0.0
+
+    def prepare(self, jobs: int) -> None:
+        start = time.monotonic()
+        if not (self.build / "build.ninja").exists():
+            run(["cmake", "-S", str(self.tree), "-B", str(self.build), "-G", "Ninja",
+                 "-DCMAKE_BUILD_TYPE=", "-DCMAKE_CXX_FLAGS=-O1 -D_GLIBCXX_ASSERTIONS",
+                 f"-DCMAKE_EXE_LINKER_FLAGS={linker_flag()}", "-DVEILORA_SANITIZE=OFF",
+                 "-DVEILORA_WERROR=OFF", "-DCMAKE_EXPORT_COMPILE_COMMANDS=ON",
+                 "-DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST"])
+        built = subprocess.run(["ninja", "-C", str(self.build), f"-j{jobs}", TARGET],
+                               capture_output=True, **TEXT)
+        if built.returncode != 0:
+            raise CannotRun(f"the unmutated sources do not build:\n{built.stdout[-3000:]}")
+        self.seconds = time.monotonic() - start
+
+        core_objects = []
+        for entry in json.loads((self.build / "compile_commands.json").read_text()):
+            command = shlex.split(entry["command"])
+            output = command[command.index("-o") + 1]
+            if "/veilora_core.dir/" in output:
+                rel = Path(entry["file"]).resolve().relative_to(self.tree.resolve()).as_posix()
+                self.compile[rel] = command
+                core_objects.append(output)
+        # The link of the test binary as ninja runs it, with the core's objects in place of
+        # its archive, so that a worker can swap one of them.
+        line = subprocess.run(["ninja", "-C", str(self.build), "-t", "commands", TARGET],
+                              capture_output=True, check=True, **TEXT).stdout.splitlines()[-1]
+        link = shlex.split(line.removeprefix(": && ").removesuffix(" && :"))
+        archive = link.index("libveilora_core.a")
+        self.link = link[:archive] + core_objects + link[archive + 1:]
+
+
+class Worker:
+    def __init__(self, index: int, base: Base, every_test: bool):
+        self.root = SCRATCH / f"w{index}"
+        shutil.rmtree(self.root, ignore_errors=True)  # one mutant's leftovers at a time
+        self.root.mkdir(parents=True)
+        self.base = base
+        self.binary = self.root / TARGET
         self.test_seconds = 60.0
         self.every_test = every_test
+        self.seconds = {"build": 0.0, "test": 0.0}  # where a run's time goes
 
-    def configure(self) -> None:
-        if (self.build / "build.ninja").exists():
-            return
-        run(["cmake", "-S", str(self.tree), "-B", str(self.build), "-G", "Ninja",
-             "-DCMAKE_BUILD_TYPE=", "-DCMAKE_CXX_FLAGS=-O1 -D_GLIBCXX_ASSERTIONS",
-             f"-DCMAKE_EXE_LINKER_FLAGS={linker_flag()}", "-DVEILORA_SANITIZE=OFF",
-             "-DVEILORA_WERROR=OFF", "-DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST"])
+    def make(self, m: Mutant) -> str | None:
+        """Builds the test binary with the mutant planted; None, or why it did not build."""
+        start = time.monotonic()
+        try:
+            compile_command = self.base.compile.get(m.file)
+            if compile_command is None:
+                return "not a .cpp file of the core (headers are not rebuilt per mutant)"
+            source = self.root / m.file
+            source.parent.mkdir(parents=True, exist_ok=True)
+            pristine = (self.base.tree / m.file).read_text(encoding="utf-8")
+            source.write_text(pristine.replace(m.original, m.replacement, 1), encoding="utf-8")
+            obj = self.root / "mutant.o"
+            command = list(compile_command)
+            command[command.index("-o") + 1] = str(obj)
+            command[command.index("-c") + 1] = str(source)
+            # Quoted includes next to the file are found where the file really lives.
+            command[1:1] = ["-iquote", str((self.base.tree / m.file).parent)]
+            built = subprocess.run(command, cwd=self.base.build, capture_output=True, **TEXT)
+            if built.returncode != 0:
+                errors = [l for l in built.stderr.splitlines() if "error" in l]
+                return errors[0] if errors else "does not compile"
+            link = list(self.base.link)
+            original_obj = compile_command[compile_command.index("-o") + 1]
+            link[link.index(original_obj)] = str(obj)
+            link[link.index("-o") + 1] = str(self.binary)
+            linked = subprocess.run(link, cwd=self.base.build, capture_output=True, **TEXT)
+            if linked.returncode != 0:
+                errors = [l for l in linked.stderr.splitlines() if "error" in l]
+                return errors[0] if errors else "does not link"
+            return None
+        finally:
+            self.seconds["build"] += time.monotonic() - start
 
-    def make(self) -> subprocess.CompletedProcess:
-        return subprocess.run(["ninja", "-C", str(self.build), "-j1", TARGET],
-                              capture_output=True, text=True)
-
-    def test(self, timeout: float) -> tuple[bool, list[str]]:
+    def test(self, binary: Path, timeout: float) -> tuple[bool, list[str]]:
         """Whether the tests pass, and the tests that failed (or why the run ended)."""
         # Every test, and unabridged so that a crash can be put down to the test it ended.
-        command = [str(self.build / TARGET)]
+        command = [str(binary)]
         if not self.every_test:
             command += ["--gtest_brief=1", "--gtest_fail_fast"]
+        start = time.monotonic()
         try:
-            done = subprocess.run(command, capture_output=True, text=True, timeout=timeout,
+            done = subprocess.run(command, capture_output=True, **TEXT, timeout=timeout,
                                   cwd=self.root)
         except subprocess.TimeoutExpired:
             return False, ["(timed out)"]
+        finally:
+            self.seconds["test"] += time.monotonic() - start
         if done.returncode == 0:
             return True, []
         failed = set(re.findall(r"^\[  FAILED  \] ([\w/]+\.[\w/]+)", done.stdout, re.M))
@@ -220,37 +301,25 @@ class Worker:
         return False, sorted(failed) or [f"(exit {done.returncode})"]
 
     def baseline(self) -> None:
-        self.configure()
-        built = self.make()
-        if built.returncode != 0:
-            raise CannotRun(f"the unmutated sources do not build:\n{built.stdout[-3000:]}")
         start = time.monotonic()
-        passed, failed = self.test(600)
+        passed, failed = self.test(self.base.build / TARGET, 600)
         if not passed:
             raise CannotRun(f"the unit tests fail without any mutant: {', '.join(failed)}")
         # Generous: a mutant that loops forever must still end, a slow machine must not.
         self.test_seconds = 10 * (time.monotonic() - start) + 20
 
-    def run_group(self, group: list[Mutant], report) -> None:
-        path = self.tree / group[0].file
-        pristine = path.read_text(encoding="utf-8")
-        try:
-            for m in group:
-                path.write_text(pristine.replace(m.original, m.replacement, 1), encoding="utf-8")
-                built = self.make()
-                if built.returncode != 0:
-                    errors = [l for l in built.stdout.splitlines() if "error" in l]
-                    m.outcome, m.detail = "unbuilt", (errors[0] if errors else "build failed")
-                else:
-                    passed, m.failed_tests = self.test(self.test_seconds)
-                    m.outcome = "survived" if passed else "killed"
-                report(m)
-        finally:
-            path.write_text(pristine, encoding="utf-8")
+    def run_one(self, m: Mutant, report) -> None:
+        unbuilt = self.make(m)
+        if unbuilt:
+            m.outcome, m.detail = "unbuilt", unbuilt
+        else:
+            passed, m.failed_tests = self.test(self.binary, self.test_seconds)
+            m.outcome = "survived" if passed else "killed"
+        report(m)
 
 
 def run(command: list[str]) -> None:
-    done = subprocess.run(command, capture_output=True, text=True)
+    done = subprocess.run(command, capture_output=True, **TEXT)
     if done.returncode != 0:
         raise CannotRun(f"{' '.join(command)} failed:\n{done.stdout[-2000:]}{done.stderr[-2000:]}")
 
@@ -309,9 +378,9 @@ def report(mutants: list[Mutant], seconds: float) -> int:
     return 0 if ok else 1
 
 
-def report_by_test(mutants: list[Mutant], worker: Worker) -> None:
-    listed = subprocess.run([str(worker.build / TARGET), "--gtest_list_tests"],
-                            capture_output=True, text=True).stdout
+def report_by_test(mutants: list[Mutant], base: Base) -> None:
+    listed = subprocess.run([str(base.build / TARGET), "--gtest_list_tests"],
+                            capture_output=True, **TEXT).stdout
     tests, suite = [], ""
     for line in listed.splitlines():
         if line and not line.startswith(" "):
@@ -336,7 +405,7 @@ def main() -> int:
                         help="run only mutants of files starting with these paths "
                              "(or at these data locations, e.g. settings.txt:12)")
     parser.add_argument("-j", "--jobs", type=int, default=2,
-                        help="scratch copies built and tested side by side (default 2)")
+                        help="mutants built and tested side by side (default 2)")
     parser.add_argument("--check", action="store_true",
                         help="only check that every mutant's original text occurs exactly once")
     parser.add_argument("--list", action="store_true", help="list the mutants and stop")
@@ -360,27 +429,23 @@ def main() -> int:
         return 1 if bad else 0
 
     start = time.monotonic()
-    files = tracked_files()
     jobs = max(1, args.jobs)
-    print(f"{len(mutants)} mutants; preparing {jobs} scratch copies in "
+    print(f"{len(mutants)} mutants; building the unmutated sources in "
           f"{SCRATCH.relative_to(TOP)} ...", flush=True)
-    workers = [Worker(i, files, args.by_test) for i in range(jobs)]
-    with concurrent.futures.ThreadPoolExecutor(jobs) as pool:
-        for f in [pool.submit(w.baseline) for w in workers]:
-            f.result()
+    base = Base(tracked_files())
+    base.prepare(jobs)
+    workers = [Worker(i, base, args.by_test) for i in range(jobs)]
+    workers[0].baseline()
+    for w in workers[1:]:
+        w.test_seconds = workers[0].test_seconds
 
-    # One file's mutants stay together, so a worker rebuilds a restored file only once;
-    # the biggest groups go first so that both workers finish at about the same time.
-    groups: dict[str, list[Mutant]] = {}
+    pending: queue.Queue = queue.Queue()
     for m in mutants:
         if not m.outcome:
-            groups.setdefault(m.file, []).append(m)
-    pending: queue.Queue = queue.Queue()
-    for g in sorted(groups.values(), key=len, reverse=True):
-        pending.put(g)
+            pending.put(m)
     lock = threading.Lock()
     done = [0]
-    total = sum(len(g) for g in groups.values())
+    total = pending.qsize()
 
     def progress(m: Mutant) -> None:
         with lock:
@@ -393,16 +458,20 @@ def main() -> int:
     def drain(worker: Worker) -> None:
         while True:
             try:
-                group = pending.get_nowait()
+                m = pending.get_nowait()
             except queue.Empty:
                 return
-            worker.run_group(group, progress)
+            worker.run_one(m, progress)
 
     with concurrent.futures.ThreadPoolExecutor(jobs) as pool:
         for f in [pool.submit(drain, w) for w in workers]:
             f.result()
     if args.by_test:
-        report_by_test(mutants, workers[0])
+        report_by_test(mutants, base)
+    spent = {k: sum(w.seconds[k] for w in workers) for k in workers[0].seconds}
+    print(f"\nTime: {base.seconds:.0f} s building the unmutated sources; then {jobs} workers "
+          f"side by side, together {spent['build']:.0f} s building mutants and "
+          f"{spent['test']:.0f} s testing")
     return report(mutants, time.monotonic() - start)
 
 

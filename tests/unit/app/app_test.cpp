@@ -18,7 +18,11 @@ namespace {
 using ::testing::ElementsAre;
 
 // One fake for every port; each call lands in one log, so the order of the steps shows.
-class FakePorts : public Desktop, public PointerScout, public Volume, public Dialogs {
+class FakePorts : public Desktop,
+                  public PointerScout,
+                  public Volume,
+                  public Dialogs,
+                  public Capture {
 public:
     ScreenSize primaryScreenSize() override { return screen; }
     void minimizeAllWindows() override { log.push_back("minimize"); }
@@ -48,7 +52,8 @@ public:
     }
     bool setMixerControlValue(std::uint32_t value) override {
         log.push_back("set-level " + std::to_string(value));
-        if (!mixer) return false;
+        if (onSetLevel) onSetLevel();
+        if (!mixer || !mixerWrites) return false;
         level = value;
         return true;
     }
@@ -65,24 +70,37 @@ public:
         if (answers.empty()) return std::nullopt;
         auto answer = answers.front();
         answers.pop_front();
-        if (!answer) return std::nullopt;
-        return PromptAnswer{*answer};
+        return answer;
     }
+    bool armCaptureKey() override {
+        log.push_back("arm");
+        return true;
+    }
+    void disarmCaptureKey() override { log.push_back("disarm"); }
+    std::optional<std::string> captureScreen() override {
+        log.push_back("capture");
+        return captureFailure;
+    }
+    void loadCapturedPicture() override { log.push_back("load-picture"); }
+    void showOptionsAgain() override { log.push_back("options-again"); }
 
     int count(const std::string& entry) const {
         return static_cast<int>(std::count(log.begin(), log.end(), entry));
     }
 
     std::vector<std::string> log;
-    ScreenSize screen{1024, 768};
+    ScreenSize screen{1280, 1024};  // not the most common size: zones use the real one
     bool mixer = true;
+    bool mixerWrites = true;
+    std::function<void()> onSetLevel;
     std::uint32_t level = 40000;
     bool coverShows = true;
     bool blocked = false;
     bool leftHeld = true;
     bool rightHeld = true;
-    std::deque<std::optional<std::string>> answers;
+    std::deque<std::optional<PromptAnswer>> answers;
     bool confirmAnswer = true;
+    std::optional<std::string> captureFailure;
     std::function<void()> duringPrompt;  // events that arrive inside the prompt's loop
 };
 
@@ -97,7 +115,7 @@ protected:
         registry.putString(kOptions, "Start Enabled", enabled ? "1" : "0");
         registry.putString(kOptions, "ScrEdge Left", "0");  // no default edge unless asked
         for (const auto& [name, value] : options) registry.putString(kOptions, name, value);
-        app = std::make_unique<App>(AppPorts{settings, fake, fake, fake, fake});
+        app = std::make_unique<App>(AppPorts{settings, fake, fake, fake, fake, nullptr, &fake});
         app->loadOptions(5);
         fake.log.clear();
         return *app;
@@ -127,16 +145,16 @@ protected:
 
 // ---------------------------------------------------------------- edge and corner triggers
 
-TEST_F(AppTest, EdgeZonesOnA1024By768Screen) {
+TEST_F(AppTest, EdgeZonesOnA1280By1024Screen) {
     struct Case {
         const char* option;
         int fromInside, firstInZone, lastInZone;
         bool vertical;
     };
     const Case cases[] = {
-        {"ScrEdge Right", 1019, 1020, 1023, false},
+        {"ScrEdge Right", 1275, 1276, 1279, false},
         {"ScrEdge Left", 5, 4, 0, false},
-        {"ScrEdge Bottom", 763, 764, 767, true},
+        {"ScrEdge Bottom", 1019, 1020, 1023, true},
         {"ScrEdge Top", 5, 4, 0, true},
     };
     for (const auto& c : cases) {
@@ -151,21 +169,11 @@ TEST_F(AppTest, EdgeZonesOnA1024By768Screen) {
     }
 }
 
-TEST_F(AppTest, ZonesUseRealPixelsOnAnyScreenSize) {
-    fake.screen = {2560, 1440};
-    App& a = start({{"ScrEdge Right", "1"}, {"Hide Method Min", "1"}});
-    a.onSystemMouseMove(1020, 400);  // the right edge of a smaller screen is the middle here
-    a.onSystemMouseMove(2555, 400);
-    EXPECT_EQ(hides(), 0);
-    a.onSystemMouseMove(2556, 400);
-    EXPECT_EQ(hides(), 1);
-}
-
-TEST_F(AppTest, EachCornerMatchesItsOwnCorner) {
+TEST_F(AppTest, EachCornerMatchesItsOwnCornerAndOverlappingZonesHideOnceEach) {
     const std::pair<const char*, std::pair<int, int>> corners[] = {
-        {"Corner Top Right", {1023, 0}},
-        {"Corner Bottom Left", {0, 767}},
-        {"Corner Bottom Right", {1023, 767}},
+        {"Corner Top Right", {1279, 0}},
+        {"Corner Bottom Left", {0, 1023}},
+        {"Corner Bottom Right", {1279, 1023}},
         {"Corner Top Left", {0, 0}},
     };
     for (const auto& [option, point] : corners) {
@@ -178,33 +186,24 @@ TEST_F(AppTest, EachCornerMatchesItsOwnCorner) {
         a.onSystemMouseMove(point.first, point.second);
         EXPECT_EQ(hides(), 1);
     }
-}
-
-TEST_F(AppTest, OverlappingZonesHideOncePerMatchingZone) {
-    App& a = start({{"ScrEdge Left", "1"},
-                    {"ScrEdge Top", "1"},
-                    {"Corner Top Left", "1"},
+    App& a = start({{"ScrEdge Left", "1"}, {"ScrEdge Top", "1"}, {"Corner Top Left", "1"},
                     {"Hide Method Min", "1"}});
     a.onSystemMouseMove(0, 0);
-    EXPECT_EQ(hides(), 3);
     EXPECT_EQ(fake.count("minimize"), 3);
 }
 
-TEST_F(AppTest, GreyCheckBoxesArmNothing) {
-    App& a = start({{"ScrEdge Left", "2"},
-                    {"Mouse Wheel", "2"},
-                    {"Middle Button", "2"},
-                    {"Both Buttons", "2"},
-                    {"Hide Method Min", "1"}});
-    a.onSystemMouseMove(0, 300);
-    a.onSystemMouseWheel();
-    a.onSystemMouseMiddleDown();
-    a.onSystemMouseLeftDown();
-    a.onSystemMouseRightDown();
-    EXPECT_EQ(hides(), 0);
-}
-
 // ---------------------------------------------------------------- other triggers
+
+TEST_F(AppTest, WheelAndMiddleButtonHideByTheirOwnBox) {
+    App& wheel = start({{"Mouse Wheel", "1"}, {"Hide Method Min", "1"}});
+    wheel.onSystemMouseMiddleDown();
+    wheel.onSystemMouseWheel();
+    EXPECT_EQ(hides(), 1);
+    App& middle = start({{"Middle Button", "1"}, {"Hide Method Min", "1"}});
+    middle.onSystemMouseWheel();
+    middle.onSystemMouseMiddleDown();
+    EXPECT_EQ(hides(), 1);
+}
 
 TEST_F(AppTest, BothButtonsInEitherOrderAndAgainWhileOneStaysDown) {
     App& a = start({{"Both Buttons", "1"}, {"Hide Method Min", "1"}});
@@ -226,37 +225,48 @@ TEST_F(AppTest, BothButtonsInEitherOrderAndAgainWhileOneStaysDown) {
 }
 
 TEST_F(AppTest, ALostReleaseDoesNotMakeTheNextClickABothButtonsPress) {
-    App& a = start({{"Both Buttons", "1"}, {"Hide Method Min", "1"}});
-    a.onSystemMouseRightDown();  // its release never arrives
-    fake.rightHeld = false;
-    a.onSystemMouseLeftDown();
-    EXPECT_EQ(hides(), 0);
-    EXPECT_FALSE(a.rdown());
-    EXPECT_FALSE(a.bhid()) << "the next right click on the cover still opens its menu";
+    for (const bool rightLost : {true, false}) {
+        App& a = start({{"Both Buttons", "1"}, {"Hide Method Min", "1"}});
+        fake.leftHeld = rightLost;  // only the button pressed second is down
+        fake.rightHeld = !rightLost;
+        if (rightLost) {
+            a.onSystemMouseRightDown();
+            a.onSystemMouseLeftDown();
+        } else {
+            a.onSystemMouseLeftDown();
+            a.onSystemMouseRightDown();
+        }
+        EXPECT_EQ(hides(), 0);
+        EXPECT_FALSE(rightLost ? a.rdown() : a.ldown());
+        EXPECT_FALSE(a.bhid()) << "the next right click on the cover still opens its menu";
+    }
 }
 
-TEST_F(AppTest, NothingHidesWhileDisabledButTheButtonFlagsFollow) {
-    App& a = start({{"ScrEdge Left", "1"},
-                    {"Mouse Wheel", "1"},
-                    {"Middle Button", "1"},
-                    {"Both Buttons", "1"},
-                    {"Hide Method Min", "1"}},
-                   /*enabled=*/false);
-    EXPECT_FALSE(a.enabld());
-    a.onSystemMouseMove(0, 300);
-    a.onSystemMouseWheel();
-    a.onSystemMouseMiddleDown();
-    a.onSystemMouseLeftDown();
-    EXPECT_TRUE(a.ldown());
-    a.onSystemMouseRightDown();
-    EXPECT_EQ(hides(), 0);
-    EXPECT_TRUE(a.bhid());
+TEST_F(AppTest, NothingHidesWhileDisabledOrByAGreyBoxButTheButtonFlagsFollow) {
+    for (const bool grey : {false, true}) {
+        const char* box = grey ? "2" : "1";
+        App& a = start({{"ScrEdge Left", box}, {"Mouse Wheel", box}, {"Middle Button", box},
+                        {"Both Buttons", box}, {"Hide Method Min", "1"}},
+                       /*enabled=*/grey);
+        a.onSystemMouseMove(0, 300);
+        a.onSystemMouseWheel();
+        a.onSystemMouseMiddleDown();
+        a.onSystemMouseLeftDown();
+        EXPECT_TRUE(a.ldown());
+        a.onSystemMouseRightDown();
+        EXPECT_EQ(hides(), 0);
+        EXPECT_TRUE(a.bhid());
+    }
 }
 
 // ---------------------------------------------------------------- hot keys and marks
 
-TEST_F(AppTest, ToggleKeyMovesTheMarksButNeverArmsTriggersUnderTheCover) {
+TEST_F(AppTest, MenuItemsAndToggleKeyMoveTheMarksButNeverArmTriggersUnderTheCover) {
     App& a = start({{"Hide Method Scr", "1"}, {"Mouse Wheel", "1"}}, true);
+    a.clickEnableItem(1);
+    EXPECT_TRUE(a.disabledMark());
+    a.clickEnableItem(0);
+    EXPECT_TRUE(a.enabld());
     a.onHotKey(kHotKeyToggleEnabled);
     EXPECT_FALSE(a.enabld());
     EXPECT_TRUE(a.disabledMark());
@@ -280,6 +290,9 @@ TEST_F(AppTest, MinimizeOnlyHideKeepsTheTriggersListening) {
     EXPECT_THAT(fake.log, ElementsAre("stop-monitor", "minimize", "start-monitor"));
     EXPECT_TRUE(a.enabld());
     EXPECT_EQ(a.state(), AppState::Idle);
+    fake.level = 30000;
+    a.hidem();
+    EXPECT_EQ(a.lvl(), 30000) << "nothing lasting changed: the next hide reads the level afresh";
 }
 
 TEST_F(AppTest, ACoverThatCannotBeShownLeavesNothingBehind) {
@@ -297,8 +310,10 @@ TEST_F(AppTest, ACoverThatCannotBeShownLeavesNothingBehind) {
 }
 
 TEST_F(AppTest, HidingAgainWhileCoveredKeepsTheSavedLevelAndOneBlock) {
-    App& a = start({{"Hide Method Scr", "1"}, {"Mute Sound", "1"}});
+    App& a = start({{"Hide Method Scr", "1"}, {"Hide Method Min", "1"}, {"Mute Sound", "1"}});
     a.hidem();
+    EXPECT_THAT(fake.log, ElementsAre("stop-monitor", "minimize", "block", "show-cover",
+                                      "set-level 50"));
     a.onHotKey(kHotKeyHide);
     EXPECT_EQ(a.lvl(), 40000) << "the lowered level must not replace the user's";
     EXPECT_EQ(fake.count("block"), 1);
@@ -306,6 +321,15 @@ TEST_F(AppTest, HidingAgainWhileCoveredKeepsTheSavedLevelAndOneBlock) {
     a.coverDoubleClick();
     EXPECT_EQ(fake.level, 40000u);
     EXPECT_FALSE(fake.blocked);
+    EXPECT_EQ(storedLevel(), std::nullopt);
+
+    // The next hide is a new one: its own block, level and stored level.
+    fake.level = 30000;
+    a.hidem();
+    EXPECT_TRUE(fake.blocked);
+    EXPECT_EQ(fake.count("block"), 2);
+    EXPECT_EQ(fake.level, 50u);
+    EXPECT_EQ(storedLevel(), "30000");
 }
 
 TEST_F(AppTest, ALevelThatCouldNotBeReadIsNeitherLoweredNorWrittenBack) {
@@ -313,7 +337,7 @@ TEST_F(AppTest, ALevelThatCouldNotBeReadIsNeitherLoweredNorWrittenBack) {
     fake.mixer = false;
     a.hidem();
     fake.mixer = true;  // the device arrives while hidden
-    fake.answers = {std::string("pw")};
+    fake.answers = {PromptAnswer{"pw"}};
     a.coverDoubleClick();
     EXPECT_EQ(fake.count("set-level 0"), 0) << "a failed read is not a level of 0";
     EXPECT_EQ(fake.count("set-level 50"), 0);
@@ -322,51 +346,57 @@ TEST_F(AppTest, ALevelThatCouldNotBeReadIsNeitherLoweredNorWrittenBack) {
 
 // ---------------------------------------------------------------- the level survives
 
-TEST_F(AppTest, TheLevelToGiveBackWaitsInTheRegistryWhileLowered) {
+TEST_F(AppTest, TheLevelToGiveBackWaitsInTheRegistryUntilItIsWrittenBack) {
     App& a = start({{"Hide Method Scr", "1"}, {"Mute Sound", "1"}});
+    std::vector<std::optional<std::string>> storedAtWrite;
+    fake.onSetLevel = [&] { storedAtWrite.push_back(storedLevel()); };
     a.hidem();
-    EXPECT_EQ(storedLevel(), "40000");
+    EXPECT_EQ(storedAtWrite, std::vector<std::optional<std::string>>{"40000"})
+        << "stored before the speakers are lowered";
+    a.setSavedLevel(20000);  // the volume dialog's choice
+    EXPECT_EQ(a.lvl(), 20000);
+    EXPECT_EQ(storedLevel(), "20000");
+    fake.mixerWrites = false;
     a.coverDoubleClick();
+    EXPECT_EQ(storedLevel(), "20000") << "not written back: kept for the next start";
+    fake.mixerWrites = true;
+    a.recoverLevel();
+    EXPECT_EQ(fake.level, 20000u);
     EXPECT_EQ(storedLevel(), std::nullopt);
 
-    fake.mixer = false;  // lowering fails: nothing to give back later
+    fake.mixerWrites = false;  // lowering fails: nothing to give back later
     a.hidem();
     EXPECT_EQ(storedLevel(), std::nullopt);
 }
 
 TEST_F(AppTest, StartUpGivesBackALevelLeftByARunThatDied) {
     App& a = start({});
-    registry.putString(kGeneral, "Restore Level", "31000");
+    registry.putString(kGeneral, "Restore Level", "65535");
     fake.level = 50;
     a.recoverLevel();
-    EXPECT_EQ(fake.level, 31000u);
+    EXPECT_EQ(fake.level, 65535u);
     EXPECT_EQ(storedLevel(), std::nullopt);
     a.recoverLevel();
-    EXPECT_EQ(fake.count("set-level 31000"), 1) << "once";
+    EXPECT_EQ(fake.count("set-level 65535"), 1) << "once";
 
-    registry.putString(kGeneral, "Restore Level", "70000x");
-    a.recoverLevel();
-    EXPECT_EQ(storedLevel(), std::nullopt);
-    EXPECT_EQ(fake.count("set-level 70000"), 0) << "not a level this program wrote";
+    for (const char* foreign : {"65536", "12x"}) {
+        registry.putString(kGeneral, "Restore Level", foreign);
+        a.recoverLevel();
+        EXPECT_EQ(storedLevel(), std::nullopt);
+        EXPECT_EQ(fake.level, 65535u) << "not a level this program wrote: " << foreign;
+    }
 }
 
-TEST_F(AppTest, EndingGivesTheLevelBackInEveryModeThatLoweredIt) {
+TEST_F(AppTest, EndingGivesBackALevelAMinimizeOnlyHideLoweredAndWritesNothingElse) {
     App& minimizeOnly = start({{"Hide Method Min", "1"}, {"Mute Sound", "1"}});
     minimizeOnly.hidem();
     EXPECT_EQ(fake.level, 50u);
     minimizeOnly.end();
     EXPECT_EQ(fake.level, 40000u);
 
-    App& covered = start({{"Hide Method Scr", "1"}, {"Mute Sound", "1"}});
-    covered.hidem();
-    covered.end();
-    EXPECT_EQ(fake.level, 40000u);
-    EXPECT_FALSE(fake.blocked);
-    EXPECT_EQ(fake.log.back(), "set-level 40000");
-
     App& idle = start({{"Hide Method Scr", "1"}, {"Mute Sound", "1"}});
     idle.end();
-    EXPECT_EQ(fake.count("set-level 40000"), 0) << "nothing hidden, nothing written";
+    EXPECT_THAT(fake.log, ElementsAre()) << "nothing hidden, nothing written";
 }
 
 // ---------------------------------------------------------------- restoring
@@ -387,25 +417,16 @@ TEST_F(AppTest, DoubleClickWithoutPasswordGivesTheLevelBackOnlyWhenMuting) {
     EXPECT_EQ(fake.level, 40000u);
 }
 
-TEST_F(AppTest, RestoreAfterTheHideKeyWhileDisabledLeavesTriggersOff) {
-    App& a = start({{"Hide Method Scr", "1"}, {"ScrEdge Left", "1"}}, false);
-    a.onHotKey(kHotKeyHide);
-    a.coverDoubleClick();
-    EXPECT_FALSE(a.enabld());
-    EXPECT_TRUE(a.disabledMark());
-    a.onSystemMouseMove(0, 300);
-    EXPECT_EQ(hides(), 1);
-}
-
 TEST_F(AppTest, PasswordAcceptedRestoresWritesTheLevelBackAndClearsTheButtons) {
     App& a = startWithPassword("Secret", {{"Hide Method Scr", "1"}});
     a.hidem();
     a.onSystemMouseLeftDown();
     fake.level = 7;
-    fake.answers = {std::string("Secret")};
+    fake.answers = {PromptAnswer{"Secret"}};
     a.coverDoubleClick();
     EXPECT_EQ(fake.level, 40000u) << "written back even without muting";
     EXPECT_TRUE(a.enabld());
+    EXPECT_EQ(fake.log.back(), "start-monitor");
     EXPECT_FALSE(a.ldown());
     EXPECT_FALSE(fake.blocked);
     EXPECT_FALSE(a.covered());
@@ -415,7 +436,7 @@ TEST_F(AppTest, ARefusedPromptKeepsTheCoverAndTheKeyBlock) {
     App& a = startWithPassword("Secret", {{"Hide Method Scr", "1"}});
     a.hidem();
     fake.log.clear();
-    fake.answers = {std::string("secret"), std::nullopt};
+    fake.answers = {PromptAnswer{"secret"}, std::nullopt};
     a.coverDoubleClick();
     EXPECT_THAT(fake.log, ElementsAre("not-topmost", "prompt", "message Error: Incorrect password",
                                       "prompt", "topmost"));
@@ -423,14 +444,17 @@ TEST_F(AppTest, ARefusedPromptKeepsTheCoverAndTheKeyBlock) {
     EXPECT_TRUE(a.covered());
     EXPECT_FALSE(a.enabld());
 
-    fake.answers = {std::string()};
+    fake.answers = {PromptAnswer{}};
     a.coverDoubleClick();
     EXPECT_TRUE(a.covered()) << "an empty answer is refused while a password is stored";
     EXPECT_EQ(fake.count("message Error: Incorrect password"), 1);
 
     App& open = start({{"Hide Method Scr", "1"}, {"PW Hide Screen Cap", "1"}});
     open.hidem();
-    open.coverDoubleClick();  // Cancel with no password stored
+    fake.answers = {PromptAnswer{"", false}, std::nullopt};
+    open.coverDoubleClick();  // with no password stored, Cancel is accepted
+    EXPECT_EQ(fake.count("message Error: Incorrect password"), 1)
+        << "a text the code page cannot hold matches nothing, not even no password";
     EXPECT_FALSE(open.covered());
 }
 
@@ -455,7 +479,7 @@ TEST_F(AppTest, EndingWhileThePromptIsOpenRestoresNothingAfterwards) {
     a.hidem();
     fake.duringPrompt = [&] { a.end(); };
     fake.log.clear();
-    fake.answers = {std::string("pw")};
+    fake.answers = {PromptAnswer{"pw"}};
     a.coverDoubleClick();
     EXPECT_THAT(fake.log, ElementsAre("not-topmost", "prompt", "hide-cover", "unblock",
                                       "set-level 40000"));
@@ -474,7 +498,9 @@ TEST_F(AppTest, CoverReleasesAndTheBothButtonsMark) {
     EXPECT_FALSE(a.bhid());
     EXPECT_TRUE(a.coverMouseUp(MouseButton::Right));
     EXPECT_FALSE(a.coverMouseUp(MouseButton::Left));
-    EXPECT_THAT(fake.log, ElementsAre("topmost", "topmost"));
+    a.coverMinimizeAll();
+    EXPECT_THAT(fake.log, ElementsAre("topmost", "topmost", "minimize"));
+    EXPECT_TRUE(a.covered());
 }
 
 TEST_F(AppTest, DisableLeavesDisabledCheckedWhateverWasCheckedAndWhateverThePromptSays) {
@@ -491,9 +517,58 @@ TEST_F(AppTest, DisableLeavesDisabledCheckedWhateverWasCheckedAndWhateverTheProm
     guarded.coverDisable();
     EXPECT_TRUE(guarded.covered());
     EXPECT_TRUE(guarded.disabledMark());
-    fake.answers = {std::string("pw")};
+    fake.answers = {PromptAnswer{"pw"}};
     guarded.coverDoubleClick();
     EXPECT_FALSE(guarded.enabld());
+}
+
+// ---------------------------------------------------------------- options and capture
+
+TEST_F(AppTest, TheOptionsOpenOnlyAfterThePassword) {
+    App& a = startWithPassword("pw", {{"PW Options", "1"}});
+    fake.answers = {PromptAnswer{"wrong"}, std::nullopt};
+    EXPECT_FALSE(a.requestOptions());
+    fake.answers = {PromptAnswer{"pw"}};
+    EXPECT_TRUE(a.requestOptions());
+    EXPECT_TRUE(a.trayMenuAvailable());
+    fake.duringPrompt = [&] { a.end(); };
+    fake.answers = {PromptAnswer{"pw"}};
+    EXPECT_FALSE(a.requestOptions());
+    EXPECT_EQ(a.state(), AppState::Ending);
+}
+
+TEST_F(AppTest, OnlyCancelOnTheCaptureQuestionEndsTheCaptureAndOpensTheOptions) {
+    App& a = start({});
+    a.armCapture(true);
+    EXPECT_FALSE(a.requestOptions()) << "OK: the capture goes on";
+    EXPECT_TRUE(a.capturing());
+    fake.confirmAnswer = false;
+    EXPECT_TRUE(a.requestOptions());
+    EXPECT_FALSE(a.capturing());
+    EXPECT_EQ(fake.log.back(), "disarm");
+}
+
+TEST_F(AppTest, F11CapturesOnceWhenArmedAndNeverTheCover) {
+    App& a = start({{"Hide Method Scr", "1"}});
+    EXPECT_FALSE(a.armCapture(false)) << "Cancel in the colour-depth dialog";
+    a.onHotKey(kHotKeyCapture);
+    EXPECT_TRUE(a.armCapture(true));
+    a.hidem();
+    a.onHotKey(kHotKeyCapture);
+    EXPECT_EQ(fake.count("capture"), 0);
+    a.coverDoubleClick();
+
+    fake.log.clear();
+    a.onHotKey(kHotKeyCapture);
+    a.onHotKey(kHotKeyCapture);
+    EXPECT_THAT(fake.log, ElementsAre("capture", "load-picture", "options-again", "disarm",
+                                      "message Screen Capture: Screen captured succesfully."));
+    a.armCapture(true);
+    fake.captureFailure = "Access is denied.";
+    fake.log.clear();
+    a.onHotKey(kHotKeyCapture);
+    EXPECT_THAT(fake.log, ElementsAre("capture", "options-again", "disarm",
+                                      "message Screen Capture: Access is denied."));
 }
 
 }  // namespace

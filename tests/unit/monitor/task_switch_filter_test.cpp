@@ -55,6 +55,10 @@ TEST(TaskSwitchFilter, AReleaseGoesTheWayItsPressWent) {
     EXPECT_TRUE(filter.swallow(key(kUp, kEsc), kNone));
     // A release whose press came before the hook passes.
     EXPECT_FALSE(filter.swallow(key(kUp, kEsc), kAlt));
+    // Tab held alone, then Ctrl+Esc: each release follows its own press.
+    EXPECT_FALSE(filter.swallow(key(kDown, kTab), kNone));
+    EXPECT_TRUE(filter.swallow(key(kDown, kEsc), kCtrl));
+    EXPECT_FALSE(filter.swallow(key(kUp, kTab), kCtrl));
 }
 
 }  // namespace

@@ -84,6 +84,7 @@ TEST_F(PasswordDialogsTest, SetReportsAFailedWriteInsteadOfSuccess) {
 }
 
 TEST_F(PasswordDialogsTest, ChangeChecksTheOldPasswordFirst) {
+    settings.setCompany("Elsewhere");  // the program's own key all the same
     store("Old");
     const PasswordOutcome wrongOld =
         changePasswordOk(typed("old"), typed("new"), typed("other"), settings);
@@ -132,6 +133,13 @@ TEST(Wipe, LeavesNoCharacterBehind) {
     wipe(text);
     EXPECT_TRUE(text.empty());
     EXPECT_EQ(std::string(bytes, 40), std::string(40, '\0'));
+
+    std::optional<std::string> converted(std::string(40, 'p'));
+    TypedPassword typed(std::move(converted));
+    EXPECT_EQ(converted, "") << "what it was made from";
+    TypedPassword moved(std::move(typed));
+    EXPECT_EQ(typed.ansi(), "") << "what it was moved from";
+    EXPECT_EQ(moved.ansi(), std::string(40, 'p'));
 }
 
 }  // namespace

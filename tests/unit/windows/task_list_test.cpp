@@ -95,6 +95,15 @@ TEST(TaskListRefresh, AHungProgramCostsOneTimeOutAndKeepsWhatWasKnown) {
     EXPECT_EQ(tasks.status(1), 1);
     EXPECT_EQ(tasks.status(2), 0);
     for (std::uint32_t timeout : system.timeoutsUsed) EXPECT_EQ(timeout, 250u);
+
+    // The title answers, the big icon times out: the small one is not asked, the icon stays.
+    system.hungThreads.clear();
+    system.silentIcons = {1};
+    system.timedOut = 0;
+    tasks.refresh();
+    EXPECT_EQ(system.timedOut, 1);
+    EXPECT_EQ(tasks.caption(1), L"changed");
+    EXPECT_EQ(tasks.hIcon(1), 5u);
 }
 
 TEST(TaskListRefresh, TitlesAreReadAsFarAsTheWindowSaysButNeverEndlessly) {
@@ -140,6 +149,7 @@ TEST(TaskListMembers, SettersKeepTheirRangeAndBadIndexesDoNothing) {
     EXPECT_EQ(tasks.hungTimeout(), 500u);
     tasks.setHungTimeout(0);
     tasks.setHungTimeout(-5);
+    tasks.setHungTimeout(std::int64_t{1} << 32);
     EXPECT_EQ(tasks.hungTimeout(), 500u);
     tasks.setHungTimeout(1);
     EXPECT_EQ(tasks.hungTimeout(), 1u);

@@ -13,18 +13,20 @@ using testing::FakeWindowSystem;
 
 TEST(TaskRows, TasksThatStopQualifyingLeaveTheListAtTheNextCollection) {
     FakeWindowSystem system;
-    system.add(1, L"Editor").smallIcon = 7;
+    system.add(1, L"Editor");
     system.add(2, L"Viewer");
+    system.add(3, L"Notes") = {.id = 3, .title = L"Notes", .icon = 6, .smallIcon = 7};
     TaskList tasks(system);
     tasks.setMode(TaskList::kModeAllUnowned);
-    ASSERT_EQ(collectTaskRows(tasks).size(), 2u);
+    ASSERT_EQ(collectTaskRows(tasks).size(), 3u);
 
-    system.window(1).visible = false;  // still exists, so a plain refresh would keep it
-    system.add(3, L"Mail");
+    // Both still exist, so a plain refresh would keep them.
+    system.window(1).visible = system.window(2).visible = false;
+    system.add(4, L"Mail");
     const auto rows = collectTaskRows(tasks);
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0].window, 2u);
-    EXPECT_EQ(rows[1].window, 3u);
+    EXPECT_EQ(rows[0].window, 3u);
+    EXPECT_EQ(rows[0].smallIcon, 7u);
     EXPECT_EQ(rows[1].caption, L"Mail");
 }
 
@@ -54,6 +56,9 @@ TEST(EndProgramTexts, CaptionTrimsTheTaskNameAndPromptsFallBackToTheFirst) {
     EXPECT_EQ(endProgramCaption(L"  Notes \t"), L"Notes - End Program");
     EXPECT_EQ(endProgramCaption(L"   "), L"End Program");
     EXPECT_EQ(endProgramCaption(L""), L"End Program");
+    EXPECT_EQ(endPromptText(endPromptFromNumber(1)),
+              L"The system cannot end this program because it is waiting for a response from "
+              L"you.");
     EXPECT_EQ(endPromptText(endPromptFromNumber(2)), L"Ending Program...Please wait.");
     EXPECT_EQ(endPromptText(endPromptFromNumber(7)), L"This program is not responding.");
 }
