@@ -10,99 +10,14 @@
 #include <vector>
 
 #include "passwords/password_codec.h"
+#include "support/fake_ports.h"
 #include "support/memory_registry.h"
 
 namespace veilora {
 namespace {
 
 using ::testing::ElementsAre;
-
-// One fake for every port; each call lands in one log, so the order of the steps shows.
-class FakePorts : public Desktop,
-                  public PointerScout,
-                  public Volume,
-                  public Dialogs,
-                  public Capture {
-public:
-    ScreenSize primaryScreenSize() override { return screen; }
-    void minimizeAllWindows() override { log.push_back("minimize"); }
-    bool blockTaskSwitching() override {
-        log.push_back("block");
-        blocked = true;
-        return true;
-    }
-    void unblockTaskSwitching() override {
-        log.push_back("unblock");
-        blocked = false;
-    }
-    bool showCover() override {
-        log.push_back("show-cover");
-        return coverShows;
-    }
-    void hideCover() override { log.push_back("hide-cover"); }
-    void setCoverTopmost(bool top) override { log.push_back(top ? "topmost" : "not-topmost"); }
-    void startMonitor() override { log.push_back("start-monitor"); }
-    void stopMonitor() override { log.push_back("stop-monitor"); }
-    bool buttonHeld(MouseButton button) override {
-        return button == MouseButton::Left ? leftHeld : rightHeld;
-    }
-    std::optional<std::uint32_t> getMixerControlValue() override {
-        if (!mixer) return std::nullopt;
-        return level;
-    }
-    bool setMixerControlValue(std::uint32_t value) override {
-        log.push_back("set-level " + std::to_string(value));
-        if (onSetLevel) onSetLevel();
-        if (!mixer || !mixerWrites) return false;
-        level = value;
-        return true;
-    }
-    void showMessage(std::string_view text, std::string_view title, MessageIcon) override {
-        log.push_back("message " + std::string(title) + ": " + std::string(text));
-    }
-    bool confirm(std::string_view text, std::string_view title) override {
-        log.push_back("confirm " + std::string(title) + ": " + std::string(text));
-        return confirmAnswer;
-    }
-    std::optional<PromptAnswer> promptPassword() override {
-        log.push_back("prompt");
-        if (duringPrompt) duringPrompt();
-        if (answers.empty()) return std::nullopt;
-        auto answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-    bool armCaptureKey() override {
-        log.push_back("arm");
-        return true;
-    }
-    void disarmCaptureKey() override { log.push_back("disarm"); }
-    std::optional<std::string> captureScreen() override {
-        log.push_back("capture");
-        return captureFailure;
-    }
-    void loadCapturedPicture() override { log.push_back("load-picture"); }
-    void showOptionsAgain() override { log.push_back("options-again"); }
-
-    int count(const std::string& entry) const {
-        return static_cast<int>(std::count(log.begin(), log.end(), entry));
-    }
-
-    std::vector<std::string> log;
-    ScreenSize screen{1280, 1024};  // not the most common size: zones use the real one
-    bool mixer = true;
-    bool mixerWrites = true;
-    std::function<void()> onSetLevel;
-    std::uint32_t level = 40000;
-    bool coverShows = true;
-    bool blocked = false;
-    bool leftHeld = true;
-    bool rightHeld = true;
-    std::deque<std::optional<PromptAnswer>> answers;
-    bool confirmAnswer = true;
-    std::optional<std::string> captureFailure;
-    std::function<void()> duringPrompt;  // events that arrive inside the prompt's loop
-};
+using test::FakePorts;
 
 class AppTest : public ::testing::Test {
 protected:

@@ -5,12 +5,14 @@
 #include <map>
 
 #include "imaging/imaging_test_support.h"
+#include "support/memory_files.h"
 
 namespace veilora::capture {
 namespace {
 using namespace imaging::testing;
 using Bytes = std::vector<std::uint8_t>;
-using Files = std::map<std::wstring, Bytes>;
+using test::MemoryFiles;
+using Files = decltype(MemoryFiles::files);
 
 TEST(CaptureFile, SitsInTheProgramFolderWithOneBackslash) {
     EXPECT_EQ(captureFilePath(L"C:\\Program Files\\Veilora"),
@@ -39,45 +41,6 @@ TEST(CaptureFile, DepthsGiveTheNearestHalftoneColoursOrTrueColour) {
     EXPECT_TRUE(std::ranges::equal(full->pixels(),
                                    std::span(photo.dibSectionBitsPtr(), photo.sizeImage())));
 }
-
-// Files in memory; the step named in failAt fails, the write of the info block halfway through.
-struct MemoryFiles final : CaptureFileSystem {
-    Files files;
-    std::string failAt;
-    bool textless = false;
-    std::wstring open;
-
-    Error create(const std::wstring& path) override {
-        if (failAt == "create") return 5;
-        files[open = path].clear();
-        return 0;
-    }
-    Error write(std::span<const std::uint8_t> bytes) override {
-        const bool fail = failAt == "write" && files[open].size() == 14;
-        Bytes& file = files[open];
-        file.insert(file.end(), bytes.begin(),
-                    bytes.begin() + (fail ? bytes.size() / 2 : bytes.size()));
-        return fail ? 112 : 0;
-    }
-    Error flushAndClose() override {
-        if (failAt == "flush") return 112;
-        open.clear();
-        return 0;
-    }
-    Error replace(const std::wstring& from, const std::wstring& target) override {
-        if (!open.empty() || failAt == "replace") return 32;
-        files[target] = files.at(from);
-        files.erase(from);
-        return 0;
-    }
-    void discard(const std::wstring& path) noexcept override {
-        open.clear();
-        files.erase(path);
-    }
-    std::wstring message(Error error) override {
-        return textless ? L"" : L"text " + std::to_wstring(error);
-    }
-};
 
 const std::wstring kTarget = L"C:\\Veilora\\scrcap.bmp";
 const Bytes kOld = {'o', 'l', 'd'};
