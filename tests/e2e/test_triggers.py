@@ -5,7 +5,6 @@ import unittest
 from harness import E2ETestCase, wait_for
 
 
-
 class TriggerTest(E2ETestCase):
     def start(self, enabled="1", **options):
         """Starts the program with these options and "Minimize all windows" as the method."""
