@@ -216,7 +216,8 @@ class Session:
     """One test's private world: X display, Wine prefix, program folder."""
 
     def __init__(self, name, windows_version=None, monitors=1):
-        self.name = re.sub(r"[^A-Za-z0-9_.-]", "_", name)
+        # The 32-bit run of a test may run beside the 64-bit one: each needs its own folder.
+        self.name = re.sub(r"[^A-Za-z0-9_.-]", "_", name) + (".x86" if BITS == 32 else "")
         self.monitors = monitors
         self._xephyr = None
         self.dir = WORK / "runs" / self.name
