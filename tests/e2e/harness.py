@@ -167,6 +167,21 @@ class Program:
     def count(self, name):
         return len(self.events(name))
 
+    def values(self, name):
+        """The values traced with `name`, in order."""
+        return [e[2] for e in self.events(name)]
+
+    def levels(self):
+        """The speakers level as the program read and wrote it: ("level-read", n),
+        ("level-read-failed", None) and ("level-write", n, what the mixer then held)."""
+        out = []
+        for _, name, value in self.trace():
+            if name in ("level-read", "level-read-failed", "level-write"):
+                out.append((name, value))
+            elif name == "level-read-back" and out:
+                out[-1] = out[-1] + (value,)
+        return out
+
     def wait_event(self, name, count=1, timeout=15):
         """Waits until `name` has been traced at least `count` times; returns the last one."""
         wait_for(lambda: self.count(name) >= count, timeout, f"{count} x '{name}'")
@@ -453,14 +468,22 @@ class Session:
             self.key("ctrl+a", "BackSpace")
         self.type_text(text)
 
-    def answer_message(self, title, text):
-        """Waits for a message box titled `title`, checks it says `text`, closes it with
-        Enter."""
+    def answer_message(self, title, text=None):
+        """Waits for a message box titled `title`, checks it says `text` (when given), closes
+        it with Enter."""
         self.wait_window(title)
-        if text not in self.static_texts(title):
+        if text is not None and text not in self.static_texts(title):
             raise HarnessError(f"'{title}' says {self.static_texts(title)}, not '{text}'")
         self.key("Return")
         self.wait_no_window(title)
+
+    def edit(self, title):
+        """The first edit field of a window, as the probe reports controls."""
+        return next(c for c in self.controls(title) if c["class"] == "edit")
+
+    def z_order(self):
+        """(title, class) of the visible windows that show something, topmost first."""
+        return [(w["title"], w["class"]) for w in self.window_info() if w.get("region") != "empty"]
 
     def static_texts(self, title):
         return [c["text"] for c in self.controls(title) if c["class"] == "static" and c["text"]]
@@ -720,6 +743,17 @@ def write_bmp24(path, width, height, color_at):
     header = struct.pack("<2sIHHI", b"BM", 54 + len(pixels), 0, 0, 54)
     info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 0, 0, 0, 0)
     Path(path).write_bytes(header + info + pixels)
+
+
+def read_bmp(path):
+    """(width, height, bits, rows top to bottom) of an uncompressed bitmap file."""
+    data = Path(path).read_bytes()
+    offset, = struct.unpack_from("<I", data, 10)
+    width, height, _, bits = struct.unpack_from("<iiHH", data, 18)
+    stride = (width * bits + 31) // 32 * 4
+    rows = [data[offset + (height - 1 - y) * stride: offset + (height - y) * stride]
+            for y in range(height)]
+    return width, height, bits, rows
 
 
 class E2ETestCase(unittest.TestCase):

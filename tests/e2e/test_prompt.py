@@ -31,11 +31,6 @@ class PromptTest(E2ETestCase):
         s.double_click(512, 400)
         s.wait_window(PROMPT)
 
-    def z_order(self):
-        """Titles and classes of the visible windows, topmost first."""
-        return [(w["title"], w["class"]) for w in self.session.window_info()
-                if w.get("region") != "empty"]
-
     def test_hiding_again_while_the_prompt_is_open_leaves_the_prompt_on_top(self):
         s = self.session
         program = self.start()
@@ -44,7 +39,7 @@ class PromptTest(E2ETestCase):
         s.move(0, 300)  # the armed edge
         program.wait_event("hide-ignored")
         s.settle(program)
-        order = self.z_order()
+        order = s.z_order()
         prompt = next(i for i, w in enumerate(order) if w[0] == PROMPT)
         cover = next(i for i, w in enumerate(order) if w[1] == "VeiloraCover")
         self.assertLess(prompt, cover, f"the prompt stays above the cover: {order}")
@@ -63,9 +58,8 @@ class PromptTest(E2ETestCase):
         after = names[names.index("ending"):]
         self.assertNotIn("mouse-event", after[after.index("shutdown"):],
                          "no hook listens after the end")
-        (_, before), = [(n, v) for _, n, v in program.trace() if n == "level-read"]
-        writes = [v for _, n, v in program.trace() if n == "level-write"]
-        self.assertEqual(writes, [50, before], "the level came back")
+        (_, before), *writes = program.levels()
+        self.assertEqual([w[1] for w in writes], [50, before], "the level came back")
         self.assertIsNone(s.reg_query(GENERAL, "Restore Level"))
         self.assertEqual(s.find_windows(PROMPT), [])
 

@@ -5,12 +5,8 @@ import unittest
 
 from harness import BASE_ENV, EXE_DIR, E2ETestCase
 
-class StartupTest(E2ETestCase):
-    def windows_pid(self):
-        out = self.session.probe("pids", "veilora.exe").split()
-        self.assertEqual(len(out), 1, f"expected one veilora.exe, got {out}")
-        return out[0]
 
+class StartupTest(E2ETestCase):
     def test_second_start_is_refused_and_the_first_keeps_running(self):
         s = self.session
         s.set_options()
@@ -30,7 +26,7 @@ class StartupTest(E2ETestCase):
         program = s.start()
         program.wait_ready()
         self.assertEqual(program.events("os-major")[0][2], 6, "a fresh prefix is Windows 7")
-        pid = self.windows_pid()
+        pid, = s.probe("pids", "veilora.exe").split()
         rc, out = s.wine("taskkill", "/pid", pid)
         self.assertEqual(rc, 0, out)
         self.assertEqual(program.wait(20), 0)

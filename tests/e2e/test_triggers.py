@@ -33,19 +33,12 @@ class TriggerTest(E2ETestCase):
         self.assertEqual(self.hides_after(program, lambda: s.move(2, 300)), 1)
         # Minimizing is asynchronous: the program only asks the window to go.
         wait_for(lambda: s.window_info(notepad)[0]["iconic"] == "1", 10, "notepad to minimize")
-        edit = [c for c in s.controls(notepad) if c["class"] == "edit"][0]
+        edit = s.edit(notepad)
         self.assertEqual(edit["text"], "abc", "no stray character reached the program")
 
     def test_wheel_and_middle_button(self):
         s = self.session
-        program = self.start()
-        self.assertEqual(self.hides_after(program, lambda: s.click(button=4)), 0)
-        self.assertEqual(self.hides_after(program, lambda: s.click(button=2)), 0)
-        s.stop(program)
-
-        s.set_options(**{"Mouse Wheel": "1", "Middle Button": "1"})
-        program = s.start()
-        program.wait_ready()
+        program = self.start(**{"Mouse Wheel": "1", "Middle Button": "1"})
         self.assertEqual(self.hides_after(program, lambda: s.click(button=5)), 1)
         self.assertEqual(self.hides_after(program, lambda: s.click(button=2)), 1)
 

@@ -14,8 +14,6 @@ namespace veilora {
 namespace {
 
 const std::wstring kSection = L"Software\\VeiloraTest\\Veilora\\S";
-const wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-const wchar_t kRunValue[] = L"VeiloraTestEntry";
 
 struct RegistryWin32Test : ::testing::Test {
     void SetUp() override {
@@ -24,7 +22,6 @@ struct RegistryWin32Test : ::testing::Test {
     }
     void TearDown() override {
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VeiloraTest");
-        RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, kRunValue);
     }
     // Bytes exactly as given, past the backend.
     static void putRaw(const wchar_t* name, DWORD type, const void* data, DWORD size) {
@@ -98,15 +95,6 @@ TEST_F(RegistryWin32Test, StarIsTheDefaultValueAndSectionsCanBeDeleted) {
     EXPECT_TRUE(settings.deleteSetting("S"));
     EXPECT_EQ(settings.getSetting("S", "A", "gone"), "gone");
     EXPECT_FALSE(settings.deleteSetting("S"));
-}
-
-TEST_F(RegistryWin32Test, RunNextBootAddsAndRemovesTheRunValue) {
-    const std::string command = "\"C:\\Program Files\\Veilora\\veilora.exe\"";
-    ASSERT_TRUE(settings.runNextBoot("VeiloraTestEntry", command, 1));
-    EXPECT_EQ(readRaw(kRunKey, kRunValue), L"\"C:\\Program Files\\Veilora\\veilora.exe\"");
-    EXPECT_TRUE(settings.runNextBoot("VeiloraTestEntry", command, 0));
-    EXPECT_EQ(readRaw(kRunKey, kRunValue), L"<missing>");
-    EXPECT_FALSE(settings.runNextBoot("VeiloraTestEntry", command, 0));
 }
 
 }  // namespace
