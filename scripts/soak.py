@@ -23,7 +23,7 @@ import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests" / "e2e"))
-from harness import HarnessError, Session, encode_password, wait_for, write_bmp24  # noqa: E402
+from harness import HarnessError, Session, encode_password, write_bmp24  # noqa: E402
 
 WARM_UP = 20  # every way of hiding several times: one-time set-ups happen before the count
 MEMORY_MARGIN_KB = 2048

@@ -11,7 +11,6 @@ import fcntl
 import os
 import re
 import shutil
-import signal
 import struct
 import subprocess
 import sys
@@ -383,6 +382,29 @@ class Session:
         program = Program(proc, log, trace)
         self.programs.append(program)
         return program
+
+    def launch(self, picture=None, sound=False, **options):
+        """The program started and ready: these Options (the first run done), a plain cover
+        picture of the colour `picture` when given, and the session's sound server when asked."""
+        if sound:
+            self.start_sound()
+        if picture:
+            write_bmp24(self.prog_dir / "scrcap.bmp", 16, 16, lambda x, y: picture)
+        self.set_options(**options)
+        program = self.start()
+        program.wait_ready()
+        return program
+
+    def hide_by_key(self, program):
+        """The hide key, then a wait until the cover has been painted once more."""
+        painted = program.count("cover-painted")
+        self.key("grave")
+        program.wait_event("cover-painted", painted + 1)
+
+    def restore_by_double_click(self, program, x=512, y=400):
+        restored = program.count("restore")
+        self.double_click(x, y)
+        program.wait_event("restore", restored + 1)
 
     def spawn(self, *args):
         """Starts a background wine process that the session ends at tear-down."""

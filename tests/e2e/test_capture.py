@@ -19,11 +19,7 @@ def block_colour(x, y):
 
 class CaptureTest(E2ETestCase):
     def start(self, **options):
-        s = self.session
-        s.set_options(**{"Hide Method Scr": "1", "Start Enabled": "1", **options})
-        program = s.start()
-        program.wait_ready()
-        return program
+        return self.session.launch(**{"Hide Method Scr": "1", "Start Enabled": "1", **options})
 
     def arm(self, program, true_colour=False, cancel=False):
         """Options from the tray, the capture button, a depth, OK (or Cancel)."""
@@ -63,11 +59,9 @@ class CaptureTest(E2ETestCase):
                 self.assertEqual(tuple(rows[y][3 * x: 3 * x + 3][::-1]), block_colour(x, y))
 
         s.key("Escape")  # the Options dialog goes
-        s.key("grave")
-        program.wait_event("cover-painted")
+        s.hide_by_key(program)
         wait_for(lambda: s.grab().pixel(700, 500) == block_colour(700, 500), 10, "the new cover")
-        s.double_click(512, 400)
-        program.wait_event("restore")
+        s.restore_by_double_click(program)
 
         self.arm(program)  # 256 colours, as the dialog opens
         self.capture(program, picture)

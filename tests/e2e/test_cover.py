@@ -20,11 +20,8 @@ class CoverTest(E2ETestCase):
     def start(self, **options):
         s = self.session
         write_bmp24(s.prog_dir / "scrcap.bmp", 640, 480, picture)
-        s.set_options(**{"Hide Method Scr": "1", "Start Enabled": "1", "ScrEdge Left": "1"},
-                      **options)
-        program = s.start()
-        program.wait_ready()
-        return program
+        return s.launch(**{"Hide Method Scr": "1", "Start Enabled": "1", "ScrEdge Left": "1",
+                           **options})
 
     def cover(self):
         return self.session.cover()
@@ -68,8 +65,7 @@ class CoverTest(E2ETestCase):
         self.assertNotIn(VK_TAB, passed)
         self.assertNotIn(VK_ESC, passed)
 
-        s.double_click(512, 400)
-        program.wait_event("restore")
+        s.restore_by_double_click(program)
         wait_for(lambda: self.cover() is None, 10, "the cover to go")
         concealed = s.window_info(cls="VeiloraCover")[0]
         self.assertEqual(concealed["topmost"], "0", "the concealed cover leaves the topmost band")
@@ -107,12 +103,10 @@ class CoverTest(E2ETestCase):
         program = self.start()
         s.click(300, 300)
         s.type_text("ab")
-        s.key("grave")
-        program.wait_event("cover-painted")
+        s.hide_by_key(program)
         wait_for(lambda: (self.cover() or {}).get("foreground") == "1", 10, "the cover's focus")
         s.type_text("secret")
-        s.double_click(512, 400)
-        program.wait_event("restore")
+        s.restore_by_double_click(program)
         # The keyboard goes back to the program that had it, to the field that had it.
         wait_for(lambda: s.edit(notepad)["focused"] == "1", 10, "notepad's focus")
         s.type_text("cd")
@@ -133,15 +127,11 @@ class CoverTest(E2ETestCase):
 class CoverPasswordTest(E2ETestCase):
     def test_wrong_password_cancel_and_right_password(self):
         s = self.session
-        write_bmp24(s.prog_dir / "scrcap.bmp", 64, 64, lambda x, y: (200, 200, 0))
-        s.set_options(**{"Hide Method Scr": "1", "Start Enabled": "1", "ScrEdge Left": "0",
-                         "PW Hide Screen Cap": "1"})
         s.reg_add(r"HKCU\Software\Fernwick\Veilora\General", "Offset", encode_password("Se7ret"))
-        program = s.start()
-        program.wait_ready()
+        program = s.launch((200, 200, 0), **{"Hide Method Scr": "1", "Start Enabled": "1",
+                                             "ScrEdge Left": "0", "PW Hide Screen Cap": "1"})
         keys = s.start_keylog()
-        s.key("grave")
-        program.wait_event("cover-painted")
+        s.hide_by_key(program)
         s.key("alt+F4")  # a close request to the cover is no way past the password
         s.settle(program)
         self.assertIsNotNone(s.cover())
@@ -191,15 +181,12 @@ class TwoMonitorTest(E2ETestCase):
     def test_every_monitor_is_covered_and_the_picture_stays_on_the_primary(self):
         s = self.session
         write_bmp24(s.prog_dir / "scrcap.bmp", 1024, 768, picture)
-        s.set_options(**{"Hide Method Scr": "1", "Start Enabled": "1", "ScrEdge Left": "0"})
-        program = s.start()
-        program.wait_ready()
+        program = s.launch(**{"Hide Method Scr": "1", "Start Enabled": "1", "ScrEdge Left": "0"})
         self.assertEqual(s.probe("virtual").split(), ["0", "0", "1824", "768"])
         # Without a virtual desktop keys reach Wine only while one of its windows has the focus.
         s.start_notepad()
         s.click(300, 300)
-        s.key("grave")
-        program.wait_event("cover-painted")
+        s.hide_by_key(program)
         wait_for(lambda: s.grab().pixel(1400, 300) == BACKGROUND, 10, "the second monitor covered")
         screen = s.grab()
         self.assertEqual(screen.pixel(5, 5), (255, 0, 0))

@@ -2,7 +2,7 @@
 
 import unittest
 
-from harness import E2ETestCase, wait_for, write_bmp24
+from harness import E2ETestCase, wait_for
 
 COVER_MENU = [("Minimize all windows", True), ("Window Management", False), ("Volume", False),
               ("Disable", False)]
@@ -15,19 +15,8 @@ class CoverToolsTest(E2ETestCase):
     windows_version = "winxp"  # muting can be on
 
     def start(self, sound=False, **options):
-        s = self.session
-        if sound:
-            s.start_sound()
-        write_bmp24(s.prog_dir / "scrcap.bmp", 16, 16, lambda x, y: (40, 40, 40))
-        s.set_options(**{"Hide Method Scr": "1", "Start Enabled": "1", **options})
-        program = s.start()
-        program.wait_ready()
-        return program
-
-    def hide(self, program):
-        painted = program.count("cover-painted")
-        self.session.key("grave")
-        program.wait_event("cover-painted", painted + 1)
+        return self.session.launch((40, 40, 40), sound,
+                                   **{"Hide Method Scr": "1", "Start Enabled": "1", **options})
 
     def cover_menu(self, program):
         return self.session.open_menu(program, lambda: self.session.click(512, 400, button=3))
@@ -41,7 +30,7 @@ class CoverToolsTest(E2ETestCase):
         s = self.session
         notepad = s.start_notepad()
         program = self.start(**{"ScrEdge Left": "1"})
-        self.hide(program)
+        s.hide_by_key(program)
         items = self.cover_menu(program)
         self.assertEqual([(i["text"], i["default"]) for i in items], COVER_MENU)
         s.choose(items, "Minimize all windows")
@@ -66,7 +55,7 @@ class CoverToolsTest(E2ETestCase):
         s.start_notepad()  # a second one, with nothing to save
         program = self.start()
         keys = s.start_keylog()
-        self.hide(program)
+        s.hide_by_key(program)
         s.choose(self.cover_menu(program), "Window Management")
         s.wait_window(WM)
         wait_for(lambda: {"Draft - Notepad", "Untitled - Notepad"} <= set(self.rows(program)), 10,
@@ -107,14 +96,13 @@ class CoverToolsTest(E2ETestCase):
         s.click_control(WM, CLOSE_SELECTED)
         wait_for(lambda: self.rows(program) == ["Draft - Notepad"], 10, "the closed one to go")
 
-        s.double_click(50, 700)
-        program.wait_event("restore")
+        s.restore_by_double_click(program, 50, 700)
         s.wait_no_window(WM)
 
     def test_a_window_that_comes_up_above_the_cover_goes_below_it_again(self):
         s = self.session
         program = self.start()
-        self.hide(program)
+        s.hide_by_key(program)
         s.spawn(str(s.probe_path()), "hang", "Pushy Window", "topmost")
         s.wait_window("Pushy Window")
 
@@ -141,7 +129,7 @@ class CoverToolsTest(E2ETestCase):
     def test_volume_chooses_the_level_the_restore_gives_back(self):
         s = self.session
         program = self.start(sound=True, **{"Mute Sound": "1"})
-        self.hide(program)
+        s.hide_by_key(program)
         program.wait_event("level-read-back")
         before = program.events("level-read")[0][2]
         s.choose(self.cover_menu(program), "Volume")
@@ -155,8 +143,7 @@ class CoverToolsTest(E2ETestCase):
         self.assertEqual(chosen, 58982, "position 9: 58981.5 goes to its even neighbour")
         s.key("Return")  # OK
         s.wait_no_window("Volume Control")
-        s.double_click(512, 400)
-        program.wait_event("restore")
+        s.restore_by_double_click(program)
         self.assertEqual(program.values("level-write")[-1], chosen)
 
 

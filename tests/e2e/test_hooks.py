@@ -12,9 +12,7 @@ DROP_MOUSE_HOOK = "0x8003"  # test-only message, honoured in traced runs
 class HookWatchdogTest(E2ETestCase):
     def test_a_removed_mouse_hook_is_installed_again_and_the_edge_hides(self):
         s = self.session
-        s.set_options(**{"Hide Method Min": "1", "Start Enabled": "1", "ScrEdge Left": "1"})
-        program = s.start()
-        program.wait_ready()
+        program = s.launch(**{"Hide Method Min": "1", "Start Enabled": "1", "ScrEdge Left": "1"})
         s.settle(program)
 
         s.probe("send", "VeiloraMain", DROP_MOUSE_HOOK, "0", "0")

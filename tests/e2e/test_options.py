@@ -3,7 +3,7 @@ uses them from the tray."""
 
 import unittest
 
-from harness import E2ETestCase, encode_password, wait_for, write_bmp24
+from harness import E2ETestCase, encode_password, wait_for
 
 OPTIONS = "Veilora - Options"
 PROMPT = "Veilora - Password Required"
@@ -19,13 +19,6 @@ FIRST_RUN = ("Since this is the first time you have run Veilora, you should conf
 
 
 class OptionsTest(E2ETestCase):
-    def start(self, **options):
-        s = self.session
-        s.set_options(**options)
-        program = s.start()
-        program.wait_ready()
-        return program
-
     def open_options(self, program):
         s = self.session
         s.choose(s.open_tray_menu(program), "Options")
@@ -36,7 +29,7 @@ class OptionsTest(E2ETestCase):
     def test_options_behind_the_password(self):
         s = self.session
         s.reg_add(GENERAL, "Offset", encode_password("opt"))
-        program = self.start(**{"Hide Method Min": "1", "PW Options": "1"})
+        program = s.launch(**{"Hide Method Min": "1", "PW Options": "1"})
         self.open_options(program)
         s.wait_window(PROMPT)
         s.key("Escape")
@@ -51,7 +44,7 @@ class OptionsTest(E2ETestCase):
 
     def test_ok_checks_in_order_then_saves_everything(self):
         s = self.session
-        program = self.start(**{"Hide Method Scr": "1", "Hide Method Min": "0",
+        program = s.launch(**{"Hide Method Scr": "1", "Hide Method Min": "0",
                                 "PW Hide Screen Cap": "1", "Start with Windows": "0",
                                 "Start Enabled": "1"})
         self.open_options(program)
@@ -90,7 +83,7 @@ class OptionsTest(E2ETestCase):
 
     def test_cancel_and_the_close_box_bring_back_the_stored_options(self):
         s = self.session
-        program = self.start(**{"Hide Method Min": "1", "Mouse Wheel": "0"})
+        program = s.launch(**{"Hide Method Min": "1", "Mouse Wheel": "0"})
         for close in ("cancel", "close box"):
             self.open_options(program)
             s.wait_window(OPTIONS)
@@ -111,8 +104,7 @@ class OptionsTest(E2ETestCase):
 
     def test_set_and_change_the_password_then_the_prompt_takes_the_new_one(self):
         s = self.session
-        write_bmp24(s.prog_dir / "scrcap.bmp", 8, 8, lambda x, y: (9, 9, 9))
-        program = self.start(**{"Hide Method Scr": "1"})
+        program = s.launch((9, 9, 9), **{"Hide Method Scr": "1"})
         self.open_options(program)
         s.wait_window(OPTIONS)
         self.assertEqual(s.control(OPTIONS, PASSWORD_BUTTON)["text"], "Set &Password")
@@ -143,8 +135,7 @@ class OptionsTest(E2ETestCase):
         s.click_control(OPTIONS, PW_COVER)
         s.click_control(OPTIONS, IDOK)
         program.wait_event("options-saved")
-        s.key("grave")
-        program.wait_event("cover-painted")
+        s.hide_by_key(program)
         s.double_click(512, 400)
         s.wait_window(PROMPT)
         s.type_text("second")
@@ -153,7 +144,7 @@ class OptionsTest(E2ETestCase):
 
     def test_help_from_the_tray_and_from_the_options(self):
         s = self.session
-        program = self.start(**{"Hide Method Min": "1"})
+        program = s.launch(**{"Hide Method Min": "1"})
         s.choose(s.open_tray_menu(program), "&Help")
         program.wait_event("help-open")
         s.wait_help_viewer()
@@ -194,9 +185,7 @@ class FirstRunTest(E2ETestCase):
 class AboutTest(E2ETestCase):
     def test_texts_links_and_closing(self):
         s = self.session
-        s.set_options(**{"Hide Method Min": "1"})
-        program = s.start()
-        program.wait_ready()
+        program = s.launch(**{"Hide Method Min": "1"})
         s.choose(s.open_tray_menu(program), "About")
         s.wait_window("About...")
         self.assertIn("Version 2.2", s.static_texts("About..."))

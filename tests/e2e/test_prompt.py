@@ -3,7 +3,7 @@ program can always end cleanly while it is open."""
 
 import unittest
 
-from harness import E2ETestCase, encode_password, wait_for, write_bmp24
+from harness import E2ETestCase, encode_password, wait_for
 
 PROMPT = "Veilora - Password Required"
 GENERAL = r"HKCU\Software\Fernwick\Veilora\General"
@@ -13,21 +13,14 @@ class PromptTest(E2ETestCase):
     windows_version = "winxp"  # so that muting can be on
 
     def start(self, sound=False):
-        s = self.session
-        if sound:
-            s.start_sound()
-        write_bmp24(s.prog_dir / "scrcap.bmp", 64, 64, lambda x, y: (0, 128, 0))
-        s.set_options(**{"Hide Method Scr": "1", "Start Enabled": "1", "ScrEdge Left": "1",
-                         "PW Hide Screen Cap": "1", "Mute Sound": "1"})
-        s.reg_add(GENERAL, "Offset", encode_password("pw"))
-        program = s.start()
-        program.wait_ready()
-        return program
+        self.session.reg_add(GENERAL, "Offset", encode_password("pw"))
+        return self.session.launch((0, 128, 0), sound, **{
+            "Hide Method Scr": "1", "Start Enabled": "1", "ScrEdge Left": "1",
+            "PW Hide Screen Cap": "1", "Mute Sound": "1"})
 
     def open_prompt(self, program):
         s = self.session
-        s.key("grave")
-        program.wait_event("cover-painted")
+        s.hide_by_key(program)
         s.double_click(512, 400)
         s.wait_window(PROMPT)
 

@@ -9,9 +9,7 @@ from harness import BASE_ENV, EXE_DIR, E2ETestCase
 class StartupTest(E2ETestCase):
     def test_second_start_is_refused_and_the_first_keeps_running(self):
         s = self.session
-        s.set_options()
-        first = s.start()
-        first.wait_ready()
+        first = s.launch()
         second = s.start()
         s.wait_window("Already Running")
         self.assertIn("This program is already running.", s.static_texts("Already Running"))
@@ -22,9 +20,7 @@ class StartupTest(E2ETestCase):
 
     def test_a_close_request_ends_the_program_cleanly(self):
         s = self.session
-        s.set_options()
-        program = s.start()
-        program.wait_ready()
+        program = s.launch()
         self.assertEqual(program.events("os-major")[0][2], 6, "a fresh prefix is Windows 7")
         pid, = s.probe("pids", "veilora.exe").split()
         rc, out = s.wine("taskkill", "/pid", pid)
@@ -34,9 +30,7 @@ class StartupTest(E2ETestCase):
 
     def test_the_end_of_the_session_ends_the_program_cleanly(self):
         s = self.session
-        s.set_options(**{"Hide Method Scr": "1"})
-        program = s.start()
-        program.wait_ready()
+        program = s.launch(**{"Hide Method Scr": "1"})
         s.key("grave")  # even while hidden
         program.wait_event("cover-painted")
         # What the system sends when the user logs off: may we end, then the end itself.
@@ -76,9 +70,7 @@ class VersionTest(E2ETestCase):
     windows_version = "winxp"
 
     def test_the_real_major_version_is_seen(self):
-        self.session.set_options()
-        program = self.session.start()
-        program.wait_ready()
+        program = self.session.launch()
         self.assertEqual(program.events("os-major")[0][2], 5)
 
 

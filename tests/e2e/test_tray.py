@@ -3,7 +3,7 @@ ends it."""
 
 import unittest
 
-from harness import E2ETestCase, wait_for, write_bmp24
+from harness import E2ETestCase, wait_for
 
 MENU = [("Enabled", True, False), ("Disabled", False, False), ("-", False, False),
         ("Options", False, True), ("-", False, False), ("&Help", False, False),
@@ -13,11 +13,8 @@ EMPTY_TASKBAR = (900, 758)  # a spot of the taskbar where nothing is drawn
 
 class TrayTest(E2ETestCase):
     def start(self, **options):
-        s = self.session
-        s.set_options(**{"Hide Method Min": "1", "Start Enabled": "1", **options})
-        program = s.start()
-        program.wait_ready()
-        s.settle(program)
+        program = self.session.launch(**{"Hide Method Min": "1", "Start Enabled": "1", **options})
+        self.session.settle(program)
         return program
 
     def menu_open(self):
@@ -82,10 +79,9 @@ class TrayTest(E2ETestCase):
 
     def test_exit_gives_everything_back_and_ends_the_program(self):
         s = self.session
-        s.start_sound()
         s.reg_add(r"HKCU\Software\Wine\AppDefaults\veilora.exe", "Version", "winxp")
-        write_bmp24(s.prog_dir / "scrcap.bmp", 8, 8, lambda x, y: (0, 0, 0))
-        program = self.start(**{"Mute Sound": "1"})
+        program = s.launch((0, 0, 0), True, **{"Hide Method Min": "1", "Start Enabled": "1",
+                                                "Mute Sound": "1"})
         background = s.grab().pixel(*EMPTY_TASKBAR)
         s.key("grave")  # minimizes and lowers the sound; nothing covers the screen
         program.wait_event("level-read-back")

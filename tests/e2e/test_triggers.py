@@ -9,9 +9,8 @@ class TriggerTest(E2ETestCase):
     def start(self, enabled="1", **options):
         """Starts the program with these options and "Minimize all windows" as the method."""
         options.setdefault("ScrEdge Left", "0")
-        self.session.set_options(**{"Hide Method Min": "1", "Start Enabled": enabled}, **options)
-        program = self.session.start()
-        program.wait_ready()
+        program = self.session.launch(**{"Hide Method Min": "1", "Start Enabled": enabled},
+                                      **options)
         self.session.settle(program)
         return program
 

@@ -5,29 +5,20 @@ the account we check."""
 
 import unittest
 
-from harness import E2ETestCase, wait_for, write_bmp24
+from harness import E2ETestCase, wait_for
 
 
 class VolumeTest(E2ETestCase):
     windows_version = "winxp"  # the mute option can be changed only before version 6
 
     def start(self, mute, sound=True):
-        s = self.session
-        if sound:
-            s.start_sound()
-        write_bmp24(s.prog_dir / "scrcap.bmp", 32, 32, lambda x, y: (0, 0, 0))
-        s.set_options(**{"Hide Method Scr": "1", "Start Enabled": "1", "ScrEdge Left": "0",
-                         "Mute Sound": mute})
-        program = s.start()
-        program.wait_ready()
-        return program
+        return self.session.launch((0, 0, 0), sound, **{
+            "Hide Method Scr": "1", "Start Enabled": "1", "ScrEdge Left": "0", "Mute Sound": mute})
 
     def hide_and_restore(self, program):
         s = self.session
-        s.key("grave")
-        program.wait_event("cover-painted")
-        s.double_click(512, 400)
-        program.wait_event("restore")
+        s.hide_by_key(program)
+        s.restore_by_double_click(program)
         wait_for(lambda: s.cover() is None, 10, "the cover to go")
         s.settle(program)
 
@@ -44,14 +35,12 @@ class VolumeTest(E2ETestCase):
     def test_hiding_again_while_hidden_keeps_the_users_level_and_one_key_block(self):
         s = self.session
         program = self.start(mute="1")
-        s.key("grave")
-        program.wait_event("cover-painted")
+        s.hide_by_key(program)
         s.key("grave")
         program.wait_event("hidem", 2)
         s.settle(program)
         self.assertEqual(s.owner_counts(program)["hook"], 2, "the mouse monitor and one key block")
-        s.double_click(512, 400)
-        program.wait_event("restore")
+        s.restore_by_double_click(program)
         s.settle(program)
         (_, before), *writes = program.levels()
         self.assertEqual(writes, [("level-write", 50, 50), ("level-write", 50, 50),
