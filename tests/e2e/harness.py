@@ -491,10 +491,10 @@ class Session:
         self.type_text(text)
 
     def answer_message(self, title, text=None):
-        """Waits for a message box titled `title`, checks it says `text` (when given), closes
-        it with Enter."""
+        """Waits for a message box titled `title`, checks that one of its texts holds `text`
+        (when given), closes it with Enter."""
         self.wait_window(title)
-        if text is not None and text not in self.static_texts(title):
+        if text is not None and not any(text in t for t in self.static_texts(title)):
             raise HarnessError(f"'{title}' says {self.static_texts(title)}, not '{text}'")
         self.key("Return")
         self.wait_no_window(title)
@@ -768,14 +768,15 @@ def write_bmp24(path, width, height, color_at):
 
 
 def read_bmp(path):
-    """(width, height, bits, rows top to bottom) of an uncompressed bitmap file."""
+    """(width, height, bits, colour table, rows top to bottom) of an uncompressed bitmap file."""
     data = Path(path).read_bytes()
     offset, = struct.unpack_from("<I", data, 10)
     width, height, _, bits = struct.unpack_from("<iiHH", data, 18)
+    table = [tuple(data[54 + 4 * i: 54 + 4 * i + 3][::-1]) for i in range((offset - 54) // 4)]
     stride = (width * bits + 31) // 32 * 4
     rows = [data[offset + (height - 1 - y) * stride: offset + (height - y) * stride]
             for y in range(height)]
-    return width, height, bits, rows
+    return width, height, bits, table, rows
 
 
 class E2ETestCase(unittest.TestCase):

@@ -9,6 +9,7 @@ OPTIONS = "Veilora - Options"
 DEPTH = "Screen Capture"
 CAPTURE_BUTTON, IDOK, IDCANCEL = 204, 1, 2
 TRUE_COLOUR = 503  # the dialog's second choice
+LEVELS = (0, 64, 128, 192, 255)
 
 
 def block_colour(x, y):
@@ -52,7 +53,7 @@ class CaptureTest(E2ETestCase):
         self.assertIn("Screen captured succesfully.", self.capture(program, picture))
         s.key("Return")
         s.wait_window(OPTIONS)  # it comes back
-        width, height, bits, rows = read_bmp(s.prog_dir / "scrcap.bmp")
+        width, height, bits, _, rows = read_bmp(s.prog_dir / "scrcap.bmp")
         self.assertEqual((width, height, bits), (1024, 768, 24))
         for y in range(0, 768, 41):
             for x in range(0, 1024, 37):
@@ -66,8 +67,18 @@ class CaptureTest(E2ETestCase):
         self.arm(program)  # 256 colours, as the dialog opens
         self.capture(program, picture)
         s.key("Return")
-        # Which palette and which entries: the imaging library's own tests hold those.
-        self.assertEqual(read_bmp(s.prog_dir / "scrcap.bmp")[:3], (1024, 768, 8))
+        width, height, bits, table, rows = read_bmp(s.prog_dir / "scrcap.bmp")
+        self.assertEqual((width, height, bits), (1024, 768, 8))
+        halftone = {(r, g, b) for r in LEVELS for g in LEVELS for b in LEVELS}
+        self.assertEqual(set(table[:125]), halftone)
+        self.assertEqual(table[125:], [(0, 0, 0)] * 131)
+
+        def nearest(colour):  # lowest index among the closest
+            return min(range(256), key=lambda i: (sum((a - b) ** 2 for a, b in
+                                                      zip(table[i], colour)), i))
+        for y in range(48, 768, 96):
+            for x in range(64, 1024, 128):
+                self.assertEqual(rows[y][x], nearest(block_colour(x, y)), (x, y))
 
     def test_f11_works_only_between_the_depth_dialog_and_one_capture(self):
         s = self.session

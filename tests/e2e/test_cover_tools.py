@@ -72,6 +72,10 @@ class CoverToolsTest(E2ETestCase):
         keys.wait_for_key(VK_LCTRL, "up", after=mark)
         self.assertNotIn(VK_TAB, [vk for vk, _ in keys.since(mark)])
 
+        s.probe("retitle", "Untitled - Notepad", "Renamed - Notepad")
+        wait_for(lambda: "Renamed - Notepad" in self.rows(program), 10, "the new title")
+        self.assertEqual(len(self.rows(program)), 2, "retitled in place")
+
         # A click on the heading sorts once, the next the other way.
         listing = s.control(WM, 602)
         for x, order in ((30, sorted), (90, lambda rows: sorted(rows, reverse=True))):
@@ -92,7 +96,7 @@ class CoverToolsTest(E2ETestCase):
         self.assertIn("Draft - Notepad", self.rows(program))
         s.click_control("Notepad", 2)  # Cancel: keep the text
         s.wait_no_window("Notepad")
-        select("Untitled - Notepad")
+        select("Renamed - Notepad")
         s.click_control(WM, CLOSE_SELECTED)
         wait_for(lambda: self.rows(program) == ["Draft - Notepad"], 10, "the closed one to go")
 

@@ -11,7 +11,7 @@ OPTIONS_KEY = r"HKCU\Software\Fernwick\Veilora\Options"
 GENERAL = r"HKCU\Software\Fernwick\Veilora\General"
 RUN = r"HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run"
 IDOK, IDCANCEL = 1, 2
-SHOW_CAPTURE, MINIMIZE, MUTE, START_WINDOWS, WHEEL = 201, 202, 203, 207, 220
+SHOW_CAPTURE, MINIMIZE, MUTE, CAPTURE_BUTTON, START_WINDOWS, WHEEL = 201, 202, 203, 204, 207, 220
 PW_COVER, PASSWORD_BUTTON, HELP = 223, 225, 226
 PW_OLD, PW_NEW, PW_REPEAT = 310, 311, 312
 FIRST_RUN = ("Since this is the first time you have run Veilora, you should configure the "
@@ -45,15 +45,19 @@ class OptionsTest(E2ETestCase):
     def test_ok_checks_in_order_then_saves_everything(self):
         s = self.session
         program = s.launch(**{"Hide Method Scr": "1", "Hide Method Min": "0",
-                                "PW Hide Screen Cap": "1", "Start with Windows": "0",
-                                "Start Enabled": "1"})
+                              "PW Hide Screen Cap": "1", "Start with Windows": "0",
+                              "Start Enabled": "1"})
         self.open_options(program)
         s.wait_window(OPTIONS)
         self.assertEqual(s.control(OPTIONS, MUTE)["enabled"], "0", "locked from Windows 7 on")
-        # The refusals themselves are the core's; here: they show, and move the focus.
+        # Each refusal with its message and focus (their order and texts are the core's).
         s.click_control(OPTIONS, IDOK)
-        s.answer_message("Screen Image File Missing")
+        s.answer_message("Screen Image File Missing", "Screen capture image file not found.")
+        self.assertEqual(s.focused(OPTIONS), CAPTURE_BUTTON)
         s.click_control(OPTIONS, SHOW_CAPTURE)
+        s.click_control(OPTIONS, IDOK)
+        s.answer_message("Attention", "haven't specified a password")
+        self.assertEqual(s.focused(OPTIONS), IDOK)
         s.click_control(OPTIONS, PW_COVER)
         s.click_control(OPTIONS, IDOK)
         s.answer_message("Error", "You must select at least one method of hiding.")
@@ -126,9 +130,16 @@ class OptionsTest(E2ETestCase):
 
         s.click_control(OPTIONS, PASSWORD_BUTTON)
         s.wait_window("Change Password")
-        s.type_into("Change Password", PW_OLD, "first")
+        s.type_into("Change Password", PW_OLD, "wrong")
         s.type_into("Change Password", PW_NEW, "second")
-        s.type_into("Change Password", PW_REPEAT, "second")
+        s.type_into("Change Password", PW_REPEAT, "other")
+        s.click_control("Change Password", IDOK)
+        s.answer_message("Error", "Incorrect Old Password")
+        self.assertEqual(s.focused("Change Password"), PW_OLD)
+        s.type_into("Change Password", PW_OLD, "first", replace=True)
+        s.click_control("Change Password", IDOK)
+        s.answer_message("Error", "New passwords do not match.")
+        s.type_into("Change Password", PW_REPEAT, "second", replace=True)
         s.click_control("Change Password", IDOK)
         s.answer_message("Success", "Password succesfully changed.")
 
@@ -180,17 +191,21 @@ class FirstRunTest(E2ETestCase):
         s.click_control(OPTIONS, IDOK)
         program.wait_ready()
         self.assertEqual(s.reg_query(GENERAL, "First Run"), ("REG_SZ", "False"))
+        s.stop(program)
+        s.start().wait_ready()
+        self.assertEqual(s.find_windows("Veilora"), [], "no question after OK")
 
 
 class AboutTest(E2ETestCase):
     def test_texts_links_and_closing(self):
         s = self.session
         program = s.launch(**{"Hide Method Min": "1"})
-        s.choose(s.open_tray_menu(program), "About")
-        s.wait_window("About...")
-        self.assertIn("Version 2.2", s.static_texts("About..."))
-        s.key("Escape")
-        s.wait_no_window("About...")
+        for close in ("Return", "Escape"):
+            s.choose(s.open_tray_menu(program), "About")
+            s.wait_window("About...")
+            self.assertIn("Version 2.2", s.static_texts("About..."))
+            s.key(close)
+            s.wait_no_window("About...")
 
         # No program for web or mail addresses: the shell says so, and the box tells the person.
         for scheme in ("http", "https", "mailto"):
