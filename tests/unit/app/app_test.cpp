@@ -3,9 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <deque>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,7 +14,6 @@ namespace veilora {
 namespace {
 
 using ::testing::ElementsAre;
-using test::FakePorts;
 
 class AppTest : public ::testing::Test {
 protected:
@@ -54,52 +50,34 @@ protected:
 
     test::MemoryRegistry registry;
     RegSettings settings;
-    FakePorts fake;
+    test::FakePorts fake;  // a 1280 x 1024 screen
     std::unique_ptr<App> app;
 };
 
-// ---------------------------------------------------------------- edge and corner triggers
+// ---------------------------------------------------------------- triggers
 
-TEST_F(AppTest, EdgeZonesOnA1280By1024Screen) {
+TEST_F(AppTest, EachZoneHidesFromItsBorderToTheScreensEdgeAndOverlappingZonesEachHide) {
     struct Case {
         const char* option;
-        int fromInside, firstInZone, lastInZone;
-        bool vertical;
+        std::vector<std::pair<int, int>> outside, inside;
     };
     const Case cases[] = {
-        {"ScrEdge Right", 1275, 1276, 1279, false},
-        {"ScrEdge Left", 5, 4, 0, false},
-        {"ScrEdge Bottom", 1019, 1020, 1023, true},
-        {"ScrEdge Top", 5, 4, 0, true},
+        {"ScrEdge Right", {{1275, 400}}, {{1276, 400}, {1279, 400}}},
+        {"ScrEdge Left", {{5, 400}}, {{4, 400}, {0, 400}}},
+        {"ScrEdge Bottom", {{500, 1019}}, {{500, 1020}, {500, 1023}}},
+        {"ScrEdge Top", {{500, 5}}, {{500, 4}, {500, 0}}},
+        {"Corner Top Left", {{1279, 0}, {0, 1023}, {1279, 1023}, {5, 4}}, {{4, 4}}},
+        {"Corner Top Right", {{0, 0}, {0, 1023}, {1279, 1023}}, {{1276, 4}}},
+        {"Corner Bottom Left", {{0, 0}, {1279, 0}, {1279, 1023}}, {{4, 1020}}},
+        {"Corner Bottom Right", {{0, 0}, {1279, 0}, {0, 1023}}, {{1276, 1020}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.option);
         App& a = start({{c.option, "1"}, {"Hide Method Min", "1"}});
-        auto move = [&](int v) { c.vertical ? a.onSystemMouseMove(500, v) : a.onSystemMouseMove(v, 400); };
-        move(c.fromInside);
-        EXPECT_EQ(hides(), 0) << "no hide just outside the zone";
-        const int step = c.lastInZone > c.firstInZone ? 1 : -1;
-        for (int v = c.firstInZone; v != c.lastInZone + step; v += step) move(v);
-        EXPECT_EQ(hides(), std::abs(c.lastInZone - c.firstInZone) + 1);
-    }
-}
-
-TEST_F(AppTest, EachCornerMatchesItsOwnCornerAndOverlappingZonesHideOnceEach) {
-    const std::pair<const char*, std::pair<int, int>> corners[] = {
-        {"Corner Top Right", {1279, 0}},
-        {"Corner Bottom Left", {0, 1023}},
-        {"Corner Bottom Right", {1279, 1023}},
-        {"Corner Top Left", {0, 0}},
-    };
-    for (const auto& [option, point] : corners) {
-        SCOPED_TRACE(option);
-        App& a = start({{option, "1"}, {"Hide Method Min", "1"}});
-        for (const auto& [other, p] : corners) {
-            if (other != option) a.onSystemMouseMove(p.first, p.second);
-        }
+        for (const auto& [x, y] : c.outside) a.onSystemMouseMove(x, y);
         EXPECT_EQ(hides(), 0);
-        a.onSystemMouseMove(point.first, point.second);
-        EXPECT_EQ(hides(), 1);
+        for (const auto& [x, y] : c.inside) a.onSystemMouseMove(x, y);
+        EXPECT_EQ(hides(), static_cast<int>(c.inside.size()));
     }
     App& a = start({{"ScrEdge Left", "1"}, {"ScrEdge Top", "1"}, {"Corner Top Left", "1"},
                     {"Hide Method Min", "1"}});
@@ -107,53 +85,38 @@ TEST_F(AppTest, EachCornerMatchesItsOwnCornerAndOverlappingZonesHideOnceEach) {
     EXPECT_EQ(fake.count("minimize"), 3);
 }
 
-// ---------------------------------------------------------------- other triggers
-
 TEST_F(AppTest, WheelAndMiddleButtonHideByTheirOwnBox) {
-    App& wheel = start({{"Mouse Wheel", "1"}, {"Hide Method Min", "1"}});
-    wheel.onSystemMouseMiddleDown();
-    wheel.onSystemMouseWheel();
-    EXPECT_EQ(hides(), 1);
-    App& middle = start({{"Middle Button", "1"}, {"Hide Method Min", "1"}});
-    middle.onSystemMouseWheel();
-    middle.onSystemMouseMiddleDown();
-    EXPECT_EQ(hides(), 1);
+    for (const char* box : {"Mouse Wheel", "Middle Button"}) {
+        App& a = start({{box, "1"}, {"Hide Method Min", "1"}});
+        a.onSystemMouseWheel();
+        a.onSystemMouseMiddleDown();
+        EXPECT_EQ(hides(), 1) << box;
+    }
 }
 
-TEST_F(AppTest, BothButtonsInEitherOrderAndAgainWhileOneStaysDown) {
+TEST_F(AppTest, BothButtonsInEitherOrderAndAgainWhileOneStaysDownButNotAfterALostRelease) {
     App& a = start({{"Both Buttons", "1"}, {"Hide Method Min", "1"}});
     a.onSystemMouseLeftDown();
-    EXPECT_EQ(hides(), 0);
     a.onSystemMouseRightDown();
     EXPECT_EQ(hides(), 1);
-    EXPECT_TRUE(a.bhid());
     EXPECT_FALSE(a.ldown());
     EXPECT_TRUE(a.rdown()) << "the button that went down last is held again";
     a.onSystemMouseLeftDown();  // right still held: a new both-buttons press
-    EXPECT_EQ(hides(), 2);
     a.onSystemMouseRightUp();
     a.onSystemMouseLeftUp();
-
     a.onSystemMouseRightDown();
     a.onSystemMouseLeftDown();
     EXPECT_EQ(hides(), 3);
-}
 
-TEST_F(AppTest, ALostReleaseDoesNotMakeTheNextClickABothButtonsPress) {
     for (const bool rightLost : {true, false}) {
-        App& a = start({{"Both Buttons", "1"}, {"Hide Method Min", "1"}});
+        App& b = start({{"Both Buttons", "1"}, {"Hide Method Min", "1"}});
         fake.leftHeld = rightLost;  // only the button pressed second is down
         fake.rightHeld = !rightLost;
-        if (rightLost) {
-            a.onSystemMouseRightDown();
-            a.onSystemMouseLeftDown();
-        } else {
-            a.onSystemMouseLeftDown();
-            a.onSystemMouseRightDown();
-        }
+        rightLost ? b.onSystemMouseRightDown() : b.onSystemMouseLeftDown();
+        rightLost ? b.onSystemMouseLeftDown() : b.onSystemMouseRightDown();
         EXPECT_EQ(hides(), 0);
-        EXPECT_FALSE(rightLost ? a.rdown() : a.ldown());
-        EXPECT_FALSE(a.bhid()) << "the next right click on the cover still opens its menu";
+        EXPECT_FALSE(rightLost ? b.rdown() : b.ldown());
+        EXPECT_FALSE(b.bhid()) << "the next right click on the cover still opens its menu";
     }
 }
 
@@ -167,61 +130,54 @@ TEST_F(AppTest, NothingHidesWhileDisabledOrByAGreyBoxButTheButtonFlagsFollow) {
         a.onSystemMouseWheel();
         a.onSystemMouseMiddleDown();
         a.onSystemMouseLeftDown();
-        EXPECT_TRUE(a.ldown());
         a.onSystemMouseRightDown();
         EXPECT_EQ(hides(), 0);
         EXPECT_TRUE(a.bhid());
     }
 }
 
-// ---------------------------------------------------------------- hot keys and marks
-
 TEST_F(AppTest, MenuItemsAndToggleKeyMoveTheMarksButNeverArmTriggersUnderTheCover) {
-    App& a = start({{"Hide Method Scr", "1"}, {"Mouse Wheel", "1"}}, true);
+    App& a = start({{"Hide Method Scr", "1"}, {"Mouse Wheel", "1"}});
     a.clickEnableItem(1);
     EXPECT_TRUE(a.disabledMark());
-    a.clickEnableItem(0);
+    a.onHotKey(kHotKeyToggleEnabled);
     EXPECT_TRUE(a.enabld());
     a.onHotKey(kHotKeyToggleEnabled);
     EXPECT_FALSE(a.enabld());
-    EXPECT_TRUE(a.disabledMark());
-    a.onHotKey(kHotKeyToggleEnabled);
-    EXPECT_TRUE(a.enabld());
-    EXPECT_TRUE(a.enabledMark());
-
+    a.clickEnableItem(0);
     a.onHotKey(kHotKeyHide);
     a.onHotKey(kHotKeyToggleEnabled);
     a.onHotKey(kHotKeyToggleEnabled);
-    EXPECT_FALSE(a.enabld()) << "covered: the marks move, the triggers stay off";
+    EXPECT_TRUE(a.enabledMark());
     a.onSystemMouseWheel();
-    EXPECT_EQ(hides(), 1);
+    EXPECT_EQ(hides(), 1) << "covered: the marks move, the triggers stay off";
 }
 
-// ---------------------------------------------------------------- hiding
+// ---------------------------------------------------------------- hiding and the level
 
-TEST_F(AppTest, MinimizeOnlyHideKeepsTheTriggersListening) {
+TEST_F(AppTest, AMinimizeOnlyHideKeepsTheTriggersListeningAndEndingGivesBackWhatItLowered) {
     App& a = start({{"Hide Method Min", "1"}});
     a.hidem();
     EXPECT_THAT(fake.log, ElementsAre("stop-monitor", "minimize", "start-monitor"));
     EXPECT_TRUE(a.enabld());
-    EXPECT_EQ(a.state(), AppState::Idle);
     fake.level = 30000;
     a.hidem();
     EXPECT_EQ(a.lvl(), 30000) << "nothing lasting changed: the next hide reads the level afresh";
+
+    App& muted = start({{"Hide Method Min", "1"}, {"Mute Sound", "1"}});
+    muted.hidem();
+    EXPECT_EQ(fake.level, 50u);
+    muted.end();
+    EXPECT_EQ(fake.level, 30000u);
 }
 
 TEST_F(AppTest, ACoverThatCannotBeShownLeavesNothingBehind) {
-    App& a = start({{"Hide Method Scr", "1"}, {"Mute Sound", "1"}, {"ScrEdge Left", "1"}});
+    App& a = start({{"Hide Method Scr", "1"}, {"Mute Sound", "1"}});
     fake.coverShows = false;
     a.hidem();
     EXPECT_FALSE(fake.blocked) << "no key block without a cover to double-click";
     EXPECT_EQ(fake.level, 40000u) << "nothing lowered";
-    EXPECT_EQ(a.state(), AppState::Idle);
-    EXPECT_TRUE(a.enabld());
-    EXPECT_EQ(fake.log.back(), "start-monitor");
-    fake.coverShows = true;
-    a.onSystemMouseMove(0, 300);
-    EXPECT_TRUE(a.covered()) << "the triggers still work";
+    EXPECT_EQ(fake.log.back(), "start-monitor") << "the triggers still work";
 }
 
 TEST_F(AppTest, HidingAgainWhileCoveredKeepsTheSavedLevelAndOneBlock) {
@@ -241,25 +197,10 @@ TEST_F(AppTest, HidingAgainWhileCoveredKeepsTheSavedLevelAndOneBlock) {
     // The next hide is a new one: its own block, level and stored level.
     fake.level = 30000;
     a.hidem();
-    EXPECT_TRUE(fake.blocked);
     EXPECT_EQ(fake.count("block"), 2);
     EXPECT_EQ(fake.level, 50u);
     EXPECT_EQ(storedLevel(), "30000");
 }
-
-TEST_F(AppTest, ALevelThatCouldNotBeReadIsNeitherLoweredNorWrittenBack) {
-    App& a = startWithPassword("pw", {{"Hide Method Scr", "1"}, {"Mute Sound", "1"}});
-    fake.mixer = false;
-    a.hidem();
-    fake.mixer = true;  // the device arrives while hidden
-    fake.answers = {PromptAnswer{"pw"}};
-    a.coverDoubleClick();
-    EXPECT_EQ(fake.count("set-level 0"), 0) << "a failed read is not a level of 0";
-    EXPECT_EQ(fake.count("set-level 50"), 0);
-    EXPECT_EQ(fake.level, 40000u);
-}
-
-// ---------------------------------------------------------------- the level survives
 
 TEST_F(AppTest, TheLevelToGiveBackWaitsInTheRegistryUntilItIsWrittenBack) {
     App& a = start({{"Hide Method Scr", "1"}, {"Mute Sound", "1"}});
@@ -282,6 +223,13 @@ TEST_F(AppTest, TheLevelToGiveBackWaitsInTheRegistryUntilItIsWrittenBack) {
     fake.mixerWrites = false;  // lowering fails: nothing to give back later
     a.hidem();
     EXPECT_EQ(storedLevel(), std::nullopt);
+    a.coverDoubleClick();
+    fake.mixer = false;  // and a level that could not be read is neither lowered nor given back
+    a.hidem();
+    fake.mixer = fake.mixerWrites = true;
+    fake.log.clear();
+    a.coverDoubleClick();
+    EXPECT_THAT(fake.log, ElementsAre("hide-cover", "unblock", "start-monitor"));
 }
 
 TEST_F(AppTest, StartUpGivesBackALevelLeftByARunThatDied) {
@@ -289,11 +237,9 @@ TEST_F(AppTest, StartUpGivesBackALevelLeftByARunThatDied) {
     registry.putString(kGeneral, "Restore Level", "65535");
     fake.level = 50;
     a.recoverLevel();
-    EXPECT_EQ(fake.level, 65535u);
-    EXPECT_EQ(storedLevel(), std::nullopt);
     a.recoverLevel();
     EXPECT_EQ(fake.count("set-level 65535"), 1) << "once";
-
+    EXPECT_EQ(fake.level, 65535u);
     for (const char* foreign : {"65536", "12x"}) {
         registry.putString(kGeneral, "Restore Level", foreign);
         a.recoverLevel();
@@ -302,29 +248,14 @@ TEST_F(AppTest, StartUpGivesBackALevelLeftByARunThatDied) {
     }
 }
 
-TEST_F(AppTest, EndingGivesBackALevelAMinimizeOnlyHideLoweredAndWritesNothingElse) {
-    App& minimizeOnly = start({{"Hide Method Min", "1"}, {"Mute Sound", "1"}});
-    minimizeOnly.hidem();
-    EXPECT_EQ(fake.level, 50u);
-    minimizeOnly.end();
-    EXPECT_EQ(fake.level, 40000u);
-
-    App& idle = start({{"Hide Method Scr", "1"}, {"Mute Sound", "1"}});
-    idle.end();
-    EXPECT_THAT(fake.log, ElementsAre()) << "nothing hidden, nothing written";
-}
-
 // ---------------------------------------------------------------- restoring
 
 TEST_F(AppTest, DoubleClickWithoutPasswordGivesTheLevelBackOnlyWhenMuting) {
     App& quiet = start({{"Hide Method Scr", "1"}});
     quiet.hidem();
     quiet.coverDoubleClick();
-    EXPECT_EQ(fake.count("hide-cover"), 1);
-    EXPECT_EQ(fake.count("set-level 40000"), 0);
-    EXPECT_TRUE(quiet.enabld());
-    EXPECT_EQ(fake.log.back(), "start-monitor");
-
+    EXPECT_THAT(fake.log, ElementsAre("stop-monitor", "block", "show-cover", "hide-cover",
+                                      "unblock", "start-monitor"));
     App& muted = start({{"Hide Method Scr", "1"}, {"Mute Sound", "1"}});
     muted.hidem();
     fake.level = 7;  // changed behind our back while hidden
@@ -340,26 +271,19 @@ TEST_F(AppTest, PasswordAcceptedRestoresWritesTheLevelBackAndClearsTheButtons) {
     fake.answers = {PromptAnswer{"Secret"}};
     a.coverDoubleClick();
     EXPECT_EQ(fake.level, 40000u) << "written back even without muting";
-    EXPECT_TRUE(a.enabld());
-    EXPECT_EQ(fake.log.back(), "start-monitor");
     EXPECT_FALSE(a.ldown());
-    EXPECT_FALSE(fake.blocked);
-    EXPECT_FALSE(a.covered());
+    EXPECT_EQ(fake.log.back(), "start-monitor");
 }
 
 TEST_F(AppTest, ARefusedPromptKeepsTheCoverAndTheKeyBlock) {
     App& a = startWithPassword("Secret", {{"Hide Method Scr", "1"}});
     a.hidem();
     fake.log.clear();
-    fake.answers = {PromptAnswer{"secret"}, std::nullopt};
+    fake.answers = {PromptAnswer{"secret"}, std::nullopt, PromptAnswer{}};
     a.coverDoubleClick();
     EXPECT_THAT(fake.log, ElementsAre("not-topmost", "prompt", "message Error: Incorrect password",
                                       "prompt", "topmost"));
     EXPECT_TRUE(fake.blocked) << "Cancel must not open Alt+Tab past the password";
-    EXPECT_TRUE(a.covered());
-    EXPECT_FALSE(a.enabld());
-
-    fake.answers = {PromptAnswer{}};
     a.coverDoubleClick();
     EXPECT_TRUE(a.covered()) << "an empty answer is refused while a password is stored";
     EXPECT_EQ(fake.count("message Error: Incorrect password"), 1);
@@ -380,13 +304,10 @@ TEST_F(AppTest, WhileThePromptIsOpenTheCoverStaysBelowIt) {
         a.onHotKey(kHotKeyHide);
         a.onSystemMouseWheel();
         a.coverMouseUp(MouseButton::Left);
-        a.coverDoubleClick();
     };
     fake.log.clear();
-    fake.answers = {std::nullopt};
     a.coverDoubleClick();
     EXPECT_THAT(fake.log, ElementsAre("not-topmost", "prompt", "topmost"));
-    EXPECT_EQ(a.state(), AppState::Hidden);
 }
 
 TEST_F(AppTest, EndingWhileThePromptIsOpenRestoresNothingAfterwards) {
@@ -398,9 +319,7 @@ TEST_F(AppTest, EndingWhileThePromptIsOpenRestoresNothingAfterwards) {
     a.coverDoubleClick();
     EXPECT_THAT(fake.log, ElementsAre("not-topmost", "prompt", "hide-cover", "unblock",
                                       "set-level 40000"));
-    EXPECT_EQ(a.state(), AppState::Ending);
     a.onHotKey(kHotKeyHide);
-    a.clickEnableItem(0);
     EXPECT_EQ(fake.count("show-cover"), 0) << "nothing runs once ending has begun";
 }
 
@@ -408,14 +327,12 @@ TEST_F(AppTest, CoverReleasesAndTheBothButtonsMark) {
     App& a = start({{"Hide Method Scr", "1"}, {"Both Buttons", "1"}});
     a.onSystemMouseLeftDown();
     a.onSystemMouseRightDown();
-    fake.log.clear();
     EXPECT_FALSE(a.coverMouseUp(MouseButton::Right)) << "the release ending the press is eaten";
-    EXPECT_FALSE(a.bhid());
     EXPECT_TRUE(a.coverMouseUp(MouseButton::Right));
     EXPECT_FALSE(a.coverMouseUp(MouseButton::Left));
+    fake.log.clear();
     a.coverMinimizeAll();
-    EXPECT_THAT(fake.log, ElementsAre("topmost", "topmost", "minimize"));
-    EXPECT_TRUE(a.covered());
+    EXPECT_THAT(fake.log, ElementsAre("minimize"));
 }
 
 TEST_F(AppTest, DisableLeavesDisabledCheckedWhateverWasCheckedAndWhateverThePromptSays) {
@@ -424,14 +341,11 @@ TEST_F(AppTest, DisableLeavesDisabledCheckedWhateverWasCheckedAndWhateverTheProm
     a.coverDisable();
     EXPECT_FALSE(a.covered());
     EXPECT_TRUE(a.disabledMark());
-    EXPECT_FALSE(a.enabld());
 
     App& guarded = startWithPassword("pw", {{"Hide Method Scr", "1"}});
     guarded.hidem();
-    fake.answers = {std::nullopt};
-    guarded.coverDisable();
+    guarded.coverDisable();  // Cancel
     EXPECT_TRUE(guarded.covered());
-    EXPECT_TRUE(guarded.disabledMark());
     fake.answers = {PromptAnswer{"pw"}};
     guarded.coverDoubleClick();
     EXPECT_FALSE(guarded.enabld());
@@ -445,7 +359,6 @@ TEST_F(AppTest, TheOptionsOpenOnlyAfterThePassword) {
     EXPECT_FALSE(a.requestOptions());
     fake.answers = {PromptAnswer{"pw"}};
     EXPECT_TRUE(a.requestOptions());
-    EXPECT_TRUE(a.trayMenuAvailable());
     fake.duringPrompt = [&] { a.end(); };
     fake.answers = {PromptAnswer{"pw"}};
     EXPECT_FALSE(a.requestOptions());
@@ -456,10 +369,8 @@ TEST_F(AppTest, OnlyCancelOnTheCaptureQuestionEndsTheCaptureAndOpensTheOptions) 
     App& a = start({});
     a.armCapture(true);
     EXPECT_FALSE(a.requestOptions()) << "OK: the capture goes on";
-    EXPECT_TRUE(a.capturing());
     fake.confirmAnswer = false;
     EXPECT_TRUE(a.requestOptions());
-    EXPECT_FALSE(a.capturing());
     EXPECT_EQ(fake.log.back(), "disarm");
 }
 

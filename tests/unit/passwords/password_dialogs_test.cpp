@@ -9,12 +9,13 @@ namespace veilora {
 namespace {
 
 const std::string kGeneralKey = "Software\\Fernwick\\Veilora\\General";
+const char* const kCannotStore =
+    "The new password contains characters that cannot be stored. Please use other characters.";
 
-TypedPassword typed(std::string text) {
-    return TypedPassword(std::optional<std::string>(text));
-}
-TypedPassword unrepresentable() {
-    return TypedPassword(std::optional<std::string>());
+TypedPassword typed(std::string text) { return TypedPassword(std::optional<std::string>(text)); }
+TypedPassword unrepresentable() { return TypedPassword(std::optional<std::string>()); }
+std::string_view said(const PasswordOutcome& outcome) {
+    return outcome.notice ? outcome.notice->text : "";
 }
 
 struct PasswordDialogsTest : ::testing::Test {
@@ -22,14 +23,33 @@ struct PasswordDialogsTest : ::testing::Test {
         const auto value = registry.get(RegistryRoot::CurrentUser, kGeneralKey, "Offset");
         return value ? decodePassword(value->data.c_str()) : std::string("<none>");
     }
-    void store(std::string_view password) {
-        registry.putString(kGeneralKey, "Offset", encodePassword(password));
-    }
     test::MemoryRegistry registry;
     RegSettings settings{registry};
 };
 
-TEST_F(PasswordDialogsTest, SetStoresTheAgreedPasswordAndSaysSo) {
+TEST_F(PasswordDialogsTest, SetStoresOnlyTwoEqualStorableTextsAndReportsAFailedWrite) {
+    struct Case {
+        TypedPassword first, second;
+        std::string_view said;
+    };
+    Case refused[] = {
+        {typed("secret"), typed("secreT"), "Passwords do not match."},  // case counts
+        {unrepresentable(), typed("?"), "Passwords do not match."},
+        {unrepresentable(), unrepresentable(), kCannotStore},
+        {typed("a\xff"), typed("a\xff"), kCannotStore},
+        {typed(std::string("a\0b", 3)), typed(std::string("a\0b", 3)), kCannotStore},
+        {typed(std::string(256, 'x')), typed(std::string(256, 'x')),
+         "The new password is too long. Please use at most 255 characters."},
+        {typed(""), typed(""), ""},  // OK is disabled; a stray command does nothing
+    };
+    for (const Case& c : refused) {
+        const PasswordOutcome outcome = setPasswordOk(c.first, c.second, settings);
+        EXPECT_FALSE(outcome.stored);
+        EXPECT_EQ(said(outcome), c.said) << c.first.ansi();
+        EXPECT_EQ(outcome.focus, PasswordField::New);
+    }
+    EXPECT_EQ(stored(), "<none>");
+
     settings.setCompany("Elsewhere");  // the program's own key all the same
     std::string longest(kMaxPasswordLength, 'x');
     longest.front() = '\x01';
@@ -41,90 +61,43 @@ TEST_F(PasswordDialogsTest, SetStoresTheAgreedPasswordAndSaysSo) {
                   (Notice{"Password succesfully set.", "Success", MessageIcon::Information}));
         EXPECT_EQ(stored(), password);
     }
-}
-
-TEST_F(PasswordDialogsTest, SetRefusesWithoutStoringAndPointsAtTheNewField) {
-    const Notice mismatch{"Passwords do not match.", "Error", MessageIcon::Exclamation};
-    const Notice cannotStore{
-        "The new password contains characters that cannot be stored. Please use other "
-        "characters.",
-        "Error", MessageIcon::Exclamation};
-    struct Case {
-        TypedPassword first, second;
-        std::optional<Notice> notice;
-    };
-    Case cases[] = {
-        {typed("secret"), typed("secreT"), mismatch},  // case counts
-        {typed("secret"), typed("secret "), mismatch},
-        {unrepresentable(), typed("?"), mismatch},
-        {unrepresentable(), unrepresentable(), cannotStore},
-        {typed(std::string("a\xff", 2)), typed(std::string("a\xff", 2)), cannotStore},
-        {typed(std::string("a\0b", 3)), typed(std::string("a\0b", 3)), cannotStore},
-        {typed(std::string(256, 'x')), typed(std::string(256, 'x')),
-         Notice{"The new password is too long. Please use at most 255 characters.", "Error",
-                MessageIcon::Exclamation}},
-        {typed(""), typed(""), std::nullopt},  // OK is disabled; a stray command does nothing
-    };
-    for (const Case& c : cases) {
-        const PasswordOutcome outcome = setPasswordOk(c.first, c.second, settings);
-        EXPECT_FALSE(outcome.stored);
-        EXPECT_EQ(outcome.notice, c.notice) << c.first.ansi();
-        EXPECT_EQ(outcome.focus, PasswordField::New);
-        EXPECT_EQ(stored(), "<none>");
-    }
-}
-
-TEST_F(PasswordDialogsTest, SetReportsAFailedWriteInsteadOfSuccess) {
     registry.writeFails = RegistryRoot::CurrentUser;
-    const PasswordOutcome outcome = setPasswordOk(typed("secret"), typed("secret"), settings);
-    EXPECT_FALSE(outcome.stored);
-    ASSERT_TRUE(outcome.notice);
-    EXPECT_EQ(outcome.notice->title, "Error");
-    EXPECT_EQ(outcome.notice->icon, MessageIcon::Critical);
+    const PasswordOutcome failed = setPasswordOk(typed("secret"), typed("secret"), settings);
+    EXPECT_FALSE(failed.stored);
+    EXPECT_EQ(failed.notice->icon, MessageIcon::Critical);
 }
 
-TEST_F(PasswordDialogsTest, ChangeChecksTheOldPasswordFirst) {
+TEST_F(PasswordDialogsTest, ChangeNeedsAStoredPasswordThenTheOldOneThenTwoEqualNewOnes) {
+    registry.putString(kGeneralKey, "Offset", "damaged");
+    const PasswordOutcome missing = changePasswordOk(typed(""), typed("n"), typed("n"), settings);
+    EXPECT_FALSE(missing.stored);
+    EXPECT_EQ(missing.notice->title, "Critical Error");
     settings.setCompany("Elsewhere");  // the program's own key all the same
-    store("Old");
-    const PasswordOutcome wrongOld =
-        changePasswordOk(typed("old"), typed("new"), typed("other"), settings);
-    EXPECT_EQ(wrongOld.notice,
-              (Notice{"Incorrect Old Password", "Error", MessageIcon::Exclamation}));
-    EXPECT_EQ(wrongOld.focus, PasswordField::Old);
-    EXPECT_FALSE(changePasswordOk(unrepresentable(), typed("n"), typed("n"), settings).stored);
-
-    const PasswordOutcome mismatch =
-        changePasswordOk(typed("Old"), typed("new"), typed("other"), settings);
-    EXPECT_EQ(mismatch.notice,
-              (Notice{"New passwords do not match.", "Error", MessageIcon::Exclamation}));
-    EXPECT_EQ(mismatch.focus, PasswordField::New);
-
-    EXPECT_EQ(changePasswordOk(typed("Old"), typed(std::string(1, '\xff')),
-                               typed(std::string(1, '\xff')), settings)
-                  .focus,
-              PasswordField::New);
+    registry.putString(kGeneralKey, "Offset", encodePassword("Old"));
+    struct Case {
+        TypedPassword old, first, second;
+        std::string_view said;
+        PasswordField focus;
+    };
+    Case refused[] = {
+        {typed("old"), typed("new"), typed("new"), "Incorrect Old Password", PasswordField::Old},
+        {unrepresentable(), typed("n"), typed("n"), "Incorrect Old Password", PasswordField::Old},
+        {typed("Old"), typed("new"), typed("other"), "New passwords do not match.",
+         PasswordField::New},
+        {typed("Old"), typed("\xff"), typed("\xff"), kCannotStore, PasswordField::New},
+    };
+    for (const Case& c : refused) {
+        const PasswordOutcome outcome = changePasswordOk(c.old, c.first, c.second, settings);
+        EXPECT_FALSE(outcome.stored);
+        EXPECT_EQ(said(outcome), c.said);
+        EXPECT_EQ(outcome.focus, c.focus) << c.said;
+    }
     EXPECT_EQ(stored(), "Old");
-
     const PasswordOutcome changed =
         changePasswordOk(typed("Old"), typed("new"), typed("new"), settings);
     EXPECT_TRUE(changed.stored);
-    EXPECT_EQ(changed.notice,
-              (Notice{"Password succesfully changed.", "Success", MessageIcon::Information}));
+    EXPECT_EQ(said(changed), "Password succesfully changed.");
     EXPECT_EQ(stored(), "new");
-}
-
-TEST_F(PasswordDialogsTest, ChangeWithoutAStoredPasswordIsACriticalError) {
-    for (const char* offset : {"", "damaged"}) {
-        registry.putString(kGeneralKey, "Offset", offset);
-        const PasswordOutcome outcome =
-            changePasswordOk(typed(""), typed("new"), typed("new"), settings);
-        EXPECT_FALSE(outcome.stored);
-        EXPECT_EQ(outcome.notice,
-                  (Notice{"There is a problem with the program's registry settings. It cannot "
-                          "find a stored password. Please reinstall the program to reset default "
-                          "password. This will not cause any data loss.",
-                          "Critical Error", MessageIcon::Critical}));
-    }
 }
 
 TEST(Wipe, LeavesNoCharacterBehind) {

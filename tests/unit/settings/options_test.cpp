@@ -17,96 +17,72 @@ const std::string kGeneralKey = "Software\\Fernwick\\Veilora\\General";
 
 struct OptionsTest : ::testing::Test {
     Options load(int osMajor = 6) { return loadOptions(settings, osMajor); }
-    std::vector<std::string> calls(std::string_view op) const {
+    std::vector<std::string> writes() const {
         std::vector<std::string> found;
         for (const auto& call : registry.calls)  // data shown up to its NUL
-            if (call.op == op) found.push_back(call.name + "=" + call.data.c_str());
+            if (call.op == "write") found.push_back(call.name + "=" + call.data.c_str());
         return found;
     }
     test::MemoryRegistry registry;
     RegSettings settings{registry};
 };
 
-TEST_F(OptionsTest, EmptyRegistryLoadsTheDefaults) {
-    const Options options = load();
-    EXPECT_THAT(options.zones, ElementsAre(kChecked, kUnchecked, kUnchecked, kUnchecked, kUnchecked,
-                                           kUnchecked, kUnchecked, kUnchecked));
-    EXPECT_EQ(options.bothButtons, kUnchecked);
-    EXPECT_TRUE(options.trayIconNormal);
-    EXPECT_TRUE(options.firstRun.empty());
-    EXPECT_EQ(options.passwordButtonCaption(), "Set Password");
-}
-
-TEST_F(OptionsTest, StoredTextsLoadByTheirRoundedLeadingNumber) {
-    const std::pair<const char*, CheckState> cases[] = {
+TEST_F(OptionsTest, LoadingTakesTheRoundedLeadingNumberAndDefaultsWhatIsMissing) {
+    EXPECT_THAT(load().zones, ElementsAre(kChecked, kUnchecked, kUnchecked, kUnchecked, kUnchecked,
+                                          kUnchecked, kUnchecked, kUnchecked));
+    EXPECT_TRUE(load().trayIconNormal);
+    const std::pair<const char*, CheckState> boxes[] = {
         {"1", kChecked},    {" +1", kChecked},   {"\t1", kChecked},
         {"0.6", kChecked},  {"1.45", kChecked},  {"1.5", CheckState::Grayed},
         {"0", kUnchecked},  {"abc", kUnchecked}, {"", kUnchecked},
         {"-1", kUnchecked}, {"7", kUnchecked},   {"99999999999999999999999999", kUnchecked}};
-    for (const auto& [text, expected] : cases) {
+    for (const auto& [text, expected] : boxes) {
         registry.putString(kOptionsKey, "Mouse Wheel", text);
         EXPECT_EQ(load().mouseWheel, expected) << '"' << text << '"';
     }
-}
-
-TEST_F(OptionsTest, TrayIconMuteSoundAndGeneralValues) {
     for (const char* text : {"0", "abc", "5", "-1"}) {
         registry.putString(kOptionsKey, "Tray Icon", text);
         EXPECT_EQ(load().trayIconNormal, text[0] == '5' || text[0] == '-') << text;
     }
-    registry.putString(kOptionsKey, "Mute Sound", "1");
-    EXPECT_EQ(load(6).muteSound, kChecked);
     EXPECT_FALSE(load(6).muteSoundEnabled);
     EXPECT_TRUE(load(5).muteSoundEnabled);
-
-    registry.putString(kGeneralKey, "First Run", "False");
     registry.putString(kGeneralKey, "Offset", encodePassword("secret"));
-    EXPECT_EQ(load().firstRun, "False");
-    EXPECT_TRUE(load().passwordStored);
     EXPECT_EQ(load().passwordButtonCaption(), "Change Password");
     registry.putString(kGeneralKey, "Offset", "damaged");
     EXPECT_EQ(load().passwordButtonCaption(), "Set Password");
 }
 
-// Every key loads what was saved (each box against its default), from the program's own key.
-TEST_F(OptionsTest, WhatIsSavedLoadsBack) {
+// Every box against its default, and a grey one, saved and loaded back from the program's own
+// key whatever key the store was set to.
+TEST_F(OptionsTest, SaveWritesEveryKeyInOrderThenTheRunEntryAndLoadsItBack) {
     Options all;
     all.zones.fill(kChecked);
-    all.zones[kZoneLeftEdge] = kUnchecked;
+    all.zones[kZoneLeftEdge] = CheckState::Grayed;
     all.mouseWheel = all.middleButton = all.bothButtons = all.hideMethodMin = all.hideMethodScr =
         all.muteSound = all.pwHideScreenCap = all.pwOptions = all.startWithWindows =
             all.startEnabled = kChecked;
     all.trayIconNormal = false;
-    saveOptions(all, settings, "x");
-    const auto saved = calls("write");
     settings.setCompany("Elsewhere");
-    const Options loaded = load();
-    registry.calls.clear();
-    saveOptions(loaded, settings, "x");
-    EXPECT_EQ(calls("write"), saved);
-}
-
-TEST_F(OptionsTest, SaveWritesEveryKeyInOrderThenTheRunEntry) {
-    settings.setCompany("Elsewhere");  // saving, too, uses the program's own key
-    Options options;
-    options.zones[kZoneTopLeftCorner] = options.mouseWheel = options.startWithWindows = kChecked;
-    options.zones[kZoneLeftEdge] = CheckState::Grayed;
-    options.trayIconNormal = false;
-    saveOptions(options, settings, "\"C:\\veilora.exe\"");
-    EXPECT_THAT(
-        calls("write"),
-        ElementsAre("First Run=False", "ScrEdge Left=0", "ScrEdge Right=0", "ScrEdge Top=0",
-                    "ScrEdge Bottom=0", "Corner Top Left=1", "Corner Top Right=0",
-                    "Corner Bottom Left=0", "Corner Bottom Right=0", "Mouse Wheel=1",
-                    "Middle Button=0", "Both Buttons=0", "Hide Method Min=0", "Hide Method Scr=0",
-                    "PW Hide Screen Cap=0", "PW Options=0", "Tray Icon=0", "Start with Windows=1",
-                    "Start Enabled=0", "Mute Sound=0", "Veilora=\"C:\\veilora.exe\""));
+    saveOptions(all, settings, "\"C:\\veilora.exe\"");
+    const auto saved = writes();
+    EXPECT_THAT(saved,
+                ElementsAre("First Run=False", "ScrEdge Left=0", "ScrEdge Right=1", "ScrEdge Top=1",
+                            "ScrEdge Bottom=1", "Corner Top Left=1", "Corner Top Right=1",
+                            "Corner Bottom Left=1", "Corner Bottom Right=1", "Mouse Wheel=1",
+                            "Middle Button=1", "Both Buttons=1", "Hide Method Min=1",
+                            "Hide Method Scr=1", "PW Hide Screen Cap=1", "PW Options=1",
+                            "Tray Icon=0", "Start with Windows=1", "Start Enabled=1",
+                            "Mute Sound=1", "Veilora=\"C:\\veilora.exe\""));
     EXPECT_EQ(registry.calls.front().keyPath, kGeneralKey);
     EXPECT_EQ(registry.calls.back().keyPath, kRunKeyPath);
+    settings.setCompany("Elsewhere");
+    all = load();
+    registry.calls.clear();
+    saveOptions(all, settings, "\"C:\\veilora.exe\"");
+    EXPECT_EQ(writes(), saved);
 
-    options.startWithWindows = kUnchecked;
-    saveOptions(options, settings, "ignored");
-    EXPECT_THAT(calls("deleteValue"), ElementsAre("Veilora="));
+    all.startWithWindows = kUnchecked;
+    saveOptions(all, settings, "ignored");
     EXPECT_FALSE(registry.get(RegistryRoot::CurrentUser, std::string(kRunKeyPath), "Veilora"));
 }
 
