@@ -3,83 +3,37 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
-#include "passwords/password_codec.h"
-#include "support/fake_ports.h"
-#include "support/memory_registry.h"
+#include "support/app_fixture.h"
 
 namespace veilora {
 namespace {
 
+using test::AppTest;
 using ::testing::ElementsAre;
-
-class AppTest : public ::testing::Test {
-protected:
-    AppTest() : settings(registry) {}
-
-    // Loads the options from the fake registry; `options` are "Options" values to store first.
-    App& start(std::vector<std::pair<std::string, std::string>> options, bool enabled = true) {
-        registry = test::MemoryRegistry{};
-        registry.putString(kGeneral, "First Run", "False");
-        registry.putString(kOptions, "Start Enabled", enabled ? "1" : "0");
-        registry.putString(kOptions, "ScrEdge Left", "0");  // no default edge unless asked
-        for (const auto& [name, value] : options) registry.putString(kOptions, name, value);
-        app = std::make_unique<App>(AppPorts{settings, fake, fake, fake, fake, nullptr, &fake});
-        app->loadOptions(5);
-        fake.log.clear();
-        return *app;
-    }
-    App& startWithPassword(const std::string& password,
-                           std::vector<std::pair<std::string, std::string>> options) {
-        options.emplace_back("PW Hide Screen Cap", "1");
-        App& a = start(options);
-        registry.putString(kGeneral, "Offset", encodePassword(password));
-        return a;
-    }
-    int hides() const { return fake.count("stop-monitor"); }
-    std::optional<std::string> storedLevel() {
-        const auto value = registry.get(RegistryRoot::CurrentUser, kGeneral, "Restore Level");
-        if (!value) return std::nullopt;
-        return value->data.substr(0, value->data.size() - 1);
-    }
-
-    static constexpr const char* kOptions = "Software\\Fernwick\\Veilora\\Options";
-    static constexpr const char* kGeneral = "Software\\Fernwick\\Veilora\\General";
-
-    test::MemoryRegistry registry;
-    RegSettings settings;
-    test::FakePorts fake;  // a 1280 x 1024 screen
-    std::unique_ptr<App> app;
-};
 
 // ---------------------------------------------------------------- triggers
 
-TEST_F(AppTest, EachZoneHidesFromItsBorderToTheScreensEdgeAndOverlappingZonesEachHide) {
+TEST_F(AppTest, EachZoneBeginsAtItsBorderAndOverlappingZonesEachHide) {
     struct Case {
         const char* option;
-        std::vector<std::pair<int, int>> outside, inside;
+        int outsideX, outsideY, insideX, insideY;
     };
     const Case cases[] = {
-        {"ScrEdge Right", {{1275, 400}}, {{1276, 400}, {1279, 400}}},
-        {"ScrEdge Left", {{5, 400}}, {{4, 400}, {0, 400}}},
-        {"ScrEdge Bottom", {{500, 1019}}, {{500, 1020}, {500, 1023}}},
-        {"ScrEdge Top", {{500, 5}}, {{500, 4}, {500, 0}}},
-        {"Corner Top Left", {{1279, 0}, {0, 1023}, {1279, 1023}, {5, 4}}, {{4, 4}}},
-        {"Corner Top Right", {{0, 0}, {0, 1023}, {1279, 1023}}, {{1276, 4}}},
-        {"Corner Bottom Left", {{0, 0}, {1279, 0}, {1279, 1023}}, {{4, 1020}}},
-        {"Corner Bottom Right", {{0, 0}, {1279, 0}, {0, 1023}}, {{1276, 1020}}},
+        {"ScrEdge Right", 1275, 400, 1276, 400},  {"ScrEdge Left", 5, 400, 4, 400},
+        {"ScrEdge Bottom", 500, 1019, 500, 1020}, {"ScrEdge Top", 500, 5, 500, 4},
+        {"Corner Top Left", 1279, 0, 4, 4},       {"Corner Top Right", 0, 0, 1276, 4},
+        {"Corner Bottom Left", 0, 0, 4, 1020},    {"Corner Bottom Right", 1279, 0, 1276, 1020},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.option);
+    for (const Case& c : cases) {
         App& a = start({{c.option, "1"}, {"Hide Method Min", "1"}});
-        for (const auto& [x, y] : c.outside) a.onSystemMouseMove(x, y);
-        EXPECT_EQ(hides(), 0);
-        for (const auto& [x, y] : c.inside) a.onSystemMouseMove(x, y);
-        EXPECT_EQ(hides(), static_cast<int>(c.inside.size()));
+        a.onSystemMouseMove(c.outsideX, c.outsideY);
+        EXPECT_EQ(hides(), 0) << c.option;
+        a.onSystemMouseMove(c.insideX, c.insideY);
+        EXPECT_EQ(hides(), 1) << c.option;
     }
-    App& a = start({{"ScrEdge Left", "1"}, {"ScrEdge Top", "1"}, {"Corner Top Left", "1"},
+    App& a = start({{"ScrEdge Left", "1"},
+                    {"ScrEdge Top", "1"},
+                    {"Corner Top Left", "1"},
                     {"Hide Method Min", "1"}});
     a.onSystemMouseMove(0, 0);
     EXPECT_EQ(fake.count("minimize"), 3);
@@ -87,50 +41,42 @@ TEST_F(AppTest, EachZoneHidesFromItsBorderToTheScreensEdgeAndOverlappingZonesEac
 
 TEST_F(AppTest, WheelAndMiddleButtonHideByTheirOwnBox) {
     for (const char* box : {"Mouse Wheel", "Middle Button"}) {
-        App& a = start({{box, "1"}, {"Hide Method Min", "1"}});
-        a.onSystemMouseWheel();
-        a.onSystemMouseMiddleDown();
+        start({{box, "1"}, {"Hide Method Min", "1"}});
+        play("WM");
         EXPECT_EQ(hides(), 1) << box;
     }
 }
 
 TEST_F(AppTest, BothButtonsInEitherOrderAndAgainWhileOneStaysDownButNotAfterALostRelease) {
     App& a = start({{"Both Buttons", "1"}, {"Hide Method Min", "1"}});
-    a.onSystemMouseLeftDown();
-    a.onSystemMouseRightDown();
-    EXPECT_EQ(hides(), 1);
+    play("LR");
     EXPECT_FALSE(a.ldown());
     EXPECT_TRUE(a.rdown()) << "the button that went down last is held again";
-    a.onSystemMouseLeftDown();  // right still held: a new both-buttons press
-    a.onSystemMouseRightUp();
-    a.onSystemMouseLeftUp();
-    a.onSystemMouseRightDown();
-    a.onSystemMouseLeftDown();
+    play("LrlRL");  // left again while right is held; then both anew, right first
     EXPECT_EQ(hides(), 3);
 
     for (const bool rightLost : {true, false}) {
         App& b = start({{"Both Buttons", "1"}, {"Hide Method Min", "1"}});
         fake.leftHeld = rightLost;  // only the button pressed second is down
         fake.rightHeld = !rightLost;
-        rightLost ? b.onSystemMouseRightDown() : b.onSystemMouseLeftDown();
-        rightLost ? b.onSystemMouseLeftDown() : b.onSystemMouseRightDown();
+        play(rightLost ? "RL" : "LR");
         EXPECT_EQ(hides(), 0);
         EXPECT_FALSE(rightLost ? b.rdown() : b.ldown());
         EXPECT_FALSE(b.bhid()) << "the next right click on the cover still opens its menu";
     }
 }
 
-TEST_F(AppTest, NothingHidesWhileDisabledOrByAGreyBoxButTheButtonFlagsFollow) {
+TEST_F(AppTest, NothingHidesWhileDisabledOrByAGreyBoxButTheBothButtonsMarkFollows) {
     for (const bool grey : {false, true}) {
         const char* box = grey ? "2" : "1";
-        App& a = start({{"ScrEdge Left", box}, {"Mouse Wheel", box}, {"Middle Button", box},
-                        {"Both Buttons", box}, {"Hide Method Min", "1"}},
+        App& a = start({{"ScrEdge Left", box},
+                        {"Mouse Wheel", box},
+                        {"Middle Button", box},
+                        {"Both Buttons", box},
+                        {"Hide Method Min", "1"}},
                        /*enabled=*/grey);
         a.onSystemMouseMove(0, 300);
-        a.onSystemMouseWheel();
-        a.onSystemMouseMiddleDown();
-        a.onSystemMouseLeftDown();
-        a.onSystemMouseRightDown();
+        play("WMLR");
         EXPECT_EQ(hides(), 0);
         EXPECT_TRUE(a.bhid());
     }
@@ -140,16 +86,14 @@ TEST_F(AppTest, MenuItemsAndToggleKeyMoveTheMarksButNeverArmTriggersUnderTheCove
     App& a = start({{"Hide Method Scr", "1"}, {"Mouse Wheel", "1"}});
     a.clickEnableItem(1);
     EXPECT_TRUE(a.disabledMark());
-    a.onHotKey(kHotKeyToggleEnabled);
+    play("T");
     EXPECT_TRUE(a.enabld());
-    a.onHotKey(kHotKeyToggleEnabled);
+    play("T");
     EXPECT_FALSE(a.enabld());
     a.clickEnableItem(0);
-    a.onHotKey(kHotKeyHide);
-    a.onHotKey(kHotKeyToggleEnabled);
-    a.onHotKey(kHotKeyToggleEnabled);
-    EXPECT_TRUE(a.enabledMark());
-    a.onSystemMouseWheel();
+    play("HT");
+    EXPECT_TRUE(a.disabledMark());
+    play("TW");
     EXPECT_EQ(hides(), 1) << "covered: the marks move, the triggers stay off";
 }
 
@@ -157,24 +101,24 @@ TEST_F(AppTest, MenuItemsAndToggleKeyMoveTheMarksButNeverArmTriggersUnderTheCove
 
 TEST_F(AppTest, AMinimizeOnlyHideKeepsTheTriggersListeningAndEndingGivesBackWhatItLowered) {
     App& a = start({{"Hide Method Min", "1"}});
-    a.hidem();
+    play("H");
     EXPECT_THAT(fake.log, ElementsAre("stop-monitor", "minimize", "start-monitor"));
     EXPECT_TRUE(a.enabld());
     fake.level = 30000;
-    a.hidem();
+    play("H");
     EXPECT_EQ(a.lvl(), 30000) << "nothing lasting changed: the next hide reads the level afresh";
 
     App& muted = start({{"Hide Method Min", "1"}, {"Mute Sound", "1"}});
-    muted.hidem();
+    play("H");
     EXPECT_EQ(fake.level, 50u);
     muted.end();
     EXPECT_EQ(fake.level, 30000u);
 }
 
 TEST_F(AppTest, ACoverThatCannotBeShownLeavesNothingBehind) {
-    App& a = start({{"Hide Method Scr", "1"}, {"Mute Sound", "1"}});
+    start({{"Hide Method Scr", "1"}, {"Mute Sound", "1"}});
     fake.coverShows = false;
-    a.hidem();
+    play("H");
     EXPECT_FALSE(fake.blocked) << "no key block without a cover to double-click";
     EXPECT_EQ(fake.level, 40000u) << "nothing lowered";
     EXPECT_EQ(fake.log.back(), "start-monitor") << "the triggers still work";
@@ -182,21 +126,21 @@ TEST_F(AppTest, ACoverThatCannotBeShownLeavesNothingBehind) {
 
 TEST_F(AppTest, HidingAgainWhileCoveredKeepsTheSavedLevelAndOneBlock) {
     App& a = start({{"Hide Method Scr", "1"}, {"Hide Method Min", "1"}, {"Mute Sound", "1"}});
-    a.hidem();
-    EXPECT_THAT(fake.log, ElementsAre("stop-monitor", "minimize", "block", "show-cover",
-                                      "set-level 50"));
-    a.onHotKey(kHotKeyHide);
+    play("H");
+    EXPECT_THAT(fake.log,
+                ElementsAre("stop-monitor", "minimize", "block", "show-cover", "set-level 50"));
+    play("H");
     EXPECT_EQ(a.lvl(), 40000) << "the lowered level must not replace the user's";
     EXPECT_EQ(fake.count("block"), 1);
     EXPECT_EQ(fake.count("show-cover"), 2) << "raised again";
-    a.coverDoubleClick();
+    play("D");
     EXPECT_EQ(fake.level, 40000u);
     EXPECT_FALSE(fake.blocked);
     EXPECT_EQ(storedLevel(), std::nullopt);
 
     // The next hide is a new one: its own block, level and stored level.
     fake.level = 30000;
-    a.hidem();
+    play("H");
     EXPECT_EQ(fake.count("block"), 2);
     EXPECT_EQ(fake.level, 50u);
     EXPECT_EQ(storedLevel(), "30000");
@@ -206,14 +150,14 @@ TEST_F(AppTest, TheLevelToGiveBackWaitsInTheRegistryUntilItIsWrittenBack) {
     App& a = start({{"Hide Method Scr", "1"}, {"Mute Sound", "1"}});
     std::vector<std::optional<std::string>> storedAtWrite;
     fake.onSetLevel = [&] { storedAtWrite.push_back(storedLevel()); };
-    a.hidem();
+    play("H");
     EXPECT_EQ(storedAtWrite, std::vector<std::optional<std::string>>{"40000"})
         << "stored before the speakers are lowered";
     a.setSavedLevel(20000);  // the volume dialog's choice
     EXPECT_EQ(a.lvl(), 20000);
     EXPECT_EQ(storedLevel(), "20000");
     fake.mixerWrites = false;
-    a.coverDoubleClick();
+    play("D");
     EXPECT_EQ(storedLevel(), "20000") << "not written back: kept for the next start";
     fake.mixerWrites = true;
     a.recoverLevel();
@@ -221,14 +165,13 @@ TEST_F(AppTest, TheLevelToGiveBackWaitsInTheRegistryUntilItIsWrittenBack) {
     EXPECT_EQ(storedLevel(), std::nullopt);
 
     fake.mixerWrites = false;  // lowering fails: nothing to give back later
-    a.hidem();
+    play("H");
     EXPECT_EQ(storedLevel(), std::nullopt);
-    a.coverDoubleClick();
-    fake.mixer = false;  // and a level that could not be read is neither lowered nor given back
-    a.hidem();
+    fake.mixer = false;  // a level that could not be read is neither lowered nor given back
+    play("DH");
     fake.mixer = fake.mixerWrites = true;
     fake.log.clear();
-    a.coverDoubleClick();
+    play("D");
     EXPECT_THAT(fake.log, ElementsAre("hide-cover", "unblock", "start-monitor"));
 }
 
@@ -251,47 +194,44 @@ TEST_F(AppTest, StartUpGivesBackALevelLeftByARunThatDied) {
 // ---------------------------------------------------------------- restoring
 
 TEST_F(AppTest, DoubleClickWithoutPasswordGivesTheLevelBackOnlyWhenMuting) {
-    App& quiet = start({{"Hide Method Scr", "1"}});
-    quiet.hidem();
-    quiet.coverDoubleClick();
+    start({{"Hide Method Scr", "1"}});
+    play("HD");
     EXPECT_THAT(fake.log, ElementsAre("stop-monitor", "block", "show-cover", "hide-cover",
                                       "unblock", "start-monitor"));
-    App& muted = start({{"Hide Method Scr", "1"}, {"Mute Sound", "1"}});
-    muted.hidem();
+    start({{"Hide Method Scr", "1"}, {"Mute Sound", "1"}});
+    play("H");
     fake.level = 7;  // changed behind our back while hidden
-    muted.coverDoubleClick();
+    play("D");
     EXPECT_EQ(fake.level, 40000u);
 }
 
 TEST_F(AppTest, PasswordAcceptedRestoresWritesTheLevelBackAndClearsTheButtons) {
     App& a = startWithPassword("Secret", {{"Hide Method Scr", "1"}});
-    a.hidem();
-    a.onSystemMouseLeftDown();
+    play("HL");
     fake.level = 7;
     fake.answers = {PromptAnswer{"Secret"}};
-    a.coverDoubleClick();
+    play("D");
     EXPECT_EQ(fake.level, 40000u) << "written back even without muting";
     EXPECT_FALSE(a.ldown());
-    EXPECT_EQ(fake.log.back(), "start-monitor");
 }
 
 TEST_F(AppTest, ARefusedPromptKeepsTheCoverAndTheKeyBlock) {
     App& a = startWithPassword("Secret", {{"Hide Method Scr", "1"}});
-    a.hidem();
+    play("H");
     fake.log.clear();
     fake.answers = {PromptAnswer{"secret"}, std::nullopt, PromptAnswer{}};
-    a.coverDoubleClick();
+    play("D");
     EXPECT_THAT(fake.log, ElementsAre("not-topmost", "prompt", "message Error: Incorrect password",
                                       "prompt", "topmost"));
     EXPECT_TRUE(fake.blocked) << "Cancel must not open Alt+Tab past the password";
-    a.coverDoubleClick();
+    play("D");
     EXPECT_TRUE(a.covered()) << "an empty answer is refused while a password is stored";
     EXPECT_EQ(fake.count("message Error: Incorrect password"), 1);
 
     App& open = start({{"Hide Method Scr", "1"}, {"PW Hide Screen Cap", "1"}});
-    open.hidem();
+    play("H");
     fake.answers = {PromptAnswer{"", false}, std::nullopt};
-    open.coverDoubleClick();  // with no password stored, Cancel is accepted
+    play("D");  // with no password stored, Cancel is accepted
     EXPECT_EQ(fake.count("message Error: Incorrect password"), 1)
         << "a text the code page cannot hold matches nothing, not even no password";
     EXPECT_FALSE(open.covered());
@@ -299,34 +239,30 @@ TEST_F(AppTest, ARefusedPromptKeepsTheCoverAndTheKeyBlock) {
 
 TEST_F(AppTest, WhileThePromptIsOpenTheCoverStaysBelowIt) {
     App& a = startWithPassword("pw", {{"Hide Method Scr", "1"}, {"Mouse Wheel", "1"}});
-    a.hidem();
+    play("H");
     fake.duringPrompt = [&] {
-        a.onHotKey(kHotKeyHide);
-        a.onSystemMouseWheel();
+        play("HW");
         a.coverMouseUp(MouseButton::Left);
     };
     fake.log.clear();
-    a.coverDoubleClick();
+    play("D");
     EXPECT_THAT(fake.log, ElementsAre("not-topmost", "prompt", "topmost"));
 }
 
 TEST_F(AppTest, EndingWhileThePromptIsOpenRestoresNothingAfterwards) {
     App& a = startWithPassword("pw", {{"Hide Method Scr", "1"}, {"Mute Sound", "1"}});
-    a.hidem();
+    play("H");
     fake.duringPrompt = [&] { a.end(); };
     fake.log.clear();
     fake.answers = {PromptAnswer{"pw"}};
-    a.coverDoubleClick();
-    EXPECT_THAT(fake.log, ElementsAre("not-topmost", "prompt", "hide-cover", "unblock",
-                                      "set-level 40000"));
-    a.onHotKey(kHotKeyHide);
-    EXPECT_EQ(fake.count("show-cover"), 0) << "nothing runs once ending has begun";
+    play("DH");
+    EXPECT_THAT(fake.log,
+                ElementsAre("not-topmost", "prompt", "hide-cover", "unblock", "set-level 40000"));
 }
 
 TEST_F(AppTest, CoverReleasesAndTheBothButtonsMark) {
     App& a = start({{"Hide Method Scr", "1"}, {"Both Buttons", "1"}});
-    a.onSystemMouseLeftDown();
-    a.onSystemMouseRightDown();
+    play("LR");
     EXPECT_FALSE(a.coverMouseUp(MouseButton::Right)) << "the release ending the press is eaten";
     EXPECT_TRUE(a.coverMouseUp(MouseButton::Right));
     EXPECT_FALSE(a.coverMouseUp(MouseButton::Left));
@@ -337,17 +273,17 @@ TEST_F(AppTest, CoverReleasesAndTheBothButtonsMark) {
 
 TEST_F(AppTest, DisableLeavesDisabledCheckedWhateverWasCheckedAndWhateverThePromptSays) {
     App& a = start({{"Hide Method Scr", "1"}}, false);
-    a.onHotKey(kHotKeyHide);  // hides although disabled
+    play("H");  // hides although disabled
     a.coverDisable();
     EXPECT_FALSE(a.covered());
     EXPECT_TRUE(a.disabledMark());
 
     App& guarded = startWithPassword("pw", {{"Hide Method Scr", "1"}});
-    guarded.hidem();
+    play("H");
     guarded.coverDisable();  // Cancel
     EXPECT_TRUE(guarded.covered());
     fake.answers = {PromptAnswer{"pw"}};
-    guarded.coverDoubleClick();
+    play("D");
     EXPECT_FALSE(guarded.enabld());
 }
 
@@ -377,22 +313,19 @@ TEST_F(AppTest, OnlyCancelOnTheCaptureQuestionEndsTheCaptureAndOpensTheOptions) 
 TEST_F(AppTest, F11CapturesOnceWhenArmedAndNeverTheCover) {
     App& a = start({{"Hide Method Scr", "1"}});
     EXPECT_FALSE(a.armCapture(false)) << "Cancel in the colour-depth dialog";
-    a.onHotKey(kHotKeyCapture);
+    play("F");
     EXPECT_TRUE(a.armCapture(true));
-    a.hidem();
-    a.onHotKey(kHotKeyCapture);
+    play("HF");
     EXPECT_EQ(fake.count("capture"), 0);
-    a.coverDoubleClick();
-
+    play("D");
     fake.log.clear();
-    a.onHotKey(kHotKeyCapture);
-    a.onHotKey(kHotKeyCapture);
+    play("FF");
     EXPECT_THAT(fake.log, ElementsAre("capture", "load-picture", "options-again", "disarm",
                                       "message Screen Capture: Screen captured succesfully."));
     a.armCapture(true);
     fake.captureFailure = "Access is denied.";
     fake.log.clear();
-    a.onHotKey(kHotKeyCapture);
+    play("F");
     EXPECT_THAT(fake.log, ElementsAre("capture", "options-again", "disarm",
                                       "message Screen Capture: Access is denied."));
 }
