@@ -33,6 +33,27 @@ inline std::uint32_t le(const std::vector<std::uint8_t>& b, std::size_t at, int 
     return v;
 }
 
+// The file and info headers this program writes in front of a bitmap's colour table: "BM",
+// the sizes, one plane, no compression.
+inline std::vector<std::uint8_t> bitmapHeaders(int width, int height, int bits,
+                                               std::uint32_t tableBytes,
+                                               std::uint32_t imageBytes) {
+    std::vector<std::uint8_t> h(54, 0);
+    auto put = [&](std::size_t at, std::uint32_t v) {
+        for (std::size_t i = 0; i < 4; ++i) h[at + i] = static_cast<std::uint8_t>(v >> 8 * i);
+    };
+    const std::uint32_t offBits = 54 + tableBytes;
+    put(0, 'B' | 'M' << 8);
+    put(2, offBits + imageBytes);
+    put(10, offBits);
+    put(14, 40);
+    put(18, static_cast<std::uint32_t>(width));
+    put(22, static_cast<std::uint32_t>(height));
+    put(26, 1 | static_cast<std::uint32_t>(bits) << 16);
+    put(34, imageBytes);
+    return h;
+}
+
 // A folder of its own per test and process (test programs may run side by side), removed
 // afterwards.
 class ScratchDir {
