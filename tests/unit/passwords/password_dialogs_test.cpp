@@ -9,16 +9,27 @@ namespace veilora {
 namespace {
 
 const std::string kGeneralKey = "Software\\Fernwick\\Veilora\\General";
-const char* const kCannotStore =
-    "The new password contains characters that cannot be stored. Please use other characters.";
+const std::string kCannotStore =
+    ": The new password contains characters that cannot be stored. Please use other characters.";
 
 TypedPassword typed(std::string text) { return TypedPassword(std::optional<std::string>(text)); }
 TypedPassword unrepresentable() { return TypedPassword(std::optional<std::string>()); }
-std::string_view said(const PasswordOutcome& outcome) {
-    return outcome.notice ? outcome.notice->text : "";
+
+// What OK did: "stored" or the field it focuses, then the message's title and text.
+std::string outcome(const PasswordOutcome& o) {
+    const char* fields[] = {"none", "old", "new", "repeat"};
+    return (o.stored ? "stored" : fields[static_cast<int>(o.focus)]) +
+           (o.notice ? " " + std::string(o.notice->title) + ": " + std::string(o.notice->text)
+                     : "");
 }
 
 struct PasswordDialogsTest : ::testing::Test {
+    std::string set(TypedPassword first, TypedPassword second) {
+        return outcome(setPasswordOk(first, second, settings));
+    }
+    std::string change(TypedPassword old, TypedPassword first, TypedPassword second) {
+        return outcome(changePasswordOk(old, first, second, settings));
+    }
     std::string stored() const {
         const auto value = registry.get(RegistryRoot::CurrentUser, kGeneralKey, "Offset");
         return value ? decodePassword(value->data.c_str()) : std::string("<none>");
@@ -28,26 +39,15 @@ struct PasswordDialogsTest : ::testing::Test {
 };
 
 TEST_F(PasswordDialogsTest, SetStoresOnlyTwoEqualStorableTextsAndReportsAFailedWrite) {
-    struct Case {
-        TypedPassword first, second;
-        std::string_view said;
-    };
-    Case refused[] = {
-        {typed("secret"), typed("secreT"), "Passwords do not match."},  // case counts
-        {unrepresentable(), typed("?"), "Passwords do not match."},
-        {unrepresentable(), unrepresentable(), kCannotStore},
-        {typed("a\xff"), typed("a\xff"), kCannotStore},
-        {typed(std::string("a\0b", 3)), typed(std::string("a\0b", 3)), kCannotStore},
-        {typed(std::string(256, 'x')), typed(std::string(256, 'x')),
-         "The new password is too long. Please use at most 255 characters."},
-        {typed(""), typed(""), ""},  // OK is disabled; a stray command does nothing
-    };
-    for (const Case& c : refused) {
-        const PasswordOutcome outcome = setPasswordOk(c.first, c.second, settings);
-        EXPECT_FALSE(outcome.stored);
-        EXPECT_EQ(said(outcome), c.said) << c.first.ansi();
-        EXPECT_EQ(outcome.focus, PasswordField::New);
-    }
+    EXPECT_EQ(set(typed("secret"), typed("secreT")), "new Error: Passwords do not match.");
+    EXPECT_EQ(set(unrepresentable(), typed("?")), "new Error: Passwords do not match.");
+    EXPECT_EQ(set(unrepresentable(), unrepresentable()), "new Error" + kCannotStore);
+    EXPECT_EQ(set(typed("a\xff"), typed("a\xff")), "new Error" + kCannotStore);
+    const std::string zero("a\0b", 3), tooLong(256, 'x');
+    EXPECT_EQ(set(typed(zero), typed(zero)), "new Error" + kCannotStore);
+    EXPECT_EQ(set(typed(tooLong), typed(tooLong)),
+              "new Error: The new password is too long. Please use at most 255 characters.");
+    EXPECT_EQ(set(typed(""), typed("")), "new") << "OK is disabled; a stray command does nothing";
     EXPECT_EQ(stored(), "<none>");
 
     settings.setCompany("Elsewhere");  // the program's own key all the same
@@ -55,48 +55,30 @@ TEST_F(PasswordDialogsTest, SetStoresOnlyTwoEqualStorableTextsAndReportsAFailedW
     longest.front() = '\x01';
     longest.back() = '\xfe';
     for (const std::string& password : {std::string("Secret 1"), longest}) {
-        const PasswordOutcome outcome = setPasswordOk(typed(password), typed(password), settings);
-        EXPECT_TRUE(outcome.stored);
-        EXPECT_EQ(outcome.notice,
-                  (Notice{"Password succesfully set.", "Success", MessageIcon::Information}));
+        EXPECT_EQ(set(typed(password), typed(password)),
+                  "stored Success: Password succesfully set.");
         EXPECT_EQ(stored(), password);
     }
     registry.writeFails = RegistryRoot::CurrentUser;
-    const PasswordOutcome failed = setPasswordOk(typed("secret"), typed("secret"), settings);
-    EXPECT_FALSE(failed.stored);
-    EXPECT_EQ(failed.notice->icon, MessageIcon::Critical);
+    EXPECT_EQ(set(typed("secret"), typed("secret")),
+              "none Error: The password could not be stored in the registry. Nothing has been "
+              "changed.");
 }
 
 TEST_F(PasswordDialogsTest, ChangeNeedsAStoredPasswordThenTheOldOneThenTwoEqualNewOnes) {
     registry.putString(kGeneralKey, "Offset", "damaged");
-    const PasswordOutcome missing = changePasswordOk(typed(""), typed("n"), typed("n"), settings);
-    EXPECT_FALSE(missing.stored);
-    EXPECT_EQ(missing.notice->title, "Critical Error");
+    EXPECT_TRUE(change(typed(""), typed("n"), typed("n")).starts_with("none Critical Error: "));
     settings.setCompany("Elsewhere");  // the program's own key all the same
     registry.putString(kGeneralKey, "Offset", encodePassword("Old"));
-    struct Case {
-        TypedPassword old, first, second;
-        std::string_view said;
-        PasswordField focus;
-    };
-    Case refused[] = {
-        {typed("old"), typed("new"), typed("new"), "Incorrect Old Password", PasswordField::Old},
-        {unrepresentable(), typed("n"), typed("n"), "Incorrect Old Password", PasswordField::Old},
-        {typed("Old"), typed("new"), typed("other"), "New passwords do not match.",
-         PasswordField::New},
-        {typed("Old"), typed("\xff"), typed("\xff"), kCannotStore, PasswordField::New},
-    };
-    for (const Case& c : refused) {
-        const PasswordOutcome outcome = changePasswordOk(c.old, c.first, c.second, settings);
-        EXPECT_FALSE(outcome.stored);
-        EXPECT_EQ(said(outcome), c.said);
-        EXPECT_EQ(outcome.focus, c.focus) << c.said;
-    }
+    EXPECT_EQ(change(typed("old"), typed("n"), typed("n")), "old Error: Incorrect Old Password");
+    EXPECT_EQ(change(unrepresentable(), typed("n"), typed("n")),
+              "old Error: Incorrect Old Password");
+    EXPECT_EQ(change(typed("Old"), typed("new"), typed("other")),
+              "new Error: New passwords do not match.");
+    EXPECT_EQ(change(typed("Old"), typed("\xff"), typed("\xff")), "new Error" + kCannotStore);
     EXPECT_EQ(stored(), "Old");
-    const PasswordOutcome changed =
-        changePasswordOk(typed("Old"), typed("new"), typed("new"), settings);
-    EXPECT_TRUE(changed.stored);
-    EXPECT_EQ(said(changed), "Password succesfully changed.");
+    EXPECT_EQ(change(typed("Old"), typed("new"), typed("new")),
+              "stored Success: Password succesfully changed.");
     EXPECT_EQ(stored(), "new");
 }
 
