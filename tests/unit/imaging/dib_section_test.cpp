@@ -62,15 +62,8 @@ TEST(ImagingDibSection, FailuresToSaveAreReported) {
 
     EXPECT_EQ(executableName(), "veilora");
     setExecutableName("viewer");
-    try {
-        filled(2, 2, 0).savePicture(dir / "missing" / "a.bmp");
-        ADD_FAILURE() << "no error";
-    } catch (const ImagingError& e) {
-        EXPECT_EQ(e.number(), 17);
-        EXPECT_EQ(e.source(), "viewer.cDIBSection256");
-        EXPECT_EQ(e.description(), "No such file or directory");
-        EXPECT_EQ(e.what(), e.description());
-    }
+    EXPECT_EQ(imagingErrorOf([&] { filled(2, 2, 0).savePicture(dir / "missing" / "a.bmp"); }),
+              "17 viewer.cDIBSection256: No such file or directory");
     setExecutableName("veilora");
 }
 

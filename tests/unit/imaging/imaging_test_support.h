@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <random>
 #include <string>
@@ -18,6 +19,7 @@
 #include <unistd.h>
 
 #include "imaging/dib_section.h"
+#include "imaging/imaging_error.h"
 #include "imaging/palette.h"
 
 namespace veilora::imaging::testing {
@@ -52,6 +54,19 @@ inline std::vector<std::uint8_t> bitmapHeaders(int width, int height, int bits,
     put(26, 1 | static_cast<std::uint32_t>(bits) << 16);
     put(34, imageBytes);
     return h;
+}
+
+// How the imaging error a call throws reads: "<number> <source>: <description>", and its
+// text after " / " when that is not the description; "none" when nothing is thrown.
+inline std::string imagingErrorOf(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const ImagingError& e) {
+        std::string said = std::to_string(e.number()) + " " + e.source() + ": " + e.description();
+        if (e.what() != e.description()) said += " / " + std::string(e.what());
+        return said;
+    }
+    return "none";
 }
 
 // A folder of its own per test and process (test programs may run side by side), removed
