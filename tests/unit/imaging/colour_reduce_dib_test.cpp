@@ -86,13 +86,10 @@ TEST(ImagingApplyPalette, MissingNearestEntryIsAnErrorNotACrash) {
 TEST(ImagingApplyPalette, FastMappingMatchesTheReferenceSearchAndWalk) {
     std::mt19937 random(5);
     auto randomPalette = [&](int n, int step, int from = 0, int to = 255) {
-        Palette p;
         std::uniform_int_distribution<int> level(from / step, to / step);
-        for (int i = 0; i < n; ++i) {
-            p.add(static_cast<std::uint8_t>(level(random) * step),
-                  static_cast<std::uint8_t>(level(random) * step),
-                  static_cast<std::uint8_t>(level(random) * step));
-        }
+        auto pick = [&] { return level(random) * step; };
+        Palette p;
+        for (int i = 0; i < n; ++i) p.add(pick(), pick(), pick());
         return p;
     };
     // Many ties (coarse levels), few colours, a crowd far from most pixels, the fixed tables,
@@ -116,15 +113,12 @@ TEST(ImagingApplyPalette, FastMappingMatchesTheReferenceSearchAndWalk) {
         for (int n = 0; n < 20000; ++n) {
             const std::uint32_t c = n < 256 ? n * 0x010101u : random() & 0xFFFFFF;
             const int r = static_cast<int>(c >> 16), g = (c >> 8) & 0xFF, b = c & 0xFF;
-            int best = 0, bestDistance = 1 << 30;
-            for (int e = 1; e <= table.count(); ++e) {
-                const int dr = r - table.red(e), dg = g - table.green(e), db = b - table.blue(e);
-                if (dr * dr + dg * dg + db * db < bestDistance) {
-                    bestDistance = dr * dr + dg * dg + db * db;
-                    best = e;
-                }
-            }
-            ASSERT_EQ(nearest.find(r, g, b), best) << std::hex << c << " in palette " << i;
+            const auto best = std::ranges::min_element(table.entries(), {}, [&](const auto& e) {
+                return (r - e.red) * (r - e.red) + (g - e.green) * (g - e.green) +
+                       (b - e.blue) * (b - e.blue);
+            });
+            ASSERT_EQ(nearest.find(r, g, b), best - table.entries().begin() + 1)
+                << std::hex << c << " in palette " << i;
         }
         for (bool diffuse : {false, true}) {
             DibSection linearFrom = photoLike(131, 67, static_cast<unsigned>(i));

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace veilora {
 namespace {
 
@@ -19,13 +21,8 @@ Options on(std::initializer_list<CheckState O::*> boxes, bool passwordStored = f
 // The picture, then the password, then a hiding method: the first failure is the answer
 // (its exact text is the end-to-end options test's).
 TEST(OptionsOk, TheFirstFailingCheckAnswersAndPointsAtItsControl) {
-    struct Case {
-        Options options;
-        bool pictureExists;
-        std::string_view title;
-        OptionsFocus focus;
-    };
-    const Case cases[] = {
+    // The options, whether the picture is there, and the refusal's title and focus.
+    const std::tuple<Options, bool, std::string_view, OptionsFocus> cases[] = {
         {on({&O::hideMethodScr, &O::pwOptions}), false, "Screen Image File Missing", CaptureButton},
         {on({&O::hideMethodScr, &O::pwOptions}), true, "Attention", Unchanged},
         {on({&O::hideMethodMin, &O::pwHideScreenCap}), false, "Attention", Unchanged},
@@ -38,9 +35,10 @@ TEST(OptionsOk, TheFirstFailingCheckAnswersAndPointsAtItsControl) {
         {on({&O::hideMethodScr}), true, "", Unchanged},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
-        const auto refusal = checkOptionsForOk(cases[i].options, cases[i].pictureExists);
-        EXPECT_EQ(refusal ? refusal->notice.title : "", cases[i].title) << "case " << i;
-        EXPECT_EQ(refusal ? refusal->focus : Unchanged, cases[i].focus) << "case " << i;
+        const auto& [options, pictureExists, title, focus] = cases[i];
+        const auto refusal = checkOptionsForOk(options, pictureExists);
+        EXPECT_EQ(refusal ? refusal->notice.title : "", title) << "case " << i;
+        EXPECT_EQ(refusal ? refusal->focus : Unchanged, focus) << "case " << i;
     }
 }
 

@@ -21,9 +21,13 @@ std::wstring listed(const TaskList& tasks) {
     return out;
 }
 
-// A window owned by a tool window is listed with its owner's title and its own process.
-TEST(TaskListFilter, EachModeListsItsKindOfWindowButNeverTheProgramsOwn) {
+struct TaskListTest : ::testing::Test {
     FakeWindowSystem system;
+    TaskList tasks{system, &system};  // the fake ends the programs too
+};
+
+// A window owned by a tool window is listed with its owner's title and its own process.
+TEST_F(TaskListTest, EachModeListsItsKindOfWindowButNeverTheProgramsOwn) {
     system.add(1, L"Editor");
     system.add(2, L"Palette").exStyle = kTool;
     system.add(3, L"Desktop") = {.id = 3, .title = L"Desktop", .exStyle = kTool,
@@ -35,7 +39,7 @@ TEST(TaskListFilter, EachModeListsItsKindOfWindowButNeverTheProgramsOwn) {
     system.add(8, L"Hidden").visible = false;
     system.add(9, L"");
     system.add(10, L"Veilora Cover").process = kOwnProcess;  // visible behind an empty region
-    TaskList tasks(system), all(system);
+    TaskList all(system);
     all.setMode(TaskList::kModeAllUnowned);
     tasks.refresh();
     all.refresh();
@@ -43,12 +47,10 @@ TEST(TaskListFilter, EachModeListsItsKindOfWindowButNeverTheProgramsOwn) {
     EXPECT_EQ(listed(all), L"1 Editor 100;2 Palette 100;4 Program Manager 100;");
 }
 
-TEST(TaskListRefresh, KeepsTheOrderOfFirstDiscoveryAndDropsVanishedWindows) {
-    FakeWindowSystem system;
+TEST_F(TaskListTest, RefreshKeepsTheOrderOfFirstDiscoveryAndDropsVanishedWindows) {
     system.add(1, L"A").process = 101;
     system.add(2, L"B").process = 102;
     system.add(3, L"C").process = 103;
-    TaskList tasks(system);
     tasks.refresh();
     system.toTop(3);
     system.add(4, L"D");
@@ -67,11 +69,9 @@ TEST(TaskListRefresh, KeepsTheOrderOfFirstDiscoveryAndDropsVanishedWindows) {
     EXPECT_EQ(listed(tasks), L"3 C 103;4 D 100;");
 }
 
-TEST(TaskListRefresh, AHungProgramCostsOneTimeOutAndKeepsWhatWasKnown) {
-    FakeWindowSystem system;
+TEST_F(TaskListTest, AHungProgramCostsARefreshOneTimeOutAndKeepsWhatWasKnown) {
     system.add(1, L"Busy").icon = 5;
     system.add(2, L"Other").thread = 20;
-    TaskList tasks(system);
     tasks.setHungTimeout(250);
     tasks.refresh();
 
@@ -98,11 +98,9 @@ TEST(TaskListRefresh, AHungProgramCostsOneTimeOutAndKeepsWhatWasKnown) {
     EXPECT_EQ(tasks.hIcon(1), 5u);
 }
 
-TEST(TaskListRefresh, TitlesAreReadAsFarAsTheWindowSaysButNeverEndlessly) {
-    FakeWindowSystem system;
+TEST_F(TaskListTest, TitlesAreReadAsFarAsTheWindowSaysButNeverEndlessly) {
     system.add(1, L"Short");
     system.add(2, std::wstring(5000, L'x')).claimedLength = 2'000'000'000;
-    TaskList tasks(system);
     tasks.refresh();
     EXPECT_EQ(system.capacities, (std::vector<std::size_t>{6, TaskList::kMaxTitleLength + 1}));
     EXPECT_EQ(tasks.caption(2).size(), TaskList::kMaxTitleLength);
@@ -116,13 +114,11 @@ TEST(TaskListRefresh, TitlesAreReadAsFarAsTheWindowSaysButNeverEndlessly) {
     EXPECT_EQ(tasks.count(), 2);
 }
 
-TEST(TaskListIcons, OwnThenClassThenTheModesDefault) {
-    FakeWindowSystem system;
+TEST_F(TaskListTest, IconsAreTheWindowsOwnThenTheClassesThenTheModesDefault) {
     system.add(1, L"Own") = {.id = 1, .title = L"Own", .icon = 11, .smallIcon = 12};
     system.add(2, L"Class") = {.id = 2, .title = L"Class", .classIcon = 21, .classSmallIcon = 22};
     system.add(3, L"Big only").icon = 31;
     system.add(4, L"None");
-    TaskList tasks(system);
     tasks.refresh();
     EXPECT_EQ(tasks.hIconSm(1), 12u);
     EXPECT_EQ(tasks.hIcon(2), 21u);
@@ -133,10 +129,8 @@ TEST(TaskListIcons, OwnThenClassThenTheModesDefault) {
     EXPECT_EQ(tasks.hIconSm(4), kApplicationIcon);
 }
 
-TEST(TaskListMembers, SettersKeepTheirRangeAndBadIndexesDoNothing) {
-    FakeWindowSystem system;
+TEST_F(TaskListTest, SettersKeepTheirRangeAndBadIndexesDoNothing) {
     system.add(1, L"Only");
-    TaskList tasks(system);
     for (std::int64_t timeout : {std::int64_t{0}, std::int64_t{-5}, std::int64_t{1} << 32}) {
         tasks.setHungTimeout(timeout);
     }
@@ -157,14 +151,12 @@ TEST(TaskListMembers, SettersKeepTheirRangeAndBadIndexesDoNothing) {
     EXPECT_TRUE(tasks.activate(0, 1));
 }
 
-TEST(TaskListVdm, EachKindOfProgramIsRecognisedAndEndedItsOwnWay) {
-    FakeWindowSystem system;
+TEST_F(TaskListTest, EachKindOfProgramIsRecognisedAndEndedItsOwnWay) {
     system.add(1, L"Win16").process = 201;
     system.add(2, L"DOS box").process = 202;
     system.add(3, L"Editor").process = 203;
     system.wowProcesses = {201};
     system.modules = {{202, L"ntvdm.exe"}, {203, L"ntvdm.exe.bak"}};
-    TaskList tasks(system, &system);
     tasks.refresh();
     EXPECT_TRUE(tasks.terminate(1));
     EXPECT_FALSE(tasks.terminate(0, 2));
@@ -178,8 +170,7 @@ TEST(TaskListVdm, EachKindOfProgramIsRecognisedAndEndedItsOwnWay) {
     EXPECT_EQ(old.vdm(1), VdmKind::Ordinary);
 }
 
-TEST(TopVisibleAncestor, ClimbsWhileTheParentIsVisible) {
-    FakeWindowSystem system;
+TEST_F(TaskListTest, TopVisibleAncestorClimbsWhileTheParentIsVisible) {
     system.add(1, L"Dialog");
     system.add(2, L"Group").parent = 1;
     system.add(3, L"Button").parent = 2;
