@@ -19,13 +19,9 @@ TEST(ImagingDibSection, AFailedCreateLeavesAnEmptyImage) {
     }
 }
 
-TEST(ImagingDibSection, LoadPictureBltCopiesTheWholeImageOrAClippedPart) {
+TEST(ImagingDibSection, LoadPictureBltCopiesOnlyWhatLiesInTheSource) {
     DibSection source = filled(4, 4, 0x112233);
     setRgb(source, 3, 3, 0xABCDEF);
-    DibSection whole = filled(4, 4, 0);
-    whole.loadPictureBlt(source, 0, 0, -1, -1);
-    EXPECT_TRUE(sameBits(whole, source));
-
     // A colour that stray bytes read from outside the source are unlikely to match.
     DibSection part = filled(4, 4, 0x445566);
     part.loadPictureBlt(source, 0, 0, 0, -1);  // no width: nothing

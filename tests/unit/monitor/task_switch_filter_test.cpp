@@ -2,37 +2,29 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace veilora {
 namespace {
 
 constexpr std::uint32_t kDown = 0x100, kUp = 0x101, kSysDown = 0x104, kSysUp = 0x105;
-constexpr std::uint32_t kTab = 0x09, kEsc = 0x1B, kLAlt = 0xA4, kLWin = 0x5B, kF4 = 0x73,
-                        kA = 0x41;
-constexpr std::uint32_t kAltFlag = 0x20;
+constexpr std::uint32_t kTab = 0x09, kEsc = 0x1B, kF4 = 0x73, kAltFlag = 0x20;
 constexpr ModifierState kNone{}, kAlt{.alt = true}, kCtrl{.ctrl = true};
 
-// One filter sees the whole script: each key event, the modifiers held, and whether it is eaten.
+// One filter sees the whole script: each key event (message, key, flags), the modifiers held
+// by then, and whether it is swallowed.
 TEST(TaskSwitchFilter, AltTabAltEscAndCtrlEscAreSwallowedAndEachReleaseGoesTheWayItsPressWent) {
-    struct Step {
-        std::uint32_t message, vk, flags;
-        ModifierState held;
-        bool swallowed;
-    };
-    const Step script[] = {
+    const std::tuple<std::uint32_t, std::uint32_t, std::uint32_t, ModifierState, bool> script[] = {
         // Windows: the Alt flag on the record. Wine: no flag, but a system-key message.
         {kDown, kTab, kAltFlag, kNone, true}, {kUp, kTab, kAltFlag, kNone, true},
         {kSysDown, kTab, 0, kNone, true}, {kSysUp, kTab, 0, kNone, true},
         {kDown, kTab, 0, kAlt, true}, {kUp, kTab, 0, kNone, true},  // Alt held before the hook
         {kDown, kEsc, 0, kAlt, true}, {kUp, kEsc, 0, kNone, true},
         {kDown, kEsc, 0, kCtrl, true}, {kUp, kEsc, 0, kNone, true},
-        // Ctrl+Tab, Tab alone, and Esc alone (it reaches the prompt) pass.
+        // Ctrl+Tab, Tab alone, Esc alone (it reaches the prompt), Alt+F4 and other messages pass.
         {kDown, kTab, 0, kCtrl, false}, {kDown, kTab, 0, kNone, false},
-        {kDown, kEsc, 0, kNone, false},
-        // Alt's release was lost on the way: the physical state rules.
-        {kDown, kLAlt, 0, kAlt, false}, {kDown, kTab, 0, kNone, false},
-        {kDown, kLWin, 0, kAlt, false}, {kDown, kA, 0, kCtrl, false},
-        {kSysDown, kF4, kAltFlag, kAlt, false}, {kSysDown, kLAlt, kAltFlag, kNone, false},
-        {0x200, kTab, kAltFlag, kAlt, false},  // not a key event
+        {kDown, kEsc, 0, kNone, false}, {kSysDown, kF4, kAltFlag, kAlt, false},
+        {0x200, kTab, kAltFlag, kAlt, false},
         // Tab pressed alone, then Alt: releasing Tab must reach the system, or Tab stays held.
         {kDown, kTab, 0, kNone, false}, {kSysUp, kTab, kAltFlag, kAlt, false},
         // Alt+Esc released after Alt; then a release whose press came before the hook.
@@ -43,8 +35,8 @@ TEST(TaskSwitchFilter, AltTabAltEscAndCtrlEscAreSwallowedAndEachReleaseGoesTheWa
     };
     TaskSwitchFilter filter;
     for (std::size_t i = 0; i < std::size(script); ++i) {
-        const Step& s = script[i];
-        EXPECT_EQ(filter.swallow({s.message, s.vk, s.flags}, s.held), s.swallowed) << "step " << i;
+        const auto& [message, vk, flags, held, swallowed] = script[i];
+        EXPECT_EQ(filter.swallow({message, vk, flags}, held), swallowed) << "step " << i;
     }
 }
 

@@ -17,12 +17,6 @@ const std::string kGeneralKey = "Software\\Fernwick\\Veilora\\General";
 
 struct OptionsTest : ::testing::Test {
     Options load(int osMajor = 6) { return loadOptions(settings, osMajor); }
-    std::vector<std::string> writes() const {
-        std::vector<std::string> found;
-        for (const auto& call : registry.calls)  // data shown up to its NUL
-            if (call.op == "write") found.push_back(call.name + "=" + call.data.c_str());
-        return found;
-    }
     test::MemoryRegistry registry;
     RegSettings settings{registry};
 };
@@ -63,7 +57,7 @@ TEST_F(OptionsTest, SaveWritesEveryKeyInOrderThenTheRunEntryAndLoadsItBack) {
     all.trayIconNormal = false;
     settings.setCompany("Elsewhere");
     saveOptions(all, settings, "\"C:\\veilora.exe\"");
-    const auto saved = writes();
+    const auto saved = registry.writes();
     EXPECT_THAT(saved,
                 ElementsAre("First Run=False", "ScrEdge Left=0", "ScrEdge Right=1", "ScrEdge Top=1",
                             "ScrEdge Bottom=1", "Corner Top Left=1", "Corner Top Right=1",
@@ -78,7 +72,7 @@ TEST_F(OptionsTest, SaveWritesEveryKeyInOrderThenTheRunEntryAndLoadsItBack) {
     all = load();
     registry.calls.clear();
     saveOptions(all, settings, "\"C:\\veilora.exe\"");
-    EXPECT_EQ(writes(), saved);
+    EXPECT_EQ(registry.writes(), saved);
 
     all.startWithWindows = kUnchecked;
     saveOptions(all, settings, "ignored");

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "windows/fake_window_system.h"
+#include "windows/task_list_support.h"
 
 namespace veilora {
 namespace {
@@ -10,21 +10,6 @@ namespace {
 using namespace testing;
 
 constexpr std::uint32_t kTool = 0x80;
-
-// Each task as "window caption process;", in the list's order.
-std::wstring listed(const TaskList& tasks) {
-    std::wstring out;
-    for (int i = 1; i <= tasks.count(); ++i) {
-        out += std::to_wstring(tasks.hWnd(i)) + L" " + tasks.caption(i) + L" " +
-               std::to_wstring(tasks.processId(i)) + L";";
-    }
-    return out;
-}
-
-struct TaskListTest : ::testing::Test {
-    FakeWindowSystem system;
-    TaskList tasks{system, &system};  // the fake ends the programs too
-};
 
 // A window owned by a tool window is listed with its owner's title and its own process.
 TEST_F(TaskListTest, EachModeListsItsKindOfWindowButNeverTheProgramsOwn) {

@@ -3,50 +3,38 @@
 #include <gtest/gtest.h>
 
 #include "windows/end_program.h"
-#include "windows/fake_window_system.h"
-#include "windows/task_list.h"
+#include "windows/task_list_support.h"
 
 namespace veilora {
 namespace {
 
-using testing::FakeWindowSystem;
+using namespace testing;
+using TaskRows = TaskListTest;
 
-// Each row as "window caption icon;".
-std::wstring text(const std::vector<TaskRow>& rows) {
-    std::wstring out;
-    for (const TaskRow& r : rows) {
-        out += std::to_wstring(r.window) + L" " + r.caption + L" " + std::to_wstring(r.smallIcon) +
-               L";";
-    }
-    return out;
-}
-
-TEST(TaskRows, TasksThatStopQualifyingLeaveTheListAtTheNextCollection) {
-    FakeWindowSystem system;
+TEST_F(TaskRows, TasksThatStopQualifyingLeaveTheListAtTheNextCollection) {
     system.add(1, L"Editor");
     system.add(2, L"Viewer");
     system.add(3, L"Notes") = {.id = 3, .title = L"Notes", .icon = 6, .smallIcon = 7};
-    TaskList tasks(system);
     tasks.setMode(TaskList::kModeAllUnowned);
     ASSERT_EQ(collectTaskRows(tasks).size(), 3u);
     // Both still exist, so a plain refresh would keep them.
     system.window(1).visible = system.window(2).visible = false;
     system.add(4, L"Mail");
-    EXPECT_EQ(text(collectTaskRows(tasks)), L"3 Notes 7;4 Mail 32512;");
+    EXPECT_EQ(listed(collectTaskRows(tasks)), L"3 Notes 7;4 Mail 32512;");
 }
 
-TEST(TaskRows, KeysAreTheHandleInUpperCaseHexadecimal) {
+TEST_F(TaskRows, KeysAreTheHandleInUpperCaseHexadecimal) {
     EXPECT_EQ(taskKey(0x1A2B0), L"h1A2B0");
     EXPECT_EQ(taskKey(0), L"h0");
 }
 
-TEST(TaskRows, TheShownListIsEditedInPlaceNeverRebuilt) {
+TEST_F(TaskRows, TheShownListIsEditedInPlaceNeverRebuilt) {
     const ListUpdate update =
         planListUpdate({{1, L"Editor"}, {2, L"Viewer"}, {3, L"Mail"}},
                        {{3, L"Mail", 0}, {1, L"Editor - notes.txt", 0}, {4, L"Calculator", 0}});
     EXPECT_EQ(update.remove, (std::vector<WindowId>{2}));
-    EXPECT_EQ(text(update.append), L"4 Calculator 0;");
-    EXPECT_EQ(text(update.retitle), L"1 Editor - notes.txt 0;");
+    EXPECT_EQ(listed(update.append), L"4 Calculator 0;");
+    EXPECT_EQ(listed(update.retitle), L"1 Editor - notes.txt 0;");
 }
 
 TEST(EndProgramTexts, CaptionTrimsTheTaskNameAndPromptsFallBackToTheFirst) {
