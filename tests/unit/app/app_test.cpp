@@ -117,11 +117,10 @@ TEST_F(AppTest, ACoverThatCannotShowLeavesNothingAndHidingAgainKeepsTheSavedLeve
 
 TEST_F(AppTest, TheLevelToGiveBackWaitsInTheRegistryUntilItIsWrittenBack) {
     App& a = start({{"Hide Method Scr", "1"}, {"Mute Sound", "1"}});
-    std::vector<std::optional<std::string>> storedAtWrite;
-    fake.onSetLevel = [&] { storedAtWrite.push_back(storedLevel()); };
+    std::optional<std::string> storedAtWrite;
+    fake.onSetLevel = [&] { storedAtWrite = storedLevel(); };
     play("H");
-    EXPECT_EQ(storedAtWrite, std::vector<std::optional<std::string>>{"40000"})
-        << "stored before the speakers are lowered";
+    EXPECT_EQ(storedAtWrite, "40000") << "stored before the speakers are lowered";
     a.setSavedLevel(20000);  // the volume dialog's choice
     EXPECT_EQ(a.lvl(), 20000);
     EXPECT_EQ(storedLevel(), "20000");

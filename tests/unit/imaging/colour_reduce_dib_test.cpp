@@ -80,9 +80,9 @@ TEST(ImagingApplyPalette, MissingNearestEntryIsAnErrorNotACrash) {
                  std::out_of_range);
 }
 
-// The indexed search and the strip walk must give the linear scan's answers exactly, ties
-// included (smallest squared distance, lowest index): the diffusion carries every difference
-// on through the image.
+// The indexed search must give a linear scan's answers exactly (smallest squared distance,
+// lowest index on ties), and the strip walk the column walk's image to the bit: the diffusion
+// carries every difference on through the image.
 TEST(ImagingApplyPalette, FastMappingMatchesTheReferenceSearchAndWalk) {
     std::mt19937 random(5);
     auto randomPalette = [&](int n, int step, int from = 0, int to = 255) {
@@ -94,13 +94,10 @@ TEST(ImagingApplyPalette, FastMappingMatchesTheReferenceSearchAndWalk) {
     };
     // Many ties (coarse levels), few colours, a crowd far from most pixels, the fixed tables,
     // and lists that start like a grid of levels but are none.
-    std::vector<Palette> palettes = {randomPalette(236, 1),
-                                     randomPalette(40, 85),
-                                     randomPalette(300, 17),
-                                     randomPalette(3, 1),
-                                     randomPalette(400, 1, 100, 130),
-                                     paletteOf({0x000000, 0xFF0000, 0x00FF00, 0x00FFFF}),
-                                     paletteOf({0x000005, 0xFF0005, 0x000000})};
+    std::vector<Palette> palettes = {
+        randomPalette(236, 1), randomPalette(40, 85), randomPalette(300, 17), randomPalette(3, 1),
+        randomPalette(400, 1, 100, 130), paletteOf({0x000000, 0xFF0000, 0x00FF00, 0x00FFFF}),
+        paletteOf({0x000005, 0xFF0005, 0x000000})};
     palettes.emplace_back().createHalfTone();
     palettes.emplace_back().createWebSafe();
     palettes.emplace_back().create16Colour();

@@ -115,6 +115,12 @@ inline DibSection row(std::initializer_list<std::uint32_t> colours) {
     return d;
 }
 
+// A palette entry of the colour 0xRRGGBB.
+inline PaletteEntry rgb(std::uint32_t c) {
+    return {static_cast<std::uint8_t>(c >> 16), static_cast<std::uint8_t>(c >> 8),
+            static_cast<std::uint8_t>(c), 0};
+}
+
 inline Palette paletteOf(std::initializer_list<std::uint32_t> colours) {
     Palette p;
     for (std::uint32_t c : colours) p.add(c >> 16 & 0xFF, c >> 8 & 0xFF, c & 0xFF);

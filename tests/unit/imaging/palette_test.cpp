@@ -11,11 +11,6 @@ namespace veilora::imaging {
 namespace {
 using namespace testing;
 
-PaletteEntry rgb(std::uint32_t c) {
-    return {static_cast<std::uint8_t>(c >> 16), static_cast<std::uint8_t>(c >> 8),
-            static_cast<std::uint8_t>(c), 0};
-}
-
 // Entries count from 1; the 16-colour and halftone palettes are checked in the saved tables.
 TEST(ImagingPalette, FixedPalettesHoldTheirListedEntries) {
     Palette web;
