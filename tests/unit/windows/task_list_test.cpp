@@ -106,7 +106,6 @@ TEST_F(TaskListTest, IconsAreTheWindowsOwnThenTheClassesThenTheModesDefault) {
     tasks.refresh();
     EXPECT_EQ(tasks.hIconSm(1), 12u);
     EXPECT_EQ(tasks.hIcon(2), 21u);
-    EXPECT_EQ(tasks.hIconSm(2), 22u);
     EXPECT_EQ(tasks.hIconSm(3), 31u);
     EXPECT_EQ(tasks.hIconSm(4), kLogoIcon);
     tasks.setMode(TaskList::kModeAllUnowned);
