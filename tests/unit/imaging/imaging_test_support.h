@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <random>
 #include <string>
@@ -18,6 +19,7 @@
 #include <unistd.h>
 
 #include "imaging/dib_section.h"
+#include "imaging/imaging_error.h"
 #include "imaging/palette.h"
 
 namespace veilora::imaging::testing {
@@ -31,6 +33,40 @@ inline std::uint32_t le(const std::vector<std::uint8_t>& b, std::size_t at, int 
     std::uint32_t v = 0;
     for (int i = size - 1; i >= 0; --i) v = v << 8 | b.at(at + static_cast<std::size_t>(i));
     return v;
+}
+
+// The file and info headers this program writes in front of a bitmap's colour table: "BM",
+// the sizes, one plane, no compression.
+inline std::vector<std::uint8_t> bitmapHeaders(int width, int height, int bits,
+                                               std::uint32_t tableBytes,
+                                               std::uint32_t imageBytes) {
+    std::vector<std::uint8_t> h(54, 0);
+    auto put = [&](std::size_t at, std::uint32_t v) {
+        for (std::size_t i = 0; i < 4; ++i) h[at + i] = static_cast<std::uint8_t>(v >> 8 * i);
+    };
+    const std::uint32_t offBits = 54 + tableBytes;
+    put(0, 'B' | 'M' << 8);
+    put(2, offBits + imageBytes);
+    put(10, offBits);
+    put(14, 40);
+    put(18, static_cast<std::uint32_t>(width));
+    put(22, static_cast<std::uint32_t>(height));
+    put(26, 1 | static_cast<std::uint32_t>(bits) << 16);
+    put(34, imageBytes);
+    return h;
+}
+
+// How the imaging error a call throws reads: "<number> <source>: <description>", and its
+// text after " / " when that is not the description; "none" when nothing is thrown.
+inline std::string imagingErrorOf(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const ImagingError& e) {
+        std::string said = std::to_string(e.number()) + " " + e.source() + ": " + e.description();
+        if (e.what() != e.description()) said += " / " + std::string(e.what());
+        return said;
+    }
+    return "none";
 }
 
 // A folder of its own per test and process (test programs may run side by side), removed
@@ -77,6 +113,12 @@ inline DibSection row(std::initializer_list<std::uint32_t> colours) {
     int x = 0;
     for (std::uint32_t c : colours) setRgb(d, x++, 0, c);
     return d;
+}
+
+// A palette entry of the colour 0xRRGGBB.
+inline PaletteEntry rgb(std::uint32_t c) {
+    return {static_cast<std::uint8_t>(c >> 16), static_cast<std::uint8_t>(c >> 8),
+            static_cast<std::uint8_t>(c), 0};
 }
 
 inline Palette paletteOf(std::initializer_list<std::uint32_t> colours) {

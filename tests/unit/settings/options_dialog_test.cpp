@@ -2,72 +2,44 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace veilora {
 namespace {
 
-constexpr auto kChecked = CheckState::Checked;
+using O = Options;
+using enum OptionsFocus;
 
-// Every check passes: minimize chosen, no password option.
-Options acceptable() {
+Options on(std::initializer_list<CheckState O::*> boxes, bool passwordStored = false,
+             CheckState state = CheckState::Checked) {
     Options options;
-    options.hideMethodMin = kChecked;
+    for (auto box : boxes) options.*box = state;
+    options.passwordStored = passwordStored;
     return options;
 }
 
-std::string_view titleOf(const std::optional<OptionsRefusal>& refusal) {
-    return refusal ? refusal->notice.title : "accepted";
-}
-
-TEST(OptionsOk, ChecksRunInOrderAndTheFirstFailureIsTheAnswer) {
-    Options everythingWrong;
-    everythingWrong.hideMethodScr = kChecked;
-    everythingWrong.pwOptions = kChecked;
-    auto refusal = checkOptionsForOk(everythingWrong, false);
-    ASSERT_TRUE(refusal);
-    EXPECT_EQ(refusal->notice,
-              (Notice{"Screen capture image file not found. Cannot use \"Show screen capture\" "
-                      "as method of hiding. Please click \"Capture new screen image\" to capture "
-                      "an image or deselect this method of hiding.",
-                      "Screen Image File Missing", MessageIcon::Exclamation}));
-    EXPECT_EQ(refusal->focus, OptionsFocus::CaptureButton);
-
-    refusal = checkOptionsForOk(everythingWrong, true);
-    ASSERT_TRUE(refusal);
-    EXPECT_EQ(refusal->notice,
-              (Notice{"You have selected password options but haven't specified a password. "
-                      "Please click \"Set Password\" or deselect any password options before "
-                      "continuing.",
-                      "Attention", MessageIcon::Exclamation}));
-    EXPECT_EQ(refusal->focus, OptionsFocus::Unchanged);
-
-    Options noMethod;
-    noMethod.pwHideScreenCap = kChecked;
-    noMethod.passwordStored = true;
-    refusal = checkOptionsForOk(noMethod, false);
-    ASSERT_TRUE(refusal);
-    EXPECT_EQ(refusal->notice, (Notice{"You must select at least one method of hiding.", "Error",
-                                       MessageIcon::None}));
-    EXPECT_EQ(refusal->focus, OptionsFocus::MinimizeAllWindows);
-}
-
-TEST(OptionsOk, EachPasswordOptionNeedsAStoredPassword) {
-    for (auto option : {&Options::pwHideScreenCap, &Options::pwOptions}) {
-        Options options = acceptable();
-        options.*option = kChecked;
-        EXPECT_EQ(titleOf(checkOptionsForOk(options, false)), "Attention");
-        options.passwordStored = true;
-        EXPECT_EQ(titleOf(checkOptionsForOk(options, false)), "accepted");
+// The picture, then the password, then a hiding method: the first failure is the answer
+// (its exact text is the end-to-end options test's).
+TEST(OptionsOk, TheFirstFailingCheckAnswersAndPointsAtItsControl) {
+    // The options, whether the picture is there, and the refusal's title and focus.
+    const std::tuple<Options, bool, std::string_view, OptionsFocus> cases[] = {
+        {on({&O::hideMethodScr, &O::pwOptions}), false, "Screen Image File Missing", CaptureButton},
+        {on({&O::hideMethodScr, &O::pwOptions}), true, "Attention", Unchanged},
+        {on({&O::hideMethodMin, &O::pwHideScreenCap}), false, "Attention", Unchanged},
+        {on({&O::pwHideScreenCap}, true), false, "Error", MinimizeAllWindows},
+        // A grey box is saved as "0": nothing would hide.
+        {on({&O::hideMethodMin, &O::hideMethodScr}, false, CheckState::Grayed), true, "Error",
+         MinimizeAllWindows},
+        {on({&O::hideMethodMin, &O::pwHideScreenCap}, true), false, "", Unchanged},
+        {on({&O::hideMethodMin, &O::pwOptions}, true), false, "", Unchanged},
+        {on({&O::hideMethodScr}), true, "", Unchanged},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto& [options, pictureExists, title, focus] = cases[i];
+        const auto refusal = checkOptionsForOk(options, pictureExists);
+        EXPECT_EQ(refusal ? refusal->notice.title : "", title) << "case " << i;
+        EXPECT_EQ(refusal ? refusal->focus : Unchanged, focus) << "case " << i;
     }
-}
-
-TEST(OptionsOk, EitherHidingMethodIsEnoughButAGreyBoxIsNone) {
-    EXPECT_EQ(titleOf(checkOptionsForOk(acceptable(), false)), "accepted");
-    Options cover;
-    cover.hideMethodScr = kChecked;
-    EXPECT_EQ(titleOf(checkOptionsForOk(cover, true)), "accepted");
-    Options grey;  // saved as "0": nothing would hide
-    grey.hideMethodMin = grey.hideMethodScr = grey.pwOptions = CheckState::Grayed;
-    EXPECT_EQ(titleOf(checkOptionsForOk(grey, false)), "Error");
 }
 
 }  // namespace

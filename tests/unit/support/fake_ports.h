@@ -79,6 +79,13 @@ public:
     void loadCapturedPicture() override { log.push_back("load-picture"); }
     void showOptionsAgain() override { log.push_back("options-again"); }
 
+    // The steps logged since the last call, comma-separated; the log starts afresh.
+    std::string took() {
+        std::string steps;
+        for (const std::string& step : log) steps += (steps.empty() ? "" : ", ") + step;
+        log.clear();
+        return steps;
+    }
     int count(const std::string& entry) const {
         return static_cast<int>(std::count(log.begin(), log.end(), entry));
     }

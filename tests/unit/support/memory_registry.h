@@ -20,6 +20,13 @@ class MemoryRegistry : public RegistryBackend {
         std::string op, keyPath, name, data;  // op: read create write deleteValue deleteKey enum
     };
     std::vector<Call> calls;
+    // The writes among them as "name=data", data shown up to its NUL.
+    std::vector<std::string> writes() const {
+        std::vector<std::string> found;
+        for (const Call& call : calls)
+            if (call.op == "write") found.push_back(call.name + "=" + call.data.c_str());
+        return found;
+    }
     std::optional<RegistryRoot> createFails;  // e.g. LocalMachine for a user without rights
     std::optional<RegistryRoot> writeFails;   // the key opens but the write fails
 

@@ -1,5 +1,5 @@
 // An in-memory window system: windows in z-order (top first), threads that can hang, and a
-// count of the messages that timed out.
+// count of the messages that timed out. Programs it is asked to end are only recorded.
 #pragma once
 
 #include <algorithm>
@@ -27,7 +27,7 @@ struct FakeWindow {
     std::size_t claimedLength = 0;  // when set, the answer to WM_GETTEXTLENGTH
 };
 
-class FakeWindowSystem : public WindowSystem {
+class FakeWindowSystem : public WindowSystem, public ProgramEnder {
 public:
     FakeWindow& add(WindowId id, std::wstring title) {
         windows.push_back({.id = id, .title = std::move(title)});
@@ -100,6 +100,24 @@ public:
     bool isNtFamily() override { return ntFamily; }
     bool hostsWowTasks(std::uint32_t process) override { return wowProcesses.count(process); }
     std::wstring firstModuleName(std::uint32_t process) override { return modules[process]; }
+
+    // "program <process> <delay> <title> <icon>", "wow <window>" or "dos <process>" per call;
+    // a DOS box never ends.
+    std::vector<std::wstring> ended;
+    bool endProgram(std::uint32_t pid, std::uint32_t delay, std::wstring_view title,
+                    IconId icon) override {
+        ended.push_back(L"program " + std::to_wstring(pid) + L" " + std::to_wstring(delay) +
+                        L" " + std::wstring(title) + L" " + std::to_wstring(icon));
+        return true;
+    }
+    bool endWowTask(WindowId window, std::uint32_t, std::wstring_view, IconId) override {
+        ended.push_back(L"wow " + std::to_wstring(window));
+        return true;
+    }
+    bool endDosProgram(std::uint32_t pid) override {
+        ended.push_back(L"dos " + std::to_wstring(pid));
+        return false;
+    }
 
 private:
     FakeWindow* find(WindowId id) {
