@@ -41,8 +41,7 @@ TEST_F(AppTest, EachTriggerHidesByItsOwnBoxOnlyWhileEnabledAndCheckedNotGrey) {
     for (const bool grey : {false, true}) {
         const char* box = grey ? "2" : "1";
         App& a = start({{"ScrEdge Left", box}, {"Mouse Wheel", box}, {"Middle Button", box},
-                        {"Both Buttons", box}, {"Hide Method Min", "1"}},
-                       /*enabled=*/grey);
+                        {"Both Buttons", box}, {"Hide Method Min", "1"}}, /*enabled=*/grey);
         a.onSystemMouseMove(0, 300);
         play("WMLR");
         EXPECT_EQ(hides(), 0);
@@ -84,13 +83,17 @@ TEST_F(AppTest, MenuItemsAndToggleKeyMoveTheMarksButNeverArmTriggersUnderTheCove
 
 // ---------------------------------------------------------------- hiding and the level
 
-TEST_F(AppTest, AMinimizeOnlyHideKeepsTheTriggersListeningAndReadsTheLevelAfresh) {
+// Without muting, neither a hide nor a plain double-click touches the level.
+TEST_F(AppTest, AMinimizeOnlyHideKeepsTheTriggersListeningAndTheDoubleClickRestoresWithoutLevel) {
     App& a = start({{"Hide Method Min", "1"}});
     play("H");
     EXPECT_EQ(fake.took(), "stop-monitor, minimize, start-monitor");
     fake.level = 30000;
     play("H");
     EXPECT_EQ(a.lvl(), 30000) << "nothing lasting changed: the next hide reads the level afresh";
+    start({{"Hide Method Scr", "1"}});
+    play("HD");
+    EXPECT_EQ(fake.took(), "stop-monitor, block, show-cover, hide-cover, unblock, start-monitor");
 }
 
 TEST_F(AppTest, ACoverThatCannotShowLeavesNothingAndHidingAgainKeepsTheSavedLevelAndOneBlock) {
@@ -150,12 +153,6 @@ TEST_F(AppTest, StartUpGivesBackALevelLeftByARunThatDied) {
 }
 
 // ---------------------------------------------------------------- restoring
-
-TEST_F(AppTest, DoubleClickWithoutPasswordOrMutingLeavesTheLevelAlone) {
-    start({{"Hide Method Scr", "1"}});
-    play("HD");
-    EXPECT_EQ(fake.took(), "stop-monitor, block, show-cover, hide-cover, unblock, start-monitor");
-}
 
 TEST_F(AppTest, OnlyThePasswordRestoresAndItWritesTheLevelBackAndClearsTheButtons) {
     App& a = startWithPassword("Secret", {{"Hide Method Scr", "1"}});

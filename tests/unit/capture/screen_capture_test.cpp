@@ -15,8 +15,7 @@ using test::MemoryFiles;
 using Files = decltype(MemoryFiles::files);
 
 TEST(CaptureFile, SitsInTheProgramFolderWithOneBackslash) {
-    EXPECT_EQ(captureFilePath(L"C:\\Program Files\\Veilora"),
-              L"C:\\Program Files\\Veilora\\scrcap.bmp");
+    EXPECT_EQ(captureFilePath(L"C:\\Veilora"), L"C:\\Veilora\\scrcap.bmp");
     EXPECT_EQ(captureFilePath(L"D:\\"), L"D:\\scrcap.bmp");
 }
 

@@ -8,27 +8,6 @@ namespace veilora::imaging {
 namespace {
 using namespace testing;
 
-// A 7 x 5 picture as a 24-bit bitmap file, as the reader takes it.
-struct ImagingBitmapReader : ::testing::Test {
-    const DibSection original = photoLike(7, 5);
-    std::vector<std::uint8_t> good = bitmapHeaders(7, 5, 24, 0, 24 * 5);
-    DibSection read;
-    std::string error;
-
-    void SetUp() override {
-        good.insert(good.end(), original.dibSectionBitsPtr(), original.dibSectionBitsPtr() + 120);
-    }
-    std::vector<std::uint8_t> changed(std::size_t at, std::uint32_t v) const {
-        auto b = good;
-        for (int i = 0; i < 4; ++i)
-            b.at(at + static_cast<std::size_t>(i)) = static_cast<std::uint8_t>(v >> (8 * i));
-        return b;
-    }
-    bool readsBack(const std::vector<std::uint8_t>& bytes) {
-        return readBitmap(bytes, read, error) && read.width() == 7 && sameBits(read, original);
-    }
-};
-
 TEST_F(ImagingBitmapReader, ReadsBottomUpTopDownAndLongerHeaders) {
     EXPECT_TRUE(readsBack(good)) << error;
     EXPECT_TRUE(readsBack({good.begin(), good.end() - 3})) << "no last padding: " << error;

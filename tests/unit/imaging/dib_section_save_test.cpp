@@ -10,19 +10,23 @@
 namespace veilora::imaging {
 namespace {
 using namespace testing;
+using enum OutputColourDepth;
 
 constexpr std::uint32_t kWhite = 0xFFFFFF, kRed = 0xFF0000;
 
-bool save(const std::filesystem::path& file, DibSection& d, std::optional<Palette>& palette,
-          OutputColourDepth depth, ColourReductionMethod method = ColourReductionMethod::None) {
-    return DibSectionSave().save(file, d, palette, depth, method);
+// The file saving writes, read back; empty when saving fails.
+std::vector<std::uint8_t> saved(DibSection& d, std::optional<Palette>& palette,
+                                OutputColourDepth depth,
+                                ColourReductionMethod method = ColourReductionMethod::None) {
+    ScratchDir dir;
+    if (!DibSectionSave().save(dir / "a.bmp", d, palette, depth, method)) return {};
+    return readBytes(dir / "a.bmp");
 }
 
 // At each depth: the headers, a row padded to a whole 32-bit word, and the table's colours
 // packed leftmost pixel first into the high bits. With method None the image shows the
 // colours the file holds, which are these.
 TEST(ImagingSave, HeadersAndPixelsOfEveryDepth) {
-    ScratchDir dir;
     const std::uint32_t w = kWhite, r = kRed;
     const int bits[] = {1, 4, 8, 24};  // at depths 0 to 3
     const std::pair<DibSection, std::vector<std::uint8_t>> cases[] = {
@@ -34,8 +38,7 @@ TEST(ImagingSave, HeadersAndPixelsOfEveryDepth) {
         const auto& [image, pixels] = cases[depth];
         DibSection d = image;
         std::optional<Palette> none;
-        ASSERT_TRUE(save(dir / "a.bmp", d, none, OutputColourDepth(depth)));
-        const auto b = readBytes(dir / "a.bmp");
+        const auto b = saved(d, none, OutputColourDepth(depth));
         const std::uint32_t tableBytes = bits[depth] < 24 ? 4u << bits[depth] : 0;
         auto expected = bitmapHeaders(image.width(), 1, bits[depth], tableBytes, 4);
         expected.insert(expected.end(), b.begin() + 54, b.end() - 4);  // the table as written
@@ -47,12 +50,10 @@ TEST(ImagingSave, HeadersAndPixelsOfEveryDepth) {
 
 // A palette that is a grid of levels maps each channel to the nearest of its own levels.
 TEST(ImagingSave, GridPalettesMapEachChannelToItsNearestLevel) {
-    ScratchDir dir;
     DibSection d = row({0x20A0E0, 0x21DFF0});  // 32 and 160 lie midway: the lower level wins
     std::optional<Palette> palette;
-    ASSERT_TRUE(save(dir / "h.bmp", d, palette, OutputColourDepth::Colour256));
+    EXPECT_EQ(saved(d, palette, Colour256).at(1078), 0 + 5 * 2 + 25 * 4);
     EXPECT_TRUE(sameBits(d, row({0x0080FF, 0x40C0FF})));
-    EXPECT_EQ(readBytes(dir / "h.bmp")[1078], 0 + 5 * 2 + 25 * 4);
 
     // Red in 2 levels, green in 3, blue in 4.
     palette.emplace();
@@ -60,37 +61,28 @@ TEST(ImagingSave, GridPalettesMapEachChannelToItsNearestLevel) {
         for (int green : {0, 128, 255})
             for (int red : {0, 255}) palette->add(red, green, blue);
     setRgb(d, 0, 0, 0x646464);
-    ASSERT_TRUE(save(dir / "g.bmp", d, palette, OutputColourDepth::Colour256));
+    EXPECT_EQ(saved(d, palette, Colour256).at(1078), 0 + 2 * 1 + 6 * 1);
     EXPECT_EQ(rgbAt(d, 0, 0), 0x008055u);
-    EXPECT_EQ(readBytes(dir / "g.bmp")[1078], 0 + 2 * 1 + 6 * 1);
 
     // A longer palette gives only its first 256 colours to the table.
     for (int i = 0; i < 300; ++i) palette->add(static_cast<std::uint8_t>(i), 7, 9);
-    ASSERT_TRUE(save(dir / "l.bmp", d, palette, OutputColourDepth::Colour256));
-    const auto b = readBytes(dir / "l.bmp");
+    const auto b = saved(d, palette, Colour256);
     EXPECT_EQ(b.size(), 1078u + 4);
     EXPECT_EQ(le(b, 54 + 4 * 255), 0xE70709u);  // the 232nd added colour
 }
 
 TEST(ImagingSave, ReductionMethodsUseTheirPalettes) {
-    ScratchDir dir;
     DibSection d = photoLike(64, 40);
     std::optional<Palette> palette;
-    EXPECT_THROW(save(dir / "x.bmp", d, palette, OutputColourDepth::Colour256,
-                      ColourReductionMethod::Palette),
+    EXPECT_THROW(saved(d, palette, Colour256, ColourReductionMethod::Palette),
                  std::invalid_argument);
-
-    ASSERT_TRUE(save(dir / "o.bmp", d, palette, OutputColourDepth::Colour256,
-                     ColourReductionMethod::Automatic));
-    ASSERT_TRUE(palette);
-    EXPECT_LE(palette->count(), 236);
+    saved(d, palette, Colour256, ColourReductionMethod::Automatic);
+    EXPECT_LE(palette.value().count(), 236);
 
     // Sixteen colours are diffused: a flat grey between two of them comes out mixed.
     DibSection grey = filled(8, 8, 0x606060);
-    ASSERT_TRUE(save(dir / "s.bmp", grey, palette, OutputColourDepth::Colour16,
-                     ColourReductionMethod::Automatic));
+    const auto b = saved(grey, palette, Colour16, ColourReductionMethod::Automatic);
     EXPECT_EQ(palette->count(), 16);
-    const auto b = readBytes(dir / "s.bmp");
     EXPECT_GT(std::set(b.begin() + 118, b.end()).size(), 1u);
 }
 

@@ -18,6 +18,7 @@
 
 #include <unistd.h>
 
+#include "imaging/bitmap_reader.h"
 #include "imaging/dib_section.h"
 #include "imaging/imaging_error.h"
 #include "imaging/palette.h"
@@ -157,5 +158,27 @@ inline int countOf(const DibSection& d, std::uint32_t rgb) {
         n += rgbAt(d, i % d.width(), i / d.width()) == rgb;
     return n;
 }
+
+// For the reader's tests: a 7 x 5 picture as a 24-bit bitmap file, the same with a 32-bit
+// number changed, and whether bytes read back as the picture.
+struct ImagingBitmapReader : ::testing::Test {
+    const DibSection original = photoLike(7, 5);
+    std::vector<std::uint8_t> good = bitmapHeaders(7, 5, 24, 0, 24 * 5);
+    DibSection read;
+    std::string error;
+
+    void SetUp() override {
+        good.insert(good.end(), original.dibSectionBitsPtr(), original.dibSectionBitsPtr() + 120);
+    }
+    std::vector<std::uint8_t> changed(std::size_t at, std::uint32_t v) const {
+        auto b = good;
+        for (int i = 0; i < 4; ++i)
+            b.at(at + static_cast<std::size_t>(i)) = static_cast<std::uint8_t>(v >> (8 * i));
+        return b;
+    }
+    bool readsBack(const std::vector<std::uint8_t>& bytes) {
+        return readBitmap(bytes, read, error) && read.width() == 7 && sameBits(read, original);
+    }
+};
 
 }  // namespace veilora::imaging::testing

@@ -23,12 +23,10 @@ TEST_F(TaskRows, TasksThatStopQualifyingLeaveTheListAtTheNextCollection) {
     EXPECT_EQ(listed(collectTaskRows(tasks)), L"3 Notes 7;4 Mail 32512;");
 }
 
-TEST_F(TaskRows, KeysAreTheHandleInUpperCaseHexadecimal) {
+// An item's key is "h" and its handle in upper-case hexadecimal.
+TEST_F(TaskRows, TheShownListIsEditedInPlaceNeverRebuiltAndKeyedByTheHandle) {
     EXPECT_EQ(taskKey(0x1A2B0), L"h1A2B0");
     EXPECT_EQ(taskKey(0), L"h0");
-}
-
-TEST_F(TaskRows, TheShownListIsEditedInPlaceNeverRebuilt) {
     const ListUpdate update =
         planListUpdate({{1, L"Editor"}, {2, L"Viewer"}, {3, L"Mail"}},
                        {{3, L"Mail", 0}, {1, L"Editor - notes.txt", 0}, {4, L"Calculator", 0}});
