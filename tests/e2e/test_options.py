@@ -50,13 +50,18 @@ class OptionsTest(E2ETestCase):
         self.open_options(program)
         s.wait_window(OPTIONS)
         self.assertEqual(s.control(OPTIONS, MUTE)["enabled"], "0", "locked from Windows 7 on")
-        # Each refusal with its message and focus (their order and texts are the core's).
+        # Each refusal with its exact message and focus (the order of the checks is the core's).
         s.click_control(OPTIONS, IDOK)
-        s.answer_message("Screen Image File Missing", "Screen capture image file not found.")
+        s.answer_message("Screen Image File Missing", "Screen capture image file not found. "
+                         "Cannot use \"Show screen capture\" as method of hiding. Please click "
+                         "\"Capture new screen image\" to capture an image or deselect this method "
+                         "of hiding.")
         self.assertEqual(s.focused(OPTIONS), CAPTURE_BUTTON)
         s.click_control(OPTIONS, SHOW_CAPTURE)
         s.click_control(OPTIONS, IDOK)
-        s.answer_message("Attention", "haven't specified a password")
+        s.answer_message("Attention", "You have selected password options but haven't specified a "
+                         "password. Please click \"Set Password\" or deselect any password options "
+                         "before continuing.")
         self.assertEqual(s.focused(OPTIONS), IDOK)
         s.click_control(OPTIONS, PW_COVER)
         s.click_control(OPTIONS, IDOK)
