@@ -401,6 +401,14 @@ class Session:
         self.key("grave")
         program.wait_event("cover-painted", painted + 1)
 
+    def hide_by_edge(self, program):
+        """The left edge (armed by the test), then a wait until the cover has been painted
+        once more; the pointer moves back to the middle."""
+        painted = program.count("cover-painted")
+        self.move(0, 300)
+        program.wait_event("cover-painted", painted + 1)
+        self.move(512, 400)
+
     def restore_by_double_click(self, program, x=512, y=400):
         restored = program.count("restore")
         self.double_click(x, y)
@@ -429,6 +437,18 @@ class Session:
         log = KeyLog(path)
         wait_for(lambda: "ready" in log.lines(), 20, "the key log probe")
         return log
+
+    def try_task_switching(self, keys, right_hand=False):
+        """Sends Alt+Tab, Alt+Esc and Ctrl+Esc (first with the right-hand Alt and Ctrl when
+        asked), waits for the left Ctrl's release as the barrier and returns the key events
+        the log `keys` saw meanwhile."""
+        mark = len(keys.events())
+        for alt, ctrl in ([("Alt_R", "Control_R")] if right_hand else []) + [("alt", "ctrl")]:
+            self.xdotool("keydown", alt, "key", "Tab", "keyup", alt)
+            self.xdotool("keydown", alt, "key", "Escape", "keyup", alt)
+            self.xdotool("keydown", ctrl, "key", "Escape", "keyup", ctrl)
+        keys.wait_for_key(0xA2, "up", after=mark)  # VK_LCONTROL
+        return keys.since(mark)
 
     def stop(self, program):
         """Kills a program and waits until Wine no longer counts it (so its single-instance
@@ -489,6 +509,14 @@ class Session:
         if replace:
             self.key("ctrl+a", "BackSpace")
         self.type_text(text)
+
+    def submit(self, title, fields, answer):
+        """Types each field's text anew into the dialog `title` ({control id: text}), clicks
+        OK and answers the message box (title, text) that follows."""
+        for control_id, text in fields.items():
+            self.type_into(title, control_id, text, replace=True)
+        self.click_control(title, 1)  # IDOK
+        self.answer_message(*answer)
 
     def answer_message(self, title, text=None):
         """Waits for a message box titled `title`, checks that one of its texts holds `text`

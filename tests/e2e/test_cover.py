@@ -5,7 +5,7 @@ import unittest
 from harness import E2ETestCase, encode_password, wait_for, write_bmp24
 
 BACKGROUND = (58, 110, 165)
-VK_TAB, VK_ESC, VK_LALT, VK_LCTRL = 0x09, 0x1B, 0xA4, 0xA2
+VK_TAB, VK_ESC, VK_LALT = 0x09, 0x1B, 0xA4
 PROMPT = "Veilora - Password Required"
 
 
@@ -23,31 +23,13 @@ class CoverTest(E2ETestCase):
         return s.launch(**{"Hide Method Scr": "1", "Start Enabled": "1", "ScrEdge Left": "1",
                            **options})
 
-    def cover(self):
-        return self.session.cover()
-
-    def hide_by_edge(self, program):
-        before = program.count("cover-painted")
-        self.session.move(0, 300)
-        program.wait_event("cover-painted", before + 1)
-        self.session.move(512, 400)
-
-    def send_combinations(self):
-        """Alt+Tab, Alt+Esc and Ctrl+Esc, with the right-hand Alt and Ctrl too; left Ctrl last,
-        the tests' barrier."""
-        s = self.session
-        for alt, ctrl in (("Alt_R", "Control_R"), ("alt", "ctrl")):
-            s.xdotool("keydown", alt, "key", "Tab", "keyup", alt)
-            s.xdotool("keydown", alt, "key", "Escape", "keyup", alt)
-            s.xdotool("keydown", ctrl, "key", "Escape", "keyup", ctrl)
-
     def test_cover_shows_the_picture_over_everything_and_blocks_task_switching(self):
         s = self.session
         program = self.start()
         keys = s.start_keylog()  # hooked before the cover's hook: sees what gets through
-        self.hide_by_edge(program)
+        s.hide_by_edge(program)
 
-        info = self.cover()
+        info = s.cover()
         self.assertEqual((info["x"], info["y"], info["w"], info["h"]), (0, 0, 1024, 768))
         self.assertEqual(info["topmost"], "1")
         # The paint is traced when drawn, not when it reaches the screen: wait for the screen.
@@ -58,28 +40,18 @@ class CoverTest(E2ETestCase):
         self.assertEqual([screen.pixel(x, y) for x, y in spots],
                          [(0, 255, 0), (0, 0, 255), BACKGROUND, BACKGROUND])
 
-        mark = len(keys.events())
-        self.send_combinations()
-        keys.wait_for_key(VK_LCTRL, "up", after=mark)
-        passed = {vk for vk, _ in keys.since(mark)}
-        self.assertNotIn(VK_TAB, passed)
-        self.assertNotIn(VK_ESC, passed)
+        passed = {vk for vk, _ in s.try_task_switching(keys, right_hand=True)}
+        self.assertFalse({VK_TAB, VK_ESC} & passed, passed)
 
         s.restore_by_double_click(program)
-        wait_for(lambda: self.cover() is None, 10, "the cover to go")
+        wait_for(lambda: s.cover() is None, 10, "the cover to go")
         concealed = s.window_info(cls="VeiloraCover")[0]
         self.assertEqual(concealed["topmost"], "0", "the concealed cover leaves the topmost band")
         s.settle(program)
-        mark = len(keys.events())
-        self.send_combinations()
-        keys.wait_for_key(VK_LCTRL, "up", after=mark)
-        self.assertEqual([e for e in keys.since(mark) if e[0] in (VK_TAB, VK_ESC)],
+        passed = s.try_task_switching(keys, right_hand=True)
+        self.assertEqual([e for e in passed if e[0] in (VK_TAB, VK_ESC)],
                          [(VK_TAB, "down"), (VK_TAB, "up"), (VK_ESC, "down"), (VK_ESC, "up"),
                           (VK_ESC, "down"), (VK_ESC, "up")] * 2)
-
-        # The triggers listen again after the restore.
-        self.hide_by_edge(program)
-        self.assertIsNotNone(self.cover())
 
     def test_task_switching_is_blocked_from_the_moment_the_cover_shows(self):
         s = self.session
@@ -104,7 +76,7 @@ class CoverTest(E2ETestCase):
         s.click(300, 300)
         s.type_text("ab")
         s.hide_by_key(program)
-        wait_for(lambda: (self.cover() or {}).get("foreground") == "1", 10, "the cover's focus")
+        wait_for(lambda: (s.cover() or {}).get("foreground") == "1", 10, "the cover's focus")
         s.type_text("secret")
         s.restore_by_double_click(program)
         # The keyboard goes back to the program that had it, to the field that had it.
@@ -119,12 +91,16 @@ class CoverTest(E2ETestCase):
         (s.prog_dir / "scrcap.bmp").write_bytes(b"BM" + b"\xff" * 100)
         program = s.start()
         program.wait_ready()
-        self.hide_by_edge(program)
+        s.hide_by_edge(program)
         wait_for(lambda: s.grab().pixel(5, 5) == BACKGROUND, 10, "the background on the screen")
         self.assertEqual(s.grab().pixel(1000, 700), BACKGROUND)
 
 
 class CoverPasswordTest(E2ETestCase):
+    def switching_keys_passed(self, keys):
+        return [vk for vk, state in self.session.try_task_switching(keys)
+                if vk in (VK_TAB, VK_ESC) and state == "down"]
+
     def test_wrong_password_cancel_and_right_password(self):
         s = self.session
         s.reg_add(r"HKCU\Software\Fernwick\Veilora\General", "Offset", encode_password("Se7ret"))
@@ -142,8 +118,7 @@ class CoverPasswordTest(E2ETestCase):
         prompt = s.window_info(PROMPT)[0]
         middle = (prompt["x"] + prompt["w"] // 2, prompt["y"] + prompt["h"] // 2)
         wait_for(lambda: s.grab().pixel(*middle) != BACKGROUND, 10, "the prompt drawn on top")
-        edit = s.edit(PROMPT)
-        self.assertEqual(edit["password"], str(ord("*")), "typed characters show as *")
+        self.assertEqual(s.edit(PROMPT)["password"], str(ord("*")), "typed characters show as *")
         s.type_text("se7ret")
         s.key("Return")
         s.wait_window("Error")
@@ -155,7 +130,7 @@ class CoverPasswordTest(E2ETestCase):
         wait_for(lambda: s.cover()["topmost"] == "1", 10, "the cover to be topmost again")
         self.assertEqual(program.count("restore"), 0)
         # Cancel is no way past the password: the cover still blocks task switching.
-        self.assertEqual(self.passing_combinations(keys), [])
+        self.assertEqual(self.switching_keys_passed(keys), [])
 
         s.double_click(512, 400)
         s.wait_window(PROMPT)
@@ -163,16 +138,7 @@ class CoverPasswordTest(E2ETestCase):
         s.key("Return")
         program.wait_event("restore")
         wait_for(lambda: s.cover() is None, 10, "the cover to go")
-        self.assertEqual(self.passing_combinations(keys), [VK_TAB, VK_ESC])
-
-    def passing_combinations(self, keys):
-        """Sends Alt+Tab and Ctrl+Esc; the keys of them that got through."""
-        s = self.session
-        mark = len(keys.events())
-        s.xdotool("keydown", "alt", "key", "Tab", "keyup", "alt")
-        s.xdotool("keydown", "ctrl", "key", "Escape", "keyup", "ctrl")
-        keys.wait_for_key(VK_LCTRL, "up", after=mark)
-        return [vk for vk, state in keys.since(mark) if vk in (VK_TAB, VK_ESC) and state == "down"]
+        self.assertEqual(self.switching_keys_passed(keys), [VK_TAB, VK_ESC, VK_ESC])
 
 
 class TwoMonitorTest(E2ETestCase):

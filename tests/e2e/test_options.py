@@ -23,9 +23,6 @@ class OptionsTest(E2ETestCase):
         s = self.session
         s.choose(s.open_tray_menu(program), "Options")
 
-    def checked(self, control_id):
-        return self.session.control(OPTIONS, control_id)["checked"] == "1"
-
     def test_options_behind_the_password(self):
         s = self.session
         s.reg_add(GENERAL, "Offset", encode_password("opt"))
@@ -97,7 +94,7 @@ class OptionsTest(E2ETestCase):
             self.open_options(program)
             s.wait_window(OPTIONS)
             s.click_control(OPTIONS, WHEEL)
-            self.assertTrue(self.checked(WHEEL))
+            self.assertEqual(s.control(OPTIONS, WHEEL)["checked"], "1")
             reloads = program.count("options-reloaded")
             if close == "cancel":
                 s.click_control(OPTIONS, IDCANCEL)
@@ -122,31 +119,21 @@ class OptionsTest(E2ETestCase):
         self.assertEqual(s.control("Set Password", IDOK)["enabled"], "0", "empty fields")
         self.assertEqual({s.control("Set Password", f)["password"] for f in (PW_NEW, PW_REPEAT)},
                          {str(ord("*"))})
-        s.type_into("Set Password", PW_NEW, "first")
-        s.type_into("Set Password", PW_REPEAT, "firsT")
-        s.click_control("Set Password", IDOK)
-        s.answer_message("Error", "Passwords do not match.")
+        s.submit("Set Password", {PW_NEW: "first", PW_REPEAT: "firsT"},
+                 ("Error", "Passwords do not match."))
         self.assertEqual(s.focused("Set Password"), PW_NEW)
-        s.type_into("Set Password", PW_REPEAT, "first", replace=True)
-        s.click_control("Set Password", IDOK)
-        s.answer_message("Success", "Password succesfully set.")
+        s.submit("Set Password", {PW_REPEAT: "first"}, ("Success", "Password succesfully set."))
         wait_for(lambda: s.control(OPTIONS, PASSWORD_BUTTON)["text"] == "Change &Password",
                  10, "the button to read Change Password")
 
         s.click_control(OPTIONS, PASSWORD_BUTTON)
         s.wait_window("Change Password")
-        s.type_into("Change Password", PW_OLD, "wrong")
-        s.type_into("Change Password", PW_NEW, "second")
-        s.type_into("Change Password", PW_REPEAT, "other")
-        s.click_control("Change Password", IDOK)
-        s.answer_message("Error", "Incorrect Old Password")
+        s.submit("Change Password", {PW_OLD: "wrong", PW_NEW: "second", PW_REPEAT: "other"},
+                 ("Error", "Incorrect Old Password"))
         self.assertEqual(s.focused("Change Password"), PW_OLD)
-        s.type_into("Change Password", PW_OLD, "first", replace=True)
-        s.click_control("Change Password", IDOK)
-        s.answer_message("Error", "New passwords do not match.")
-        s.type_into("Change Password", PW_REPEAT, "second", replace=True)
-        s.click_control("Change Password", IDOK)
-        s.answer_message("Success", "Password succesfully changed.")
+        s.submit("Change Password", {PW_OLD: "first"}, ("Error", "New passwords do not match."))
+        s.submit("Change Password", {PW_REPEAT: "second"},
+                 ("Success", "Password succesfully changed."))
 
         s.click_control(OPTIONS, PW_COVER)
         s.click_control(OPTIONS, IDOK)

@@ -64,9 +64,7 @@ class PromptTest(E2ETestCase):
         wait_for(lambda: "hung" in hung.output(), 10, "the program to stop answering")
         # The edge, not the hide key: under Wine keys go through the foreground program's
         # queue, and a hung program never passes them on.
-        s.move(0, 300)
-        program.wait_event("cover-painted")
-        s.move(512, 400)
+        s.hide_by_edge(program)
         wait_for(lambda: (s.cover() or {}).get("foreground") == "1", 10, "the cover's focus")
         s.double_click(512, 400)
         s.wait_window(PROMPT)

@@ -18,15 +18,6 @@ class StartupTest(E2ETestCase):
         self.assertTrue(first.running())
         self.assertEqual(len(s.probe("pids", "veilora.exe").split()), 1)
 
-    def test_a_close_request_ends_the_program_cleanly(self):
-        s = self.session
-        program = s.launch()
-        pid, = s.probe("pids", "veilora.exe").split()
-        rc, out = s.wine("taskkill", "/pid", pid)
-        self.assertEqual(rc, 0, out)
-        self.assertEqual(program.wait(20), 0)
-        self.assertEqual(s.probe("pids", "veilora.exe").split(), [])
-
     def test_the_end_of_the_session_ends_the_program_cleanly(self):
         s = self.session
         program = s.launch(**{"Hide Method Scr": "1"})

@@ -6,11 +6,10 @@ from harness import E2ETestCase, wait_for
 
 
 class TriggerTest(E2ETestCase):
-    def start(self, enabled="1", **options):
+    def start(self, **options):
         """Starts the program with these options and "Minimize all windows" as the method."""
-        options.setdefault("ScrEdge Left", "0")
-        program = self.session.launch(**{"Hide Method Min": "1", "Start Enabled": enabled},
-                                      **options)
+        program = self.session.launch(**{"Hide Method Min": "1", "Start Enabled": "1",
+                                         "ScrEdge Left": "0", **options})
         self.session.settle(program)
         return program
 
@@ -32,8 +31,7 @@ class TriggerTest(E2ETestCase):
         self.assertEqual(self.hides_after(program, lambda: s.move(2, 300)), 1)
         # Minimizing is asynchronous: the program only asks the window to go.
         wait_for(lambda: s.window_info(notepad)[0]["iconic"] == "1", 10, "notepad to minimize")
-        edit = s.edit(notepad)
-        self.assertEqual(edit["text"], "abc", "no stray character reached the program")
+        self.assertEqual(s.edit(notepad)["text"], "abc", "no stray character reached the program")
 
     def test_wheel_and_middle_button(self):
         s = self.session
