@@ -10,8 +10,6 @@
 #include "support/dialog_watcher.h"
 #include "support/task_helper.h"
 #include "windows/end_program_win32.h"
-#include "windows/task_list.h"
-#include "windows/window_system_win32.h"
 
 namespace veilora {
 namespace {
@@ -21,20 +19,7 @@ using testing::pumpUntil;
 using testing::TaskHelper;
 using testing::textOf;
 
-struct EndProgramWin32 : ::testing::Test {
-    // Ends the helper's task as the task list does.
-    bool terminate(const TaskHelper& helper, std::uint32_t delayMs) {
-        TaskList tasks(system, &ender);
-        tasks.setMode(TaskList::kModeAllUnowned);
-        tasks.refresh();
-        const int index = tasks.getIndex(toWindowId(helper.window()));
-        EXPECT_GT(index, 0);
-        return tasks.terminate(index, 0, delayMs);
-    }
-
-    WindowSystemWin32 system;
-    ProgramEnderWin32 ender;
-};
+using EndProgramWin32 = testing::TaskEnding;
 
 TEST_F(EndProgramWin32, AProgramThatClosesWhenAskedEndsWithoutADialog) {
     TaskHelper helper(L"closes", L"Obliging Helper");

@@ -35,13 +35,6 @@ DibSection pattern(int w, int h) {
     return d;
 }
 
-// A white 24-bit section to draw into and read back with GetPixel.
-struct Canvas {
-    GdiDibSection section{20, 20};
-    Canvas() { PatBlt(section.hdc(), 0, 0, 20, 20, WHITENESS); }
-    COLORREF at(int x, int y) const { return GetPixel(section.hdc(), x, y); }
-};
-
 std::filesystem::path tempFile(const wchar_t* name) {
     wchar_t dir[MAX_PATH];
     GetTempPathW(MAX_PATH, dir);
@@ -50,18 +43,20 @@ std::filesystem::path tempFile(const wchar_t* name) {
 
 TEST(ImagingWin32, PaintPictureAndLoadPictureBltCopyWhereAsked) {
     const DibSection d = pattern(7, 5);
-    Canvas canvas;
-    paintPicture(d, canvas.section.hdc(), 3, 2, -1, -1, 0, 0, SRCCOPY);
+    GdiDibSection canvas{20, 20};  // white, drawn into and read back with GetPixel
+    PatBlt(canvas.hdc(), 0, 0, 20, 20, WHITENESS);
+    auto at = [&](int x, int y) { return GetPixel(canvas.hdc(), x, y); };
+    paintPicture(d, canvas.hdc(), 3, 2, -1, -1, 0, 0, SRCCOPY);
     for (int y = 0; y < 5; ++y)
-        for (int x = 0; x < 7; ++x) EXPECT_EQ(canvas.at(3 + x, 2 + y), rgbAt(d, x, y));
-    EXPECT_EQ(canvas.at(2, 2), RGB(255, 255, 255));
-    EXPECT_EQ(canvas.at(10, 2), RGB(255, 255, 255));
-    paintPicture(d, canvas.section.hdc(), 0, 0, 2, 0, 0, 0, SRCCOPY);  // no height: nothing
-    EXPECT_EQ(canvas.at(0, 0), RGB(255, 255, 255));
+        for (int x = 0; x < 7; ++x) EXPECT_EQ(at(3 + x, 2 + y), rgbAt(d, x, y));
+    EXPECT_EQ(at(2, 2), RGB(255, 255, 255));
+    EXPECT_EQ(at(10, 2), RGB(255, 255, 255));
+    paintPicture(d, canvas.hdc(), 0, 0, 2, 0, 0, 0, SRCCOPY);  // no height: nothing
+    EXPECT_EQ(at(0, 0), RGB(255, 255, 255));
 
     DibSection back;
     ASSERT_TRUE(back.create(4, 3));
-    loadPictureBlt(back, canvas.section.hdc(), 5, 3, -1, -1, SRCCOPY);
+    loadPictureBlt(back, canvas.hdc(), 5, 3, -1, -1, SRCCOPY);
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 4; ++x) EXPECT_EQ(rgbAt(back, x, y), rgbAt(d, x + 2, y + 1));
 }

@@ -2,24 +2,14 @@
 // end-to-end tests cannot reach.
 #include <gtest/gtest.h>
 
-#include <optional>
-
 #include "app/tray_icon_win32.h"
+#include "support/tray_owner.h"
 #include "win32/window.h"
 
 namespace veilora {
 namespace {
 
-struct Owner : TrayIconEvents {
-    Owner() {
-        window = ::CreateWindowExW(0, L"STATIC", L"tray owner", WS_POPUP, 0, 0, 10, 10, nullptr,
-                                   nullptr, nullptr, nullptr);
-    }
-    ~Owner() override { ::DestroyWindow(window); }
-    void onTrayMenuRequested(POINT at) override { requested = at; }
-    HWND window;
-    std::optional<POINT> requested;
-};
+using Owner = testing::TrayOwner;
 
 TEST(TrayIcon, TheTipNamesTheProgramUnlessTheIconIsInvisible) {
     Owner owner;

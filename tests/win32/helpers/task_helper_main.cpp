@@ -1,10 +1,8 @@
-// Test-only helper: a program with visible top-level windows that the Win32 tests list,
-// retitle, hang and end.
-//   veilora_task_helper <closes|ignores|late> <title> [windows]
+// Test-only helper: a program with a visible top-level window whose task the Win32 tests end.
+//   veilora_task_helper <closes|ignores|late> <title>
 // closes:  a close request ends it (exit code 3).
 // ignores: close requests are ignored.
 // late:    ignores the request but ends by itself 1.5 s later (exit code 7).
-// Posting kHang (WM_APP + 1) with a number of milliseconds puts its thread to sleep.
 #include <windows.h>
 
 #include <shellapi.h>
@@ -13,16 +11,12 @@
 
 namespace {
 
-constexpr UINT kHang = WM_APP + 1;
 constexpr UINT_PTR kLateTimer = 1;
 enum class Mode { Closes, Ignores, Late };
 Mode mode = Mode::Closes;
 
 LRESULT CALLBACK helperProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case kHang:
-            ::Sleep(static_cast<DWORD>(wParam));
-            return 0;
         case WM_CLOSE:
             if (mode == Mode::Closes) {
                 ::PostQuitMessage(3);
@@ -47,7 +41,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const std::wstring modeName = argv[1];
     mode = modeName == L"ignores" ? Mode::Ignores : modeName == L"late" ? Mode::Late : Mode::Closes;
     const std::wstring title = argv[2];
-    const int windows = argc > 3 ? _wtoi(argv[3]) : 1;
 
     WNDCLASSEXW cls{};
     cls.cbSize = sizeof cls;
@@ -58,12 +51,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     cls.lpszClassName = L"VeiloraTaskHelper";
     ::RegisterClassExW(&cls);
-    for (int i = 0; i < windows; ++i) {
-        const std::wstring text = i == 0 ? title : title + L" " + std::to_wstring(i + 1);
-        ::CreateWindowExW(0, cls.lpszClassName, text.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                          40 + 20 * i, 40 + 20 * i, 300, 200, nullptr, nullptr, instance,
-                          nullptr);
-    }
+    ::CreateWindowExW(0, cls.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
+                      300, 200, nullptr, nullptr, instance, nullptr);
     ::LocalFree(argv);
 
     MSG msg;

@@ -1,5 +1,5 @@
-// Running the helper program (tests/win32/helpers) and waiting for things while this
-// thread's windows keep working.
+// Running the helper program (tests/win32/helpers), ending its task as the task list does, and
+// waiting for things while this thread's windows keep working.
 #pragma once
 
 #include <windows.h>
@@ -9,12 +9,13 @@
 #include <functional>
 #include <string>
 
-#include "win32/handles.h"
 #include "win32/dialog.h"
+#include "win32/handles.h"
+#include "windows/end_program_win32.h"
+#include "windows/task_list.h"
+#include "windows/window_system_win32.h"
 
 namespace veilora::testing {
-
-inline constexpr UINT kHelperHang = WM_APP + 1;  // wParam: milliseconds of sleep
 
 // Handles this thread's messages until `done` holds or `timeoutMs` pass; returns `done()`.
 inline bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
@@ -33,20 +34,15 @@ inline bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     }
 }
 
-inline void pumpFor(DWORD milliseconds) {
-    pumpUntil([] { return false; }, milliseconds);
-}
-
 // One run of the helper program; ended at the end of the test if still running.
 class TaskHelper {
 public:
-    TaskHelper(const wchar_t* mode, const std::wstring& title, int windows = 1) : title_(title) {
+    TaskHelper(const wchar_t* mode, const std::wstring& title) : title_(title) {
         wchar_t path[MAX_PATH];
         const DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
         std::wstring exe(path, n);
         exe = exe.substr(0, exe.find_last_of(L"\\/") + 1) + L"veilora_task_helper.exe";
-        std::wstring command = L"\"" + exe + L"\" " + mode + L" \"" + title + L"\" " +
-                               std::to_wstring(windows);
+        std::wstring command = L"\"" + exe + L"\" " + mode + L" \"" + title + L"\"";
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION info{};
@@ -58,12 +54,13 @@ public:
         process_.reset(info.hProcess);
         win32::KernelHandle thread(info.hThread);
         id_ = info.dwProcessId;
-        // The windows come in order: once the last is there, all are.
-        const std::wstring last = windows > 1 ? title + L" " + std::to_wstring(windows) : title;
-        pumpUntil([&] { return ::FindWindowW(L"VeiloraTaskHelper", last.c_str()) != nullptr; },
-                  20000);
-        window_ = ::FindWindowW(L"VeiloraTaskHelper", title_.c_str());
-        if (!window_) ADD_FAILURE() << "the helper's windows did not appear";
+        pumpUntil(
+            [&] {
+                window_ = ::FindWindowW(L"VeiloraTaskHelper", title_.c_str());
+                return window_ != nullptr;
+            },
+            20000);
+        if (!window_) ADD_FAILURE() << "the helper's window did not appear";
         // Until it waits for input, a busy machine may keep it from answering in time.
         ::WaitForInputIdle(process_.get(), 10000);
     }
@@ -94,6 +91,21 @@ private:
     win32::KernelHandle process_;
     DWORD id_ = 0;
     HWND window_ = nullptr;
+};
+
+// Ends a helper's task as the task list does.
+struct TaskEnding : ::testing::Test {
+    bool terminate(const TaskHelper& helper, std::uint32_t delayMs) {
+        TaskList tasks(system, &ender);
+        tasks.setMode(TaskList::kModeAllUnowned);
+        tasks.refresh();
+        const int index = tasks.getIndex(toWindowId(helper.window()));
+        EXPECT_GT(index, 0);
+        return tasks.terminate(index, 0, delayMs);
+    }
+
+    WindowSystemWin32 system;
+    ProgramEnderWin32 ender;
 };
 
 }  // namespace veilora::testing
