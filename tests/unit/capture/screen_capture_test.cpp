@@ -19,26 +19,6 @@ TEST(CaptureFile, SitsInTheProgramFolderWithOneBackslash) {
     EXPECT_EQ(captureFilePath(L"D:\\"), L"D:\\scrcap.bmp");
 }
 
-// 256 colours: 8 bits, the halftone table, each pixel its own nearest colour (diffusion would
-// not keep a flat area flat). True colour: the pixels as they are.
-TEST(CaptureFile, DepthsGiveTheNearestHalftoneColoursOrTrueColour) {
-    imaging::DibSection flat = filled(6, 4, 0x282828);  // 40s: nearest is 64, entry 31
-    const auto eight = encodeCapture(flat, CaptureDepth::Colours256);
-    ASSERT_TRUE(eight);
-    EXPECT_EQ(le(eight->infoBlock, 14, 2), 8u);
-    EXPECT_EQ(le(eight->infoBlock, 40 + 4 * 31), 0x404040u);
-    for (std::size_t i = 0; i < eight->pixels().size(); ++i) {
-        EXPECT_TRUE(i % 8 >= 6 || eight->pixels()[i] == 31) << i;  // rows padded to 8 bytes
-    }
-
-    imaging::DibSection photo = photoLike(5, 3);
-    const auto full = encodeCapture(photo, CaptureDepth::TrueColour);
-    ASSERT_TRUE(full);
-    EXPECT_EQ(le(full->infoBlock, 14, 2), 24u);
-    EXPECT_TRUE(std::ranges::equal(full->pixels(),
-                                   std::span(photo.dibSectionBitsPtr(), photo.sizeImage())));
-}
-
 const std::wstring kTarget = L"C:\\Veilora\\scrcap.bmp";
 const Bytes kOld = {'o', 'l', 'd'};
 

@@ -82,7 +82,6 @@ TEST(ImagingSave, ReductionMethodsUseTheirPalettes) {
     // Sixteen colours are diffused: a flat grey between two of them comes out mixed.
     DibSection grey = filled(8, 8, 0x606060);
     const auto b = saved(grey, palette, Colour16, ColourReductionMethod::Automatic);
-    EXPECT_EQ(palette->count(), 16);
     EXPECT_GT(std::set(b.begin() + 118, b.end()).size(), 1u);
 }
 

@@ -6,18 +6,12 @@
 #include <random>
 #include <vector>
 
+#include "support/fixed_draws.h"
+
 namespace veilora {
 namespace {
 
-// Fixed draws: for each key character a digit draw, then a mask draw.
-RandomSource draws(std::vector<int> digits, std::vector<int> maskBits) {
-    std::vector<double> sequence;
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        sequence.push_back((digits[i] + 0.5) / 16.0);
-        sequence.push_back(maskBits[i] != 0 ? 0.75 : 0.25);
-    }
-    return [sequence, next = std::size_t{0}]() mutable { return sequence.at(next++); };
-}
+using test::draws;
 
 const std::vector<int> kKey12345678 = {1, 2, 3, 4, 5, 6, 7, 8};
 const std::vector<int> kNoBits(8, 0);
