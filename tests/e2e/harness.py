@@ -503,18 +503,17 @@ class Session:
         """The id of the control that has the focus in the window `title`."""
         return next((c["id"] for c in self.controls(title) if c["focused"] == "1"), None)
 
-    def type_into(self, title, control_id, text, replace=False):
-        """Clicks into a dialog's field and types, replacing what it held when asked."""
+    def type_into(self, title, control_id, text):
+        """Clicks into a dialog's field and types, replacing what it held."""
         self.click_control(title, control_id)
-        if replace:
-            self.key("ctrl+a", "BackSpace")
+        self.key("ctrl+a", "BackSpace")
         self.type_text(text)
 
     def submit(self, title, fields, answer):
         """Types each field's text anew into the dialog `title` ({control id: text}), clicks
         OK and answers the message box (title, text) that follows."""
         for control_id, text in fields.items():
-            self.type_into(title, control_id, text, replace=True)
+            self.type_into(title, control_id, text)
         self.click_control(title, 1)  # IDOK
         self.answer_message(*answer)
 
