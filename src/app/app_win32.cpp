@@ -80,6 +80,11 @@ bool AppWin32::startUp() {
     // end of the session reach only top-level windows.
     if (!createWindow(cls, 0, WS_OVERLAPPEDWINDOW, L"Veilora", CW_USEDEFAULT, CW_USEDEFAULT,
                       400, 300)) {
+        // Never end unseen: the user is told why, and the trace keeps the system's code.
+        const DWORD error = ::GetLastError();
+        if (trace_) trace_->event("startup-failed", static_cast<long long>(error));
+        dialogs_.showMessage("Veilora could not start: " + win32::narrow(imaging::apiError(error)),
+                             "Veilora", MessageIcon::Critical);
         return false;
     }
 

@@ -194,7 +194,9 @@ class Program:
         checks that the program of the expected bitness ran."""
         wait_for(lambda: self.events("ready") or not self.running(), timeout, "start-up")
         if not self.running():
-            raise HarnessError(f"the program ended during start-up: {self.output()}")
+            traced = " ".join(name for _, name, _ in self.trace()) or "nothing"
+            raise HarnessError(f"the program ended during start-up with exit code "
+                               f"{self.proc.returncode} (traced: {traced}): {self.output()}")
         expected = bits or BITS
         ran = [v for _, name, v in self.trace() if name == "program-bits"]
         if ran and ran[0] != expected:
@@ -244,6 +246,7 @@ class Session:
         self._pulse_env = None
         self._xvfb = None
         self._wineserver_started = False
+        self._desktop_up = False
         self.exe = EXE_DIR / "veilora.exe"
         if not self.exe.exists():
             raise HarnessError(f"{self.exe} is missing: build it with 'make win{BITS}'")
@@ -361,15 +364,34 @@ class Session:
         self.env["XDG_RUNTIME_DIR"] = str(run)
 
     # ------------------------------------------------------------------ running things
+    def ensure_desktop(self, timeout=60):
+        """Starts Wine's desktop (its explorer) once and waits until it is up. A program that
+        finds none starts it itself but gives it only 10 s; on a loaded machine that can pass,
+        and the program then cannot make a window at all."""
+        if self._desktop_up:
+            return
+        self._desktop_up = True
+        self.spawn("explorer.exe", "/desktop")
+        if self.monitors == 1:  # several monitors: no virtual desktop window to wait for
+            wait_for(lambda: self.find_windows(f"{DESKTOP} - Wine desktop"), timeout,
+                     "Wine's desktop")
+
+    def without_desktop(self):
+        """Wine's desktop can never start in this session: its explorer is switched off."""
+        self._desktop_up = True
+        self.env["WINEDLLOVERRIDES"] = BASE_ENV["WINEDLLOVERRIDES"] + ";explorer.exe="
+
     def wine(self, *args, timeout=60, env=None):
         """Runs a wine command to its end; returns (exit code, output)."""
         return _run_quiet(["wine", *args], dict(self.env, **(env or {})), timeout=timeout)
 
     def run_windows_exe(self, path, *args, timeout=600, env=None):
+        self.ensure_desktop()
         return self.wine(_winpath(path), *args, timeout=timeout, env=env)
 
     def start(self, *args, env=None, name="veilora.exe", exe=None):
         """Starts the program from its folder (or the full path `exe`); returns a Program."""
+        self.ensure_desktop()
         exe = Path(exe) if exe else self.prog_dir / name
         log = self.dir / f"program-{len(self.programs)}.log"
         trace = self.dir / f"program-{len(self.programs)}.trace"
@@ -416,6 +438,7 @@ class Session:
 
     def spawn(self, *args):
         """Starts a background wine process that the session ends at tear-down."""
+        self.ensure_desktop()
         log = self.dir / f"spawn-{len(self.programs)}.log"
         with open(log, "wb") as out:
             proc = subprocess.Popen(["wine", *args], env=self.env, stdout=out,
@@ -478,6 +501,7 @@ class Session:
 
     def probe(self, *args, timeout=30):
         """Runs the test-only probe inside this prefix and desktop; returns its output."""
+        self.ensure_desktop()
         probe = EXE_DIR / "veilora_probe.exe"
         rc, out = _run_quiet(["wine", _winpath(probe), *args], self.env, timeout=timeout)
         if rc != 0:

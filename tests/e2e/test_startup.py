@@ -29,6 +29,13 @@ class StartupTest(E2ETestCase):
         self.assertEqual(program.wait(20), 0)
         self.assertEqual(s.probe("pids", "veilora.exe").split(), [])
 
+    def test_a_start_without_a_desktop_ends_and_keeps_the_systems_reason(self):
+        s = self.session
+        s.without_desktop()
+        program = s.start()
+        self.assertEqual(program.wait(20), 1)
+        self.assertEqual(program.values("startup-failed"), [1400])  # no window could be made
+
 
 class PlantedLibraryTest(E2ETestCase):
     windows_version = "winxp"
