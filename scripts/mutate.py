@@ -40,6 +40,7 @@ import argparse
 import concurrent.futures
 import dataclasses
 import json
+import os
 import queue
 import re
 import shlex
@@ -283,14 +284,19 @@ class Worker:
         command = [str(binary)]
         if not self.every_test:
             command += ["--gtest_brief=1", "--gtest_fail_fast"]
+        # A mutant that crashes or hangs skips the tests' clean-up: their temporary files go
+        # to a folder of the run's own, emptied after every run.
+        scratch = self.root / "tmp"
+        scratch.mkdir(exist_ok=True)
         start = time.monotonic()
         try:
             done = subprocess.run(command, capture_output=True, **TEXT, timeout=timeout,
-                                  cwd=self.root)
+                                  cwd=self.root, env=dict(os.environ, TMPDIR=str(scratch)))
         except subprocess.TimeoutExpired:
             return False, ["(timed out)"]
         finally:
             self.seconds["test"] += time.monotonic() - start
+            shutil.rmtree(scratch, ignore_errors=True)
         if done.returncode == 0:
             return True, []
         failed = set(re.findall(r"^\[  FAILED  \] ([\w/]+\.[\w/]+)", done.stdout, re.M))

@@ -16,7 +16,6 @@ class StartupTest(E2ETestCase):
         s.key("Return")
         self.assertEqual(second.wait(20), 0)
         self.assertTrue(first.running())
-        self.assertEqual(len(s.probe("pids", "veilora.exe").split()), 1)
 
     def test_the_end_of_the_session_ends_the_program_cleanly(self):
         s = self.session
