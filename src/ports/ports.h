@@ -81,17 +81,21 @@ struct PromptAnswer {
     explicit PromptAnswer(const std::string& typed = {}, bool fits = true)
         : text(typed), representable(fits) {}
     PromptAnswer(const PromptAnswer&) = default;
-    PromptAnswer& operator=(const PromptAnswer&) = default;
     PromptAnswer(PromptAnswer&& other) : text(other.text), representable(other.representable) {
         wipe(other.text);
     }
-    PromptAnswer& operator=(PromptAnswer&& other) {
+    // A shorter text would leave the end of the longer one in the buffer: blanked first.
+    PromptAnswer& operator=(const PromptAnswer& other) {
         if (this != &other) {
             wipe(text);
             text = other.text;
             representable = other.representable;
-            wipe(other.text);
         }
+        return *this;
+    }
+    PromptAnswer& operator=(PromptAnswer&& other) {
+        *this = static_cast<const PromptAnswer&>(other);
+        if (this != &other) wipe(other.text);
         return *this;
     }
     ~PromptAnswer() { wipe(text); }
