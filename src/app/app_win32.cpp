@@ -160,7 +160,10 @@ void AppWin32::shutdown() {
         if (auto fn = sessionFunction<Unregister>("WTSUnRegisterSessionNotification")) fn(hwnd());
         sessionWatched_ = false;
     }
-    if (trace_) trace_->event("shutdown");
+    if (trace_) {
+        reportOwners();  // what is still held once everything was given back
+        trace_->event("shutdown");
+    }
     cover_.destroy();  // and with it any prompt above it
     optionsDialog_.hide();
     destroyWindow();
