@@ -260,7 +260,8 @@ def main() -> int:
     parser.add_argument("only", nargs="*", help="only mutants of files starting with these "
                         "paths, or at these data locations (cover.txt:12)")
     parser.add_argument("--check", action="store_true", help="check the data and stop")
-    parser.add_argument("--fresh", action="store_true", help="forget the kept verdicts")
+    parser.add_argument("--fresh", action="store_true",
+                        help="forget the kept verdicts of the chosen mutants")
     parser.add_argument("--report", action="store_true", help="report the kept verdicts only")
     args = parser.parse_args()
 
@@ -277,9 +278,11 @@ def main() -> int:
         return 1 if any(m.outcome == "invalid" for m in mutants) else 0
 
     SCRATCH.mkdir(parents=True, exist_ok=True)
-    verdicts = {} if args.fresh or not VERDICTS.exists() else json.loads(VERDICTS.read_text())
+    verdicts = json.loads(VERDICTS.read_text()) if VERDICTS.exists() else {}
     for m in mutants:
-        if not m.outcome and m.key in verdicts:
+        if args.fresh:
+            verdicts.pop(m.key, None)
+        elif not m.outcome and m.key in verdicts:
             m.outcome, m.detail = verdicts[m.key]
     if not args.report:
         todo = [m for m in mutants if not m.outcome]

@@ -36,10 +36,13 @@ class CoverTest(E2ETestCase):
         # The paint is traced when drawn, not when it reaches the screen: wait for the screen.
         screen = wait_for(lambda: (lambda g: g if g.pixel(5, 5) == (255, 0, 0) else None)(s.grab()),
                           10, "the picture on the screen")
-        # Opposite corners catch a flip either way; beside and below it the background.
-        spots = ((634, 5), (5, 474), (800, 100), (10, 760))
+        # Opposite corners catch a flip either way, the pixels at the quadrants' meeting point a
+        # shift by one; beside and below it the background.
+        spots = ((634, 5), (5, 474), (319, 239), (320, 239), (319, 240), (320, 240), (800, 100),
+                 (10, 760))
         self.assertEqual([screen.pixel(x, y) for x, y in spots],
-                         [(0, 255, 0), (0, 0, 255), BACKGROUND, BACKGROUND])
+                         [(0, 255, 0), (0, 0, 255), (255, 0, 0), (0, 255, 0), (0, 0, 255),
+                          (255, 255, 255), BACKGROUND, BACKGROUND])
 
         passed = {vk for vk, _ in s.try_task_switching(keys, right_hand=True)}
         self.assertFalse({VK_TAB, VK_ESC} & passed, passed)
