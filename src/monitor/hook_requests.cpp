@@ -4,16 +4,12 @@ namespace veilora {
 
 namespace {
 
-// Only what installs something needs undoing; a late removal does what its caller wanted.
+// Only the key block is undone: its caller never removes a block it was told had failed.
+// The mouse monitor counts as started whatever the answer, so a late mouse hook is what its
+// caller wanted, and so is a late removal.
 std::optional<HookRequest> undoOf(HookRequest request) {
-    switch (request) {
-        case HookRequest::InstallMouse:
-            return HookRequest::RemoveMouse;
-        case HookRequest::InstallKeyboard:
-            return HookRequest::RemoveKeyboard;
-        default:
-            return std::nullopt;
-    }
+    if (request == HookRequest::InstallKeyboard) return HookRequest::RemoveKeyboard;
+    return std::nullopt;
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 // Requests from the interface thread to the hook thread, each with an answer of its own.
 //
 // The interface waits for an answer only so long. A request it gave up on is still carried
-// out by the hook thread later, and is then undone: the caller was told it failed, and a key
-// block nobody knows of would swallow keys until the program ends.
+// out by the hook thread later; a key block is then undone: its caller was told it failed,
+// and a block nobody knows of would swallow keys until the program ends.
 #pragma once
 
 #include <chrono>
@@ -41,8 +41,8 @@ class HookTicket {
     // then given up for good.
     std::optional<bool> await(std::chrono::milliseconds limit);
 
-    // Answering thread: carries the request out and answers it, or undoes it when the asking
-    // thread has given up meanwhile.
+    // Answering thread: carries the request out and answers it, or undoes a key block when
+    // the asking thread has given up meanwhile.
     void answer(HookWork& work);
 
   private:
