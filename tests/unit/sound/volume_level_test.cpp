@@ -52,7 +52,7 @@ TEST(VolumeBackendChoice, TheEndpointOnlyWhenItReadsAndWritesFromVersionSixOn) {
     const Case cases[] = {
         {5, true, true, VolumeBackend::Mixer, "", true},
         {6, true, true, VolumeBackend::Endpoint, "set-level 12345", true},
-        {10, true, false, VolumeBackend::Mixer, "set-level 12345", false},  // E_NOTIMPL
+        {6, true, false, VolumeBackend::Mixer, "set-level 12345", false},  // E_NOTIMPL
         {10, false, true, VolumeBackend::Mixer, "", false},
     };
     for (const Case& c : cases) {
