@@ -211,19 +211,15 @@ void App::hidem() {
 
 bool App::askForPassword() {
     for (;;) {
-        std::optional<PromptAnswer> typed = ports_.dialogs.promptPassword();
-        if (state_ == AppState::Ending) {
-            if (typed) wipe(typed->text);
-            return false;
-        }
+        // The answer wipes itself when it goes.
+        const std::optional<PromptAnswer> typed = ports_.dialogs.promptPassword();
+        if (state_ == AppState::Ending) return false;
         // Cancel is an empty answer; a text the code page cannot hold matches nothing.
         const bool empty = !typed || (typed->representable && typed->text.empty());
         ports_.settings.setCompany(kCompanyName);
         ports_.settings.setAppName(kProductName);
         std::string stored = decodePassword(ports_.settings.getSetting("General", "Offset"));
-        const bool matches = (!typed || typed->representable) &&
-                             (typed ? typed->text : std::string()) == stored;
-        if (typed) wipe(typed->text);
+        const bool matches = typed ? typed->representable && typed->text == stored : stored.empty();
         wipe(stored);
         if (matches) return true;
         if (empty) return false;

@@ -12,7 +12,7 @@
 #include "win32/dialog.h"
 #include "win32/strings.h"
 #include "win32/system.h"
-#include "windows/force_foreground_win32.h"
+#include "win32/foreground.h"
 
 namespace veilora {
 

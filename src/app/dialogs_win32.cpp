@@ -17,9 +17,8 @@ bool DialogsWin32::confirm(std::string_view text, std::string_view title) {
 std::optional<PromptAnswer> DialogsWin32::promptPassword() {
     std::optional<TypedPassword> typed = readPasswordAtPrompt(owner_());
     if (!typed) return std::nullopt;
-    PromptAnswer answer{typed->representable() ? typed->ansi() : std::string(),
-                        typed->representable()};
-    return answer;
+    if (!typed->representable()) return PromptAnswer({}, false);
+    return PromptAnswer(typed->ansi());
 }
 
 }  // namespace veilora

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "windows/force_foreground_win32.h"
+#include "win32/foreground.h"
 
 namespace veilora {
 

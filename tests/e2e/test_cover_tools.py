@@ -101,6 +101,7 @@ class CoverToolsTest(E2ETestCase):
 
         s.restore_by_double_click(program, 50, 700)
         s.wait_no_window(WM)
+        self.assertEqual(s.owner_counts(program)["image-list"], 0, "the pictures go with it")
 
     def test_a_window_that_comes_up_above_the_cover_goes_below_it_again(self):
         s = self.session

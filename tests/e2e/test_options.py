@@ -190,7 +190,7 @@ class FirstRunTest(E2ETestCase):
 
 
 class AboutTest(E2ETestCase):
-    def test_texts_links_and_closing(self):
+    def test_texts_links_closing_and_one_box_at_a_time(self):
         s = self.session
         program = s.launch(**{"Hide Method Min": "1"})
         for close in ("Return", "Escape"):
@@ -215,6 +215,28 @@ class AboutTest(E2ETestCase):
         self.assertEqual(program.values("launch"),
                          ["https://www.fernwick.example/", "mailto:support@fernwick.example"])
         self.assertEqual(program.values("launch-result"), [31, 31])
+
+        # While the box runs, the Options dialog still has its keyboard: Tab moves on, Esc
+        # closes it. A second About brings the open box forward instead of another one.
+        s.choose(s.open_tray_menu(program), "Options")
+        s.wait_window(OPTIONS)
+        first = wait_for(lambda: s.focused(OPTIONS), 10, "a focused control")
+        s.key("Tab")
+        wait_for(lambda: s.focused(OPTIONS) not in (None, first), 10, "Tab to move the focus")
+        commands = program.count("menu-command")
+        s.choose(s.open_tray_menu(program), "About")
+        program.wait_event("menu-command", commands + 1)
+
+        def order():
+            return [title for title, _ in s.z_order()]
+        wait_for(lambda: order().index("About...") < order().index(OPTIONS), 10,
+                 "the box to come forward")
+        self.assertEqual(len(s.find_windows("About...")), 1)
+        s.click_control(OPTIONS, SHOW_CAPTURE)
+        s.key("Escape")
+        s.wait_no_window(OPTIONS)
+        s.click_control("About...", IDOK)
+        s.wait_no_window("About...")
 
 
 if __name__ == "__main__":
