@@ -54,7 +54,8 @@ struct Options {
 Options loadOptions(RegSettings& settings, int osMajorVersion);
 
 // Writes every option, changed or not, then adds or removes the start-at-log-on entry.
-void saveOptions(const Options& options, RegSettings& settings, std::string_view runCommandLine);
+// False at the first write the store refuses (nothing after it is tried).
+bool saveOptions(const Options& options, RegSettings& settings, std::string_view runCommandLine);
 
 // The quoted start-at-log-on command for exeName (without ".exe") in programFolder.
 std::string runCommandLine(std::string_view programFolder, std::string_view exeName);
