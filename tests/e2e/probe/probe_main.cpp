@@ -6,7 +6,6 @@
 #include <shellapi.h>
 #include <tlhelp32.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -277,44 +276,6 @@ int recreateTaskbar(const std::wstring& cls) {
     return 0;
 }
 
-bool showsSomething(HWND w) {
-    if (!IsWindowVisible(w)) return false;
-    HRGN region = CreateRectRgn(0, 0, 0, 0);
-    const int kind = GetWindowRgn(w, region);
-    DeleteObject(region);
-    return kind != NULLREGION;
-}
-
-// For `ms` milliseconds: every window that shows above the showing window of class `cls`,
-// once each, as "class<TAB>title".
-int watchAbove(const std::wstring& cls, DWORD ms) {
-    std::printf("watching\n");
-    std::fflush(stdout);
-    std::vector<std::wstring> seen;
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < ms) {
-        std::vector<std::wstring> above;
-        bool found = false;
-        for (HWND w : topLevelWindows()) {
-            if (!showsSomething(w)) continue;
-            if (className(w) == cls) {
-                found = true;
-                break;
-            }
-            above.push_back(className(w) + L"\t" + windowText(w));
-        }
-        for (const std::wstring& line : found ? above : std::vector<std::wstring>{}) {
-            if (std::find(seen.begin(), seen.end(), line) != seen.end()) continue;
-            seen.push_back(line);
-            std::printf("%s\n", utf8(line).c_str());
-            std::fflush(stdout);
-        }
-        Sleep(2);
-    }
-    std::printf("done\n");
-    return 0;
-}
-
 // Lets everyone only read the key below HKEY_CURRENT_USER: a store that refuses writes.
 int denyWrites(const std::wstring& path) {
     HKEY key = nullptr;
@@ -361,8 +322,6 @@ int wmain(int argc, wchar_t** argv) {
         rc = hang(argv[2], argc > 3 && std::wstring(argv[3]) == L"topmost");
     } else if (command == L"deny-writes" && argc > 2) {
         rc = denyWrites(argv[2]);
-    } else if (command == L"above" && argc > 3) {
-        rc = watchAbove(argv[2], static_cast<DWORD>(std::wcstoul(argv[3], nullptr, 0)));
     } else if (command == L"screen") {
         std::printf("%d %d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
         rc = 0;
@@ -379,7 +338,7 @@ int wmain(int argc, wchar_t** argv) {
         rc = 0;
     } else {
         std::fprintf(stderr, "usage: probe windows [all] | texts TITLE | pids EXE | send CLASS MSG WPARAM LPARAM | "
-                     "keylog FILE | above CLASS MS | deny-writes KEY | hang TITLE [topmost] | new-taskbar CLASS | retitle OLD NEW | picture FILE | screen | virtual | held\n");
+                     "keylog FILE | deny-writes KEY | hang TITLE [topmost] | new-taskbar CLASS | retitle OLD NEW | picture FILE | screen | virtual | held\n");
     }
     std::fflush(stdout);
     return rc;
