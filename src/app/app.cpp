@@ -303,7 +303,10 @@ void App::coverDisable() {
 }
 
 void App::coverMinimizeAll() {
-    if (state_ == AppState::Hidden) ports_.desktop.minimizeAllWindows();
+    if (state_ != AppState::Hidden) return;
+    ports_.desktop.minimizeAllWindows();
+    // What the minimizing activates (the shell, another window) must not stay above.
+    ports_.desktop.setCoverTopmost(true);
 }
 
 void App::setSavedLevel(std::uint32_t level) {

@@ -104,8 +104,7 @@ public:
     // A button released over the cover. True when the cover menu should open (a right-button
     // release that was not the end of a both-buttons press).
     bool coverMouseUp(MouseButton button);
-    // The cover menu closed, its item's action done: the cover goes back on top at once,
-    // above whatever the action let come up.
+    // The cover menu closed: the cover goes back on top at once, not at the guard's next tick.
     void coverMenuClosed();
     // The cover menu's "Disable": restores with the password rules and leaves the triggers
     // off with "Disabled" checked, also when the prompt is refused.

@@ -113,7 +113,9 @@ bool AppWin32::startUp() {
         dialogs_.showMessage(kFirstRunMessage, "Veilora", MessageIcon::Exclamation);
         // OK saves (and "First Run" with it); Cancel saves nothing, so the next start asks
         // again. Either way start-up goes on.
-        if (!shutDown_) optionsDialog_.showModal();
+        // A hide during the message closed it: the dialog must not take the keyboard from
+        // beneath the cover, so the question comes again at the next start.
+        if (!shutDown_ && !app_->covered()) optionsDialog_.showModal();
         if (shutDown_) return true;  // ended while the message or the dialog was up
     }
 
@@ -345,6 +347,7 @@ void AppWin32::onCoverMouseUp(MouseButton button) {
     menuTrace_.menuOpening();
     const auto command = static_cast<C>(trackPopupMenu(cover_.hwnd(), at, items));
     if (trace_) trace_->event("menu-command", static_cast<long long>(command));
+    app_->coverMenuClosed();
     if (app_->state() != AppState::Hidden) return;  // the cover went meanwhile
     switch (command) {
         case C::MinimizeAll: app_->coverMinimizeAll(); break;
@@ -365,7 +368,6 @@ void AppWin32::onCoverMouseUp(MouseButton button) {
         case C::Disable: app_->coverDisable(); break;
         default: break;
     }
-    app_->coverMenuClosed();
 }
 
 }  // namespace veilora
