@@ -124,6 +124,7 @@ TEST_F(AppTest, TheLevelToGiveBackWaitsInTheRegistryUntilItIsWrittenBack) {
     EXPECT_EQ(storedAtWrite, "40000") << "stored before the speakers are lowered";
     fake.onSetLevel = nullptr;
     a.setSavedLevel(20000);  // the volume dialog's choice
+    EXPECT_EQ(a.lvl(), 20000);
     fake.mixerWrites = false;
     play("D");
     EXPECT_EQ(storedLevel(), "20000") << "not written back: kept for the next start";
@@ -137,11 +138,11 @@ TEST_F(AppTest, TheLevelToGiveBackWaitsInTheRegistryUntilItIsWrittenBack) {
     EXPECT_EQ(fake.level, 20000u);
     EXPECT_EQ(storedLevel(), std::nullopt);
     fake.mixer = false;  // a level that could not be read is neither lowered nor given back
+    fake.log.clear();
     play("H");
     fake.mixer = true;
-    fake.log.clear();
     play("D");
-    EXPECT_EQ(fake.took(), "hide-cover, unblock, start-monitor");
+    EXPECT_EQ(fake.took(), "stop-monitor, block, show-cover, hide-cover, unblock, start-monitor");
 }
 
 // Only the tray menu can give it back: the hide key must stay a hide, however often pressed.
