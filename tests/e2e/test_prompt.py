@@ -42,7 +42,7 @@ class PromptTest(E2ETestCase):
 
     def test_the_hide_key_ends_the_options_prompt_and_its_message_as_refused(self):
         s = self.session
-        s.reg_add(GENERAL, "Offset", encode_password("pw"))
+        s.reg_add(GENERAL, "Offset", stored_password("pw"))
         program = s.launch((0, 128, 0), **{"Hide Method Scr": "1", "PW Options": "1"})
         for wrong_first in (False, True):
             s.choose(s.open_tray_menu(program), "Options")
