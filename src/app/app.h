@@ -48,8 +48,9 @@ public:
     explicit App(AppPorts ports);
 
     // Start-up: loads every option and sets the Enabled/Disabled marks from "Start enabled".
-    // `osMajorVersion` decides whether the mute option can be changed.
-    void loadOptions(int osMajorVersion);
+    // `muteSoundAvailable`: the volume control reaches the speakers, so the mute option can be
+    // changed.
+    void loadOptions(bool muteSoundAvailable);
     // Start-up: gives back a speakers level that a run which died while hidden left lowered.
     void recoverLevel() { session_.recover(); }
     Options& options() { return options_; }
@@ -72,9 +73,9 @@ public:
     bool requestOptions();
     // OK in the Options dialog passed its checks: every option is saved, with the Run entry.
     // False when the store refused a write; the live options stay as the user chose them.
-    bool saveOptions(std::string_view runCommandLine);
+    bool saveOptions(std::wstring_view runCommandLine);
     // Cancel or the close box: the stored options again, edits dropped.
-    void reloadOptions() { loadOptions(osMajorVersion_); }
+    void reloadOptions() { loadOptions(muteSoundAvailable_); }
     // The Set Password dialog stored a password.
     void passwordSet() { setpw_ = true; }
 
@@ -146,7 +147,7 @@ private:
     AppPorts ports_;
     HideSession session_;
     Options options_;
-    int osMajorVersion_ = 6;
+    bool muteSoundAvailable_ = false;
     AppState state_ = AppState::Idle;
     bool enabledMark_ = false;
     bool ldown_ = false;

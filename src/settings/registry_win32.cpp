@@ -137,6 +137,25 @@ bool RegistryWin32::writeValue(RegistryRoot root, const std::string& keyPath,
     });
 }
 
+bool RegistryWin32::writeWideText(RegistryRoot root, const std::string& keyPath,
+                                  const std::string& name, std::wstring_view text) {
+    return guarded(false, [&] {
+        const win32::RegKey key = openOrCreateKey(root, keyPath, &lastError_);
+        if (!key) return false;
+        const std::wstring withNul(text);  // c_str() brings the NUL the value ends with
+        const std::size_t bytes = (withNul.size() + 1) * sizeof(wchar_t);
+        if (bytes > ULONG_MAX) {
+            lastError_ = ERROR_NOT_ENOUGH_MEMORY;
+            return false;
+        }
+        const LONG rc = RegSetValueExW(key.get(), win32::widen(name).c_str(), 0, REG_SZ,
+                                       reinterpret_cast<const BYTE*>(withNul.c_str()),
+                                       static_cast<DWORD>(bytes));
+        if (rc != ERROR_SUCCESS) lastError_ = static_cast<unsigned long>(rc);
+        return rc == ERROR_SUCCESS;
+    });
+}
+
 bool RegistryWin32::deleteValue(RegistryRoot root, const std::string& keyPath,
                                 const std::string& name) {
     return guarded(false, [&] {
