@@ -1,6 +1,7 @@
 #include "app/dialogs_win32.h"
 
 #include "passwords/password_prompt_win32.h"
+#include "win32/dialog.h"
 #include "win32/message_box.h"
 
 namespace veilora {
@@ -19,6 +20,15 @@ std::optional<PromptAnswer> DialogsWin32::promptPassword() {
     if (!typed) return std::nullopt;
     if (!typed->representable()) return PromptAnswer({}, false);
     return PromptAnswer(typed->ansi());
+}
+
+void DialogsWin32::closeOpenBoxes() {
+    win32::cancelThreadDialogs(
+        [](HWND window, void* self) {
+            const auto& stays = static_cast<DialogsWin32*>(self)->stays_;
+            return stays && stays(window);
+        },
+        this);
 }
 
 }  // namespace veilora

@@ -112,6 +112,10 @@ public:
     // The masked "Enter Password" prompt; nullopt when the user cancels or the program ends
     // while it is open.
     virtual std::optional<PromptAnswer> promptPassword() = 0;
+    // Ends every message, prompt, modal dialog and menu of the program that is open, as
+    // cancelled: a hide leaves nothing of the program above the cover. The Options dialog
+    // itself stays, edits and all.
+    virtual void closeOpenBoxes() = 0;
 };
 
 // The screen capture: its hot key (F11), registered only while a capture is armed, and the

@@ -173,9 +173,14 @@ void OptionsDialog::onOk() {
         if (target) focusControl(target);
         return;
     }
+    // Saved first: a store that refuses leaves the dialog open with the user's choices.
+    if (const auto reason = host_.acceptOptions()) {
+        const std::string text = "Your options could not be saved. " + *reason;
+        win32::showNotice(hwnd(), Notice{text, "Options Not Saved", MessageIcon::Critical});
+        return;
+    }
     accepted_ = true;
     ::ShowWindow(hwnd(), SW_HIDE);
-    host_.acceptOptions();
     close(IDOK);
 }
 

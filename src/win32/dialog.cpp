@@ -113,6 +113,40 @@ INT_PTR CALLBACK Dialog::dialogProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     return handled;
 }
 
+namespace {
+struct DialogSearch {
+    bool (*stays)(HWND, void*);
+    void* context;
+    HWND found[32];
+    int count;
+};
+
+BOOL CALLBACK collectDialog(HWND window, LPARAM data) {
+    auto& search = *reinterpret_cast<DialogSearch*>(data);
+    wchar_t cls[8] = {};
+    if (!::IsWindowVisible(window) || ::GetClassNameW(window, cls, 8) == 0 ||
+        lstrcmpW(cls, L"#32770") != 0 || (search.stays && search.stays(window, search.context))) {
+        return TRUE;
+    }
+    search.found[search.count++] = window;
+    return search.count < 32;
+}
+}  // namespace
+
+void cancelThreadDialogs(bool (*stays)(HWND, void*), void* context) {
+    // A menu's own loop ends as soon as control returns to it.
+    ::EndMenu();
+    // Enumeration runs from the top of the z-order down: the innermost box comes first, so
+    // each loop ends before the one it runs in.
+    DialogSearch search{stays, context, {}, 0};
+    ::EnumThreadWindows(::GetCurrentThreadId(), &collectDialog, reinterpret_cast<LPARAM>(&search));
+    for (int i = 0; i < search.count; ++i) {
+        if (::IsWindow(search.found[i])) {
+            ::SendMessageW(search.found[i], WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        }
+    }
+}
+
 bool routeDialogMessage(MSG& msg) {
     // The system's dialog code runs the modal-loop filter again: one routing at a time.
     thread_local bool routing = false;

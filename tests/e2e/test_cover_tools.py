@@ -58,6 +58,7 @@ class CoverToolsTest(E2ETestCase):
         s.hide_by_key(program)
         s.choose(self.cover_menu(program), "Window Management")
         s.wait_window(WM)
+        wait_for(lambda: s.window_info(WM)[0]["foreground"] == "1", 10, "the dialog's keyboard")
         wait_for(lambda: {"Draft - Notepad", "Untitled - Notepad"} <= set(self.rows(program)), 10,
                  "both notepads in the list")
         self.assertNotIn("Veilora Cover", self.rows(program))

@@ -88,6 +88,17 @@ class OptionsTest(E2ETestCase):
         program.wait_event("options-saved", 2)
         self.assertIsNone(s.reg_query(RUN, "Veilora"), "the Run entry follows the box")
 
+        # A store that refuses writes: OK says so with the system's reason and stays open.
+        self.assertEqual(s.probe("deny-writes", r"Software\Fernwick\Veilora\Options").strip(), "0")
+        self.open_options(program)
+        s.wait_window(OPTIONS)
+        s.click_control(OPTIONS, WHEEL)
+        s.click_control(OPTIONS, IDOK)
+        program.wait_event("options-not-saved")
+        s.answer_message("Options Not Saved", "Your options could not be saved. Access denied")
+        self.assertEqual(s.control(OPTIONS, WHEEL)["checked"], "0", "the choice is kept")
+        self.assertEqual(s.reg_query(OPTIONS_KEY, "Mouse Wheel"), ("REG_SZ", "1"))
+
     def test_cancel_and_the_close_box_bring_back_the_stored_options(self):
         s = self.session
         program = s.launch(**{"Hide Method Min": "1", "Mouse Wheel": "0"})
@@ -145,6 +156,25 @@ class OptionsTest(E2ETestCase):
         s.type_text("second")
         s.key("Return")
         program.wait_event("restore")
+
+    def test_a_hide_closes_the_options_boxes_and_leaves_the_dialog_as_it_was(self):
+        s = self.session
+        program = s.launch((9, 9, 9), **{"Hide Method Scr": "1", "Mouse Wheel": "0"})
+        self.open_options(program)
+        s.wait_window(OPTIONS)
+        s.click_control(OPTIONS, WHEEL)
+        s.click_control(OPTIONS, PASSWORD_BUTTON)
+        s.wait_window("Set Password")
+        s.type_into("Set Password", PW_NEW, "half")
+        s.hide_by_key(program)
+        s.wait_no_window("Set Password")
+        self.assertEqual(s.above_cover(), [])
+        s.restore_by_double_click(program)
+        self.assertEqual(s.control(OPTIONS, WHEEL)["checked"], "1", "still there, edits and all")
+        s.click_control(OPTIONS, IDOK)
+        program.wait_event("options-saved")
+        self.assertEqual(s.reg_query(OPTIONS_KEY, "Mouse Wheel"), ("REG_SZ", "1"))
+        self.assertIsNone(s.reg_query(GENERAL, "Offset"), "the closed dialog stored nothing")
 
     def test_help_from_the_tray_and_from_the_options(self):
         s = self.session
@@ -236,6 +266,28 @@ class AboutTest(E2ETestCase):
         s.key("Escape")
         s.wait_no_window(OPTIONS)
         s.click_control("About...", IDOK)
+        s.wait_no_window("About...")
+
+    def test_the_hide_key_closes_the_box_and_the_menu_and_exit_takes_the_box_along(self):
+        s = self.session
+        program = s.launch((9, 9, 9), **{"Hide Method Scr": "1"})
+        for opened in ("About box", "tray menu"):
+            if opened == "About box":
+                s.choose(s.open_tray_menu(program), "About")
+                s.wait_window("About...")
+            else:
+                s.open_tray_menu(program)
+            s.hide_by_key(program)
+            s.wait_no_window("About...")
+            wait_for(lambda: not s.window_info(cls="#32768"), 10, "the menu to close")
+            self.assertEqual(s.above_cover(), [], opened)
+            s.restore_by_double_click(program)
+
+        # The tray menu still works while the box is open; Exit leaves nothing behind.
+        s.choose(s.open_tray_menu(program), "About")
+        s.wait_window("About...")
+        s.choose(s.open_tray_menu(program), "Exit")
+        self.assertEqual(program.wait(20), 0)
         s.wait_no_window("About...")
 
 
