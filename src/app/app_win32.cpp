@@ -30,6 +30,11 @@ F sessionFunction(const char* name) {
 }
 }  // namespace
 
+UINT showOptionsMessage() {
+    static const UINT message = ::RegisterWindowMessageW(L"Fernwick.Veilora.ShowOptions");
+    return message;
+}
+
 AppWin32::AppWin32()
     : trace_(win32::FileTrace::fromEnvironment()),
       settings_(registry_),
@@ -75,7 +80,7 @@ bool AppWin32::startUp() {
     imaging::useSystemMessages();
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     HICON icon = ::LoadIconW(instance, MAKEINTRESOURCEW(IDI_VEILORA));
-    win32::WindowClass cls{L"VeiloraMain", 0, icon, icon};
+    win32::WindowClass cls{kMainWindowClass, 0, icon, icon};
     // A real top-level window (never shown): close requests from other programs and the
     // end of the session reach only top-level windows.
     if (!createWindow(cls, 0, WS_OVERLAPPEDWINDOW, L"Veilora", CW_USEDEFAULT, CW_USEDEFAULT,
@@ -88,9 +93,6 @@ bool AppWin32::startUp() {
         return false;
     }
 
-    hideKey_.registerKey(hwnd(), kHotKeyHide, 0, VK_OEM_3);  // 0xC0, the key left of 1
-    toggleKey_.registerKey(hwnd(), kHotKeyToggleEnabled, MOD_CONTROL, 'E');
-
     monitor_ = std::make_unique<PointerScoutWin32>(hooks_, hwnd(), win32::kMsgMouseEvent,
                                                    trace_.get());
     app_ = std::make_unique<App>(AppPorts{settings_, desktop_, *monitor_, volume_, dialogs_,
@@ -101,6 +103,7 @@ bool AppWin32::startUp() {
         trace_->event("program-bits", static_cast<long long>(sizeof(void*) * 8));
     }
     app_->loadOptions(osMajor);
+    registerHotKeys();
     // A run that died while the sound was lowered left the level to give back.
     app_->recoverLevel();
 
@@ -110,6 +113,7 @@ bool AppWin32::startUp() {
         dialogs_.showMessage(kFirstRunMessage, "Veilora", MessageIcon::Exclamation);
         // OK saves (and "First Run" with it); Cancel saves nothing, so the next start asks
         // again. Either way start-up goes on.
+        app_->prepareFirstRun();
         if (!shutDown_) optionsDialog_.showModal();
         if (shutDown_) return true;  // ended while the message or the dialog was up
     }
@@ -136,6 +140,43 @@ void AppWin32::loadCoverPicture() {
 
 void AppWin32::showTrayIcon() {
     tray_->show(app_->options().trayIconNormal ? TrayLook::Normal : TrayLook::Invisible);
+}
+
+void AppWin32::registerHotKeys() {
+    hideKey_.unregister();
+    toggleKey_.unregister();
+    hideKeyWord_ = toggleKeyWord_ = 0;
+    const auto registerOne = [this](win32::HotKey& owner, int id, HotKeyWord word) {
+        const HotKeyRegistration key = registrationOf(word);
+        // A key another program took since OK checked it simply does not arrive.
+        const bool done = owner.registerKey(hwnd(), id, key.modifiers, key.virtualKey);
+        if (trace_) trace_->event(done ? "hotkey-registered" : "hotkey-refused", word);
+        return done ? word : HotKeyWord{0};
+    };
+    hideKeyWord_ = registerOne(hideKey_, kHotKeyHide, app_->options().hideKey);
+    toggleKeyWord_ = registerOne(toggleKey_, kHotKeyToggleEnabled, app_->options().toggleKey);
+}
+
+bool AppWin32::hotKeyAvailable(HotKeyWord key) {
+    // Ours already: the two may also trade places.
+    for (HotKeyWord own : {hideKeyWord_, toggleKeyWord_}) {
+        if (own && sameHotKey(own, key)) return true;
+    }
+    const HotKeyRegistration registration = registrationOf(key);
+    win32::HotKey trial;  // given back at once
+    return trial.registerKey(hwnd(), kHotKeyTrial, registration.modifiers,
+                             registration.virtualKey);
+}
+
+void AppWin32::showOptionsForSecondStart() {
+    if (trace_) trace_->event("options-requested");
+    if (!app_ || shutDown_) return;
+    if (optionsDialog_.visible()) {
+        forceForeground(optionsDialog_.hwnd());
+        return;
+    }
+    // The same way in as the tray's Options: the password first, never over the cover.
+    if (app_->requestOptions()) optionsDialog_.show();
 }
 
 void AppWin32::watchSession() {
@@ -176,6 +217,10 @@ void AppWin32::reportOwners() {
 
 LRESULT AppWin32::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (tray_ && tray_->handleMessage(message, wParam, lParam)) return 0;
+    if (message != 0 && message == showOptionsMessage()) {
+        showOptionsForSecondStart();
+        return 0;
+    }
     switch (message) {
         case WM_HOTKEY:
             if (app_) app_->onHotKey(static_cast<int>(wParam));
@@ -264,6 +309,7 @@ void AppWin32::acceptOptions() {
     app_->saveOptions(runCommandLine(win32::narrow(win32::programFolder()),
                                      win32::narrow(win32::programName())));
     if (tray_) showTrayIcon();
+    registerHotKeys();
     if (isChecked(app_->options().hideMethodScr)) loadCoverPicture();
     if (trace_) trace_->event("options-saved");
 }

@@ -28,6 +28,13 @@
 
 namespace veilora {
 
+// The hidden main window's class: a second start finds the running copy by it.
+inline constexpr wchar_t kMainWindowClass[] = L"VeiloraMain";
+
+// Posted by a second start to the running copy's main window: open the Options dialog. A copy
+// that does not know the message leaves it to the default handling.
+UINT showOptionsMessage();
+
 class AppWin32 final : public win32::Window,
                        private CoverWindow::Events,
                        private TrayIconEvents,
@@ -50,6 +57,10 @@ private:
     void watchSession();
     void reportOwners();
     void showTrayIcon();
+    // (Re)registers the hide and enable/disable keys the options name.
+    void registerHotKeys();
+    // A second start asked for the Options dialog.
+    void showOptionsForSecondStart();
     std::wstring picturePath() const;
     void loadCoverPicture();
 
@@ -70,6 +81,7 @@ private:
     void startCapture() override;
     RegSettings& passwordSettings() override;
     void passwordSet() override;
+    bool hotKeyAvailable(HotKeyWord key) override;
 
     // The capture's steps on the screen and the file.
     bool armCaptureKey() override;
@@ -96,6 +108,8 @@ private:
     VolumeDialog volumeDialog_;
     win32::HotKey hideKey_;
     win32::HotKey toggleKey_;
+    HotKeyWord hideKeyWord_ = 0;  // what hideKey_ and toggleKey_ hold, while registered
+    HotKeyWord toggleKeyWord_ = 0;
     win32::HotKey captureKey_;
     capture::CaptureDepth captureDepth_ = capture::CaptureDepth::Colours256;
     bool sessionWatched_ = false;

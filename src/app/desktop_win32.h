@@ -25,6 +25,9 @@ public:
     bool showCover() override;
     void hideCover() override;
     void setCoverTopmost(bool topmost) override;
+    ShownWindows shownApplicationWindows() override;
+    bool isMinimized(WindowRef window) override;
+    void bringBack(const std::vector<WindowRef>& topFirst, WindowRef active) override;
     // Told each time the cover is taken away.
     void onCoverHidden(std::function<void()> callback) { coverHidden_ = std::move(callback); }
 

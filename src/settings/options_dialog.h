@@ -2,7 +2,9 @@
 // dialog (options_dialog_win32.h) only shows controls and messages and calls these.
 #pragma once
 
+#include <functional>
 #include <optional>
+#include <string>
 
 #include "ports/notice.h"
 #include "settings/options.h"
@@ -32,10 +34,12 @@ class OptionsDialogHost {
     virtual RegSettings& passwordSettings() = 0;
     // The Set Password dialog stored a password (`setpw`).
     virtual void passwordSet() = 0;
+    // Whether the key can be registered now: free, or already one of the program's own.
+    virtual bool hotKeyAvailable(HotKeyWord key) = 0;
 };
 
 // Controls OK may send the focus to.
-enum class OptionsFocus { Unchanged, CaptureButton, MinimizeAllWindows };
+enum class OptionsFocus { Unchanged, CaptureButton, MinimizeAllWindows, HideKey, ToggleKey };
 
 struct OptionsRefusal {
     Notice notice;
@@ -45,5 +49,19 @@ struct OptionsRefusal {
 // OK's three checks in their fixed order; the first that fails is the answer, nullopt when
 // the options can be accepted.
 std::optional<OptionsRefusal> checkOptionsForOk(const Options& options, bool coverPictureExists);
+
+// A refusal that names a key, so its text is made here.
+struct HotKeyRefusal {
+    std::string text;
+    std::string_view title;
+    OptionsFocus focus;
+
+    Notice notice() const { return {text, title, MessageIcon::Exclamation}; }
+};
+
+// After those checks, the hot keys: each must be set, the two must differ, and each must be
+// one that can be registered (`available`, asked only about set keys that differ).
+std::optional<HotKeyRefusal> checkHotKeysForOk(const Options& options,
+                                               const std::function<bool(HotKeyWord)>& available);
 
 }  // namespace veilora

@@ -42,6 +42,7 @@ class OptionsDialog final : private win32::Dialog {
     void readControls();
     void readControl(int id);
     void showPasswordCaption();
+    void refuse(const Notice& notice, OptionsFocus focus);
     void onOk();
     void onCancel();
     void onPasswordButton();
