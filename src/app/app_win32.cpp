@@ -143,29 +143,45 @@ void AppWin32::showTrayIcon() {
 }
 
 void AppWin32::registerHotKeys() {
+    hideKeyInForce_ = app_->options().hideKey;
+    toggleKeyInForce_ = app_->options().toggleKey;
+    holdHotKeys();
+}
+
+void AppWin32::holdHotKeys() {
     hideKey_.unregister();
     toggleKey_.unregister();
-    hideKeyWord_ = toggleKeyWord_ = 0;
     const auto registerOne = [this](win32::HotKey& owner, int id, HotKeyWord word) {
         const HotKeyRegistration key = registrationOf(word);
         // A key another program took since OK checked it simply does not arrive.
         const bool done = owner.registerKey(hwnd(), id, key.modifiers, key.virtualKey);
         if (trace_) trace_->event(done ? "hotkey-registered" : "hotkey-refused", word);
-        return done ? word : HotKeyWord{0};
     };
-    hideKeyWord_ = registerOne(hideKey_, kHotKeyHide, app_->options().hideKey);
-    toggleKeyWord_ = registerOne(toggleKey_, kHotKeyToggleEnabled, app_->options().toggleKey);
+    registerOne(hideKey_, kHotKeyHide, hideKeyInForce_);
+    registerOne(toggleKey_, kHotKeyToggleEnabled, toggleKeyInForce_);
+}
+
+void AppWin32::pauseHotKeys(bool paused) {
+    if (shutDown_) return;
+    if (trace_) trace_->event("hotkeys-paused", paused ? 1 : 0);
+    if (!paused) {
+        holdHotKeys();
+        return;
+    }
+    hideKey_.unregister();
+    toggleKey_.unregister();
 }
 
 bool AppWin32::hotKeyAvailable(HotKeyWord key) {
     // Ours already: the two may also trade places.
-    for (HotKeyWord own : {hideKeyWord_, toggleKeyWord_}) {
-        if (own && sameHotKey(own, key)) return true;
+    const std::pair<const win32::HotKey*, HotKeyWord> own[] = {{&hideKey_, hideKeyInForce_},
+                                                               {&toggleKey_, toggleKeyInForce_}};
+    for (const auto& [owner, word] : own) {
+        if (owner->registered() && sameHotKey(word, key)) return true;
     }
     const HotKeyRegistration registration = registrationOf(key);
     win32::HotKey trial;  // given back at once
-    return trial.registerKey(hwnd(), kHotKeyTrial, registration.modifiers,
-                             registration.virtualKey);
+    return trial.registerKey(hwnd(), kHotKeyTrial, registration.modifiers, registration.virtualKey);
 }
 
 void AppWin32::showOptionsForSecondStart() {
@@ -316,6 +332,7 @@ void AppWin32::acceptOptions() {
 
 void AppWin32::cancelOptions() {
     app_->reloadOptions();
+    holdHotKeys();  // also when a hot-key field still had the keyboard
     if (trace_) trace_->event("options-reloaded");
 }
 

@@ -57,8 +57,10 @@ private:
     void watchSession();
     void reportOwners();
     void showTrayIcon();
-    // (Re)registers the hide and enable/disable keys the options name.
+    // The hide and enable/disable keys the options name come into force.
     void registerHotKeys();
+    // Registers the keys in force (again).
+    void holdHotKeys();
     // A second start asked for the Options dialog.
     void showOptionsForSecondStart();
     std::wstring picturePath() const;
@@ -82,6 +84,7 @@ private:
     RegSettings& passwordSettings() override;
     void passwordSet() override;
     bool hotKeyAvailable(HotKeyWord key) override;
+    void pauseHotKeys(bool paused) override;
 
     // The capture's steps on the screen and the file.
     bool armCaptureKey() override;
@@ -108,8 +111,8 @@ private:
     VolumeDialog volumeDialog_;
     win32::HotKey hideKey_;
     win32::HotKey toggleKey_;
-    HotKeyWord hideKeyWord_ = 0;  // what hideKey_ and toggleKey_ hold, while registered
-    HotKeyWord toggleKeyWord_ = 0;
+    HotKeyWord hideKeyInForce_ = 0;  // what hideKey_ and toggleKey_ are to hold
+    HotKeyWord toggleKeyInForce_ = 0;
     win32::HotKey captureKey_;
     capture::CaptureDepth captureDepth_ = capture::CaptureDepth::Colours256;
     bool sessionWatched_ = false;

@@ -36,6 +36,9 @@ class OptionsDialogHost {
     virtual void passwordSet() = 0;
     // Whether the key can be registered now: free, or already one of the program's own.
     virtual bool hotKeyAvailable(HotKeyWord key) = 0;
+    // While a hot-key field has the keyboard the program lets go of its own keys, so that
+    // they too can be typed into it; false takes them back.
+    virtual void pauseHotKeys(bool paused) = 0;
 };
 
 // Controls OK may send the focus to.

@@ -112,8 +112,35 @@ void OptionsDialog::refresh() {
     if (hwnd()) writeControls();
 }
 
+LRESULT CALLBACK OptionsDialog::hotKeyFieldProc(HWND field, UINT message, WPARAM wParam,
+                                                LPARAM lParam, UINT_PTR id, DWORD_PTR dialog) {
+    auto& self = *reinterpret_cast<OptionsDialog*>(dialog);
+    const auto isField = [&self](HWND window) {
+        return window && (window == self.item(IDC_OPT_HIDE_KEY) ||
+                          window == self.item(IDC_OPT_TOGGLE_KEY));
+    };
+    switch (message) {
+        case WM_SETFOCUS:
+            self.host_.pauseHotKeys(true);
+            break;
+        case WM_KILLFOCUS:
+            // From one field to the other the keys stay let go.
+            if (!isField(reinterpret_cast<HWND>(wParam))) self.host_.pauseHotKeys(false);
+            break;
+        case WM_NCDESTROY:
+            ::RemoveWindowSubclass(field, &hotKeyFieldProc, id);
+            break;
+        default:
+            break;
+    }
+    return ::DefSubclassProc(field, message, wParam, lParam);
+}
+
 void OptionsDialog::onInit() {
     setWindowIcons(hwnd());
+    for (int id : {IDC_OPT_HIDE_KEY, IDC_OPT_TOGGLE_KEY}) {
+        ::SetWindowSubclass(item(id), &hotKeyFieldProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    }
     ::ShowWindow(item(IDC_OPT_CAPTURE), features_.captureButton ? SW_SHOW : SW_HIDE);
     writeControls();
     if (isModal()) forceForeground(hwnd());

@@ -35,6 +35,8 @@ class OptionsTest(E2ETestCase):
         self.assertEqual(s.find_windows(OPTIONS), [], "Cancel shows nothing")
         self.open_options(program)
         s.wait_window(PROMPT)
+        # Typed only once the field has the keyboard: on a busy machine keys come sooner.
+        wait_for(lambda: s.focused(PROMPT) == 102, 10, "the password field's focus")
         s.type_text("opt")
         s.key("Return")
         s.wait_window(OPTIONS)
@@ -171,6 +173,20 @@ class OptionsTest(E2ETestCase):
         s.key("grave", "F8")
         program.wait_event("hidem", 2)
         self.assertEqual(program.values("hotkey"), [3, 3])
+
+        # The program's own keys can be typed into the fields too: here they trade places.
+        self.open_options(program)
+        s.wait_window(OPTIONS)
+        s.click_control(OPTIONS, HIDE_KEY)
+        s.key("ctrl+e")
+        s.click_control(OPTIONS, TOGGLE_KEY)
+        s.key("F8")
+        s.click_control(OPTIONS, IDOK)
+        program.wait_event("options-saved", 2)
+        self.assertEqual([s.reg_query(OPTIONS_KEY, name)[1] for name in ("Hide Key", "Toggle Key")],
+                         ["581", "119"])
+        s.key("ctrl+e")
+        program.wait_event("hidem", 3)
 
     def test_help_from_the_tray_and_from_the_options_or_where_it_looked(self):
         s = self.session
