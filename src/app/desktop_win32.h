@@ -28,11 +28,13 @@ public:
     ShownWindows shownApplicationWindows() override;
     bool isMinimized(WindowRef window) override;
     void bringBack(const std::vector<WindowRef>& topFirst, WindowRef active) override;
-    // Told each time the cover is taken away.
+    // Told each time the cover is taken away, and each time it came up.
     void onCoverHidden(std::function<void()> callback) { coverHidden_ = std::move(callback); }
+    void onCoverShown(std::function<void()> callback) { coverShown_ = std::move(callback); }
 
 private:
     std::function<void()> coverHidden_;
+    std::function<void()> coverShown_;
     InputHooks& hooks_;
     CoverWindow& cover_;
 };

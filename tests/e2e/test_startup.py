@@ -3,7 +3,7 @@
 import shutil
 import unittest
 
-from harness import BASE_ENV, EXE_DIR, E2ETestCase, encode_password
+from harness import BASE_ENV, EXE_DIR, E2ETestCase, stored_password
 
 GENERAL = r"HKCU\Software\Fernwick\Veilora\General"
 OPTIONS = "Veilora - Options"
@@ -13,7 +13,7 @@ PROMPT = "Veilora - Password Required"
 class StartupTest(E2ETestCase):
     def test_second_start_is_refused_and_brings_the_first_ones_options_behind_the_password(self):
         s = self.session
-        s.reg_add(GENERAL, "Offset", encode_password("pw"))
+        s.reg_add(GENERAL, "Offset", stored_password("pw"))
         # With the invisible icon this is the way back to the options.
         first = s.launch(**{"Hide Method Min": "1", "Tray Icon": "0", "PW Options": "1"})
         second = s.start()

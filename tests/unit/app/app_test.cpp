@@ -131,11 +131,12 @@ TEST_F(AppTest, TheLevelToGiveBackWaitsInTheRegistryUntilItIsWrittenBack) {
     play("H");  // lowering fails: nothing to give back later
     EXPECT_EQ(storedLevel(), std::nullopt);
     fake.mixer = false;  // a level that could not be read is neither lowered nor given back
-    play("DH");
-    fake.mixer = fake.mixerWrites = true;
-    fake.log.clear();
     play("D");
-    EXPECT_EQ(fake.took(), "hide-cover, unblock, start-monitor");
+    fake.log.clear();
+    play("H");
+    fake.mixer = fake.mixerWrites = true;
+    play("D");
+    EXPECT_EQ(fake.took(), "stop-monitor, block, show-cover, hide-cover, unblock, start-monitor");
 }
 
 TEST_F(AppTest, StartUpGivesBackALevelLeftByARunThatDied) {
