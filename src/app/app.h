@@ -53,8 +53,9 @@ public:
     explicit App(AppPorts ports);
 
     // Start-up: loads every option and sets the Enabled/Disabled marks from "Start enabled".
-    // `osMajorVersion` decides whether the mute option can be changed.
-    void loadOptions(int osMajorVersion);
+    // `muteSoundAvailable`: the volume control reaches the speakers, so the mute option can be
+    // changed.
+    void loadOptions(bool muteSoundAvailable);
     // Start-up: gives back a speakers level that a run which died while hidden left lowered.
     void recoverLevel() { session_.recover(); }
     Options& options() { return options_; }
@@ -71,12 +72,12 @@ public:
     // True when the Options dialog is to be shown.
     bool requestOptions();
     // OK in the Options dialog passed its checks: every option is saved, with the Run entry.
-    void saveOptions(std::string_view runCommandLine);
+    void saveOptions(std::wstring_view runCommandLine);
     // The first run's dialog opens ready to accept: one OK gives a program that hides. Nothing
     // is stored until that OK.
     void prepareFirstRun() { options_.hideMethodMin = CheckState::Checked; }
     // Cancel or the close box: the stored options again, edits dropped.
-    void reloadOptions() { loadOptions(osMajorVersion_); }
+    void reloadOptions() { loadOptions(muteSoundAvailable_); }
     // The Set Password dialog stored a password.
     void passwordSet() { setpw_ = true; }
 
@@ -148,7 +149,7 @@ private:
     // The windows this hide minimized, when they are to come back with the cover's removal.
     std::optional<ShownWindows> minimizedByHide_;
     Options options_;
-    int osMajorVersion_ = 6;
+    bool muteSoundAvailable_ = false;
     AppState state_ = AppState::Idle;
     bool enabledMark_ = false;
     bool ldown_ = false;
