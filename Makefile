@@ -57,7 +57,8 @@ test: native win64 win32 dist
 		echo "The 32-bit program's tests (e2e32_*) will be skipped: $$(cat build/wine32-unavailable)"; fi
 	@ctest --test-dir $(NATIVE_DIR) -j2 --output-on-failure
 
-run: win64
+# With the help file beside the program (built first when missing or out of date).
+run: help
 	@python3 scripts/run.py $(WIN64_DIR)/veilora.exe
 
 bench: deps win64

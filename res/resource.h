@@ -63,6 +63,9 @@
 #define IDC_OPT_PW_OPTIONS 224
 #define IDC_OPT_PASSWORD 225
 #define IDC_OPT_HELP 226
+#define IDC_OPT_RESTORE_WINDOWS 227
+#define IDC_OPT_HIDE_KEY 228
+#define IDC_OPT_TOGGLE_KEY 229
 
 // Set Password and Change Password (passwords.rc).
 #define IDD_SET_PASSWORD 300

@@ -32,8 +32,11 @@ def main():
     exe = Path(sys.argv[1]) if len(sys.argv) > 1 else ROOT / "build" / "win64" / "veilora.exe"
     PROGRAM_DIR.mkdir(parents=True, exist_ok=True)
     shutil.copy2(exe, PROGRAM_DIR / "veilora.exe")
-    if harness.HELP_FILE.exists():  # built by make help
+    # make run builds the help first; run by hand, the program says where it looked for it.
+    if harness.HELP_FILE.exists():
         shutil.copy2(harness.HELP_FILE, PROGRAM_DIR / "veilora.chm")
+    else:
+        print(f"No help file at {harness.HELP_FILE} ('make help' builds it): Help will say so.")
     print("Preparing the Wine prefix (the first time takes a few seconds)...")
     harness.make_template(prefix=PREFIX)
     env = dict(os.environ, **harness.BASE_ENV, WINEPREFIX=str(PREFIX))

@@ -30,10 +30,25 @@ bool HelpViewer::load() {
 }
 
 void HelpViewer::show(HWND owner, std::wstring_view topic) {
+    const std::wstring file = helpFilePath(win32::programFolder());
     const std::wstring path = helpFilePath(win32::programFolder(), topic);
     if (trace_) trace_->eventText("help-open", path);
-    // A missing file or viewer is left to the viewer's own message, or to nothing.
-    if (load()) htmlHelp_(owner, path.c_str(), kHelpDisplayToc, 0);
+    // Help always answers: when it cannot be shown the person learns which file was meant.
+    const wchar_t* problem = nullptr;
+    if (!win32::fileExists(file)) {
+        problem = L"The help file could not be found. Veilora looked for it here:";
+    } else if (!load()) {
+        problem =
+            L"The help viewer (hhctrl.ocx) could not be loaded, so this help file cannot "
+            L"be shown:";
+    } else if (!htmlHelp_(owner, path.c_str(), kHelpDisplayToc, 0)) {
+        problem = L"The help viewer could not open this help file:";
+    }
+    if (!problem) return;
+    if (trace_) trace_->eventText("help-failed", file);
+    const std::wstring text = std::wstring(problem) + L"\n\n" + file;
+    ::MessageBoxW(owner, text.c_str(), L"Help Not Available",
+                  MB_OK | MB_ICONEXCLAMATION | MB_SETFOREGROUND);
 }
 
 void HelpViewer::showContents(HWND owner) {

@@ -1,5 +1,7 @@
 #include "app/app.h"
 
+#include <algorithm>
+
 #include "passwords/password_codec.h"
 #include "passwords/password_text.h"
 
@@ -196,13 +198,23 @@ void App::hidem() {
         if (state_ == AppState::Asking) state_ = AppState::Idle;
         ports_.dialogs.closeOpenBoxes();
     }
-    if (isChecked(options_.hideMethodMin)) ports_.desktop.minimizeAllWindows();
+    if (isChecked(options_.hideMethodMin)) {
+        // Only what the person saw before this hide: a second hide while covered would find
+        // nothing but the cover.
+        const bool bringBack =
+            isChecked(options_.restoreWindows) && isChecked(options_.hideMethodScr);
+        if (bringBack && !minimizedByHide_) {
+            minimizedByHide_ = ports_.desktop.shownApplicationWindows();
+        }
+        ports_.desktop.minimizeAllWindows();
+    }
     if (isChecked(options_.hideMethodScr)) {
         if (!session_.cover()) {
             // Nothing on screen to double-click: take back what this hide changed rather
             // than leave the keys blocked behind an invisible cover.
             trace("hide-failed");
             session_.undo(HideSession::LevelBack::IfLowered);
+            bringWindowsBack();
             ports_.monitor.startMonitor();
             return;
         }
@@ -240,8 +252,24 @@ bool App::askForPassword() {
     }
 }
 
+void App::bringWindowsBack() {
+    if (!minimizedByHide_) return;
+    const ShownWindows before = std::move(*minimizedByHide_);
+    minimizedByHide_.reset();
+    // Those the person restored, closed or minimized again meanwhile are left as they are.
+    std::vector<WindowRef> back;
+    for (WindowRef window : before.topFirst) {
+        if (ports_.desktop.isMinimized(window)) back.push_back(window);
+    }
+    if (back.empty()) return;
+    const bool activeBack = std::find(back.begin(), back.end(), before.active) != back.end();
+    ports_.desktop.bringBack(back, activeBack ? before.active : 0);
+    trace("windows-back", static_cast<long long>(back.size()));
+}
+
 void App::restore(HideSession::LevelBack levelBack, bool passwordGiven) {
     session_.undo(levelBack);
+    bringWindowsBack();
     state_ = AppState::Idle;
     if (passwordGiven) {
         rdown_ = false;

@@ -17,7 +17,14 @@
 namespace veilora {
 
 // Hot key ids registered on the main window.
-enum HotKeyId : int { kHotKeyCapture = 1, kHotKeyToggleEnabled = 2, kHotKeyHide = 3 };
+// Hot key ids registered on the main window; the trial id only for a moment, to see whether a
+// key is free.
+enum HotKeyId : int {
+    kHotKeyCapture = 1,
+    kHotKeyToggleEnabled = 2,
+    kHotKeyHide = 3,
+    kHotKeyTrial = 4
+};
 
 enum class AppState {
     Idle,       // nothing covers the screen
@@ -74,6 +81,9 @@ public:
     // OK in the Options dialog passed its checks: every option is saved, with the Run entry.
     // False when the store refused a write; the live options stay as the user chose them.
     bool saveOptions(std::wstring_view runCommandLine);
+    // The first run's dialog opens ready to accept: one OK gives a program that hides. Nothing
+    // is stored until that OK.
+    void prepareFirstRun() { options_.hideMethodMin = CheckState::Checked; }
     // Cancel or the close box: the stored options again, edits dropped.
     void reloadOptions() { loadOptions(muteSoundAvailable_); }
     // The Set Password dialog stored a password.
@@ -140,12 +150,15 @@ private:
     void bothButtonsClicked();
     void captureKeyPressed();
     void restore(HideSession::LevelBack levelBack, bool passwordGiven);
+    void bringWindowsBack();
     bool triggersArmed() const;
     void trace(std::string_view name);
     void trace(std::string_view name, long long value);
 
     AppPorts ports_;
     HideSession session_;
+    // The windows this hide minimized, when they are to come back with the cover's removal.
+    std::optional<ShownWindows> minimizedByHide_;
     Options options_;
     bool muteSoundAvailable_ = false;
     AppState state_ = AppState::Idle;

@@ -33,6 +33,11 @@ F sessionFunction(const char* name) {
 }
 }  // namespace
 
+UINT showOptionsMessage() {
+    static const UINT message = ::RegisterWindowMessageW(L"Fernwick.Veilora.ShowOptions");
+    return message;
+}
+
 AppWin32::AppWin32()
     : trace_(win32::FileTrace::fromEnvironment()),
       settings_(registry_),
@@ -85,7 +90,7 @@ bool AppWin32::startUp() {
     imaging::useSystemMessages();
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     HICON icon = ::LoadIconW(instance, MAKEINTRESOURCEW(IDI_VEILORA));
-    win32::WindowClass cls{L"VeiloraMain", 0, icon, icon};
+    win32::WindowClass cls{kMainWindowClass, 0, icon, icon};
     // A real top-level window (never shown): close requests from other programs and the
     // end of the session reach only top-level windows.
     if (!createWindow(cls, 0, WS_OVERLAPPEDWINDOW, L"Veilora", CW_USEDEFAULT, CW_USEDEFAULT,
@@ -97,9 +102,6 @@ bool AppWin32::startUp() {
                              "Veilora", MessageIcon::Critical);
         return false;
     }
-
-    hideKey_.registerKey(hwnd(), kHotKeyHide, 0, VK_OEM_3);  // 0xC0, the key left of 1
-    toggleKey_.registerKey(hwnd(), kHotKeyToggleEnabled, MOD_CONTROL, 'E');
 
     const int osMajor = win32::osMajorVersion();
     if (trace_) {
@@ -115,6 +117,7 @@ bool AppWin32::startUp() {
     app_ = std::make_unique<App>(AppPorts{settings_, desktop_, *monitor_, *volume_, dialogs_,
                                           trace_.get(), static_cast<Capture*>(this)});
     app_->loadOptions(muteSoundReachesSpeakers(osMajor, backend));
+    registerHotKeys();
     // A run that died while the sound was lowered left the level to give back.
     app_->recoverLevel();
 
@@ -126,6 +129,7 @@ bool AppWin32::startUp() {
         // again. Either way start-up goes on.
         // A hide during the message closed it: the dialog must not take the keyboard from
         // beneath the cover, so the question comes again at the next start.
+        app_->prepareFirstRun();
         if (!shutDown_ && !app_->covered()) optionsDialog_.showModal();
         if (shutDown_) return true;  // ended while the message or the dialog was up
     }
@@ -152,6 +156,59 @@ void AppWin32::loadCoverPicture() {
 
 void AppWin32::showTrayIcon() {
     tray_->show(app_->options().trayIconNormal ? TrayLook::Normal : TrayLook::Invisible);
+}
+
+void AppWin32::registerHotKeys() {
+    hideKeyInForce_ = app_->options().hideKey;
+    toggleKeyInForce_ = app_->options().toggleKey;
+    holdHotKeys();
+}
+
+void AppWin32::holdHotKeys() {
+    hideKey_.unregister();
+    toggleKey_.unregister();
+    const auto registerOne = [this](win32::HotKey& owner, int id, HotKeyWord word) {
+        const HotKeyRegistration key = registrationOf(word);
+        // A key another program took since OK checked it simply does not arrive.
+        const bool done = owner.registerKey(hwnd(), id, key.modifiers, key.virtualKey);
+        if (trace_) trace_->event(done ? "hotkey-registered" : "hotkey-refused", word);
+    };
+    registerOne(hideKey_, kHotKeyHide, hideKeyInForce_);
+    registerOne(toggleKey_, kHotKeyToggleEnabled, toggleKeyInForce_);
+}
+
+void AppWin32::pauseHotKeys(bool paused) {
+    if (shutDown_) return;
+    if (trace_) trace_->event("hotkeys-paused", paused ? 1 : 0);
+    if (!paused) {
+        holdHotKeys();
+        return;
+    }
+    hideKey_.unregister();
+    toggleKey_.unregister();
+}
+
+bool AppWin32::hotKeyAvailable(HotKeyWord key) {
+    // Ours already: the two may also trade places.
+    const std::pair<const win32::HotKey*, HotKeyWord> own[] = {{&hideKey_, hideKeyInForce_},
+                                                               {&toggleKey_, toggleKeyInForce_}};
+    for (const auto& [owner, word] : own) {
+        if (owner->registered() && sameHotKey(word, key)) return true;
+    }
+    const HotKeyRegistration registration = registrationOf(key);
+    win32::HotKey trial;  // given back at once
+    return trial.registerKey(hwnd(), kHotKeyTrial, registration.modifiers, registration.virtualKey);
+}
+
+void AppWin32::showOptionsForSecondStart() {
+    if (trace_) trace_->event("options-requested");
+    if (!app_ || shutDown_) return;
+    if (optionsDialog_.visible()) {
+        forceForeground(optionsDialog_.hwnd());
+        return;
+    }
+    // The same way in as the tray's Options: the password first, never over the cover.
+    if (app_->requestOptions()) optionsDialog_.show();
 }
 
 void AppWin32::watchSession() {
@@ -207,6 +264,10 @@ void AppWin32::leakForTest() {
 
 LRESULT AppWin32::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (tray_ && tray_->handleMessage(message, wParam, lParam)) return 0;
+    if (message != 0 && message == showOptionsMessage()) {
+        showOptionsForSecondStart();
+        return 0;
+    }
     switch (message) {
         case WM_HOTKEY:
             if (app_) app_->onHotKey(static_cast<int>(wParam));
@@ -305,6 +366,7 @@ std::optional<std::string> AppWin32::acceptOptions() {
         return win32::narrow(imaging::apiError(error));
     }
     if (tray_) showTrayIcon();
+    registerHotKeys();
     if (isChecked(app_->options().hideMethodScr)) loadCoverPicture();
     if (trace_) trace_->event("options-saved");
     return std::nullopt;
@@ -312,6 +374,7 @@ std::optional<std::string> AppWin32::acceptOptions() {
 
 void AppWin32::cancelOptions() {
     app_->reloadOptions();
+    holdHotKeys();  // also when a hot-key field still had the keyboard
     if (trace_) trace_->event("options-reloaded");
 }
 

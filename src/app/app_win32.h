@@ -31,6 +31,13 @@
 
 namespace veilora {
 
+// The hidden main window's class: a second start finds the running copy by it.
+inline constexpr wchar_t kMainWindowClass[] = L"VeiloraMain";
+
+// Posted by a second start to the running copy's main window: open the Options dialog. A copy
+// that does not know the message leaves it to the default handling.
+UINT showOptionsMessage();
+
 class AppWin32 final : public win32::Window,
                        private CoverWindow::Events,
                        private TrayIconEvents,
@@ -54,6 +61,12 @@ private:
     void reportOwners();
     void leakForTest();
     void showTrayIcon();
+    // The hide and enable/disable keys the options name come into force.
+    void registerHotKeys();
+    // Registers the keys in force (again).
+    void holdHotKeys();
+    // A second start asked for the Options dialog.
+    void showOptionsForSecondStart();
     std::wstring picturePath() const;
     void loadCoverPicture();
 
@@ -74,6 +87,8 @@ private:
     void startCapture() override;
     RegSettings& passwordSettings() override;
     void passwordSet() override;
+    bool hotKeyAvailable(HotKeyWord key) override;
+    void pauseHotKeys(bool paused) override;
 
     // The capture's steps on the screen and the file.
     bool armCaptureKey() override;
@@ -104,6 +119,8 @@ private:
     VolumeDialog volumeDialog_;
     win32::HotKey hideKey_;
     win32::HotKey toggleKey_;
+    HotKeyWord hideKeyInForce_ = 0;  // what hideKey_ and toggleKey_ are to hold
+    HotKeyWord toggleKeyInForce_ = 0;
     win32::HotKey captureKey_;
     capture::CaptureDepth captureDepth_ = capture::CaptureDepth::Colours256;
     bool sessionWatched_ = false;

@@ -1,6 +1,7 @@
 #include "app/desktop_win32.h"
 
 #include "win32/system.h"
+#include "windows/force_foreground_win32.h"
 
 namespace veilora {
 
@@ -16,17 +17,31 @@ bool isShellWindow(HWND window) {
     return false;
 }
 
-BOOL CALLBACK minimizeIfApplication(HWND window, LPARAM ownProcess) {
-    if (!::IsWindowVisible(window) || ::IsIconic(window)) return TRUE;
-    if (::GetWindow(window, GW_OWNER)) return TRUE;
+// A window of another program that a person sees on the desktop and that minimizing takes.
+bool isShownApplicationWindow(HWND window) {
+    if (!::IsWindowVisible(window) || ::IsIconic(window)) return false;
+    if (::GetWindow(window, GW_OWNER)) return false;
     const LONG_PTR exStyle = ::GetWindowLongPtrW(window, GWL_EXSTYLE);
-    if ((exStyle & WS_EX_TOOLWINDOW) && !(exStyle & WS_EX_APPWINDOW)) return TRUE;
+    if ((exStyle & WS_EX_TOOLWINDOW) && !(exStyle & WS_EX_APPWINDOW)) return false;
     DWORD process = 0;
     ::GetWindowThreadProcessId(window, &process);
-    if (process == static_cast<DWORD>(ownProcess) || isShellWindow(window)) return TRUE;
-    ::ShowWindowAsync(window, SW_MINIMIZE);
+    return process != ::GetCurrentProcessId() && !isShellWindow(window);
+}
+
+BOOL CALLBACK minimizeIfApplication(HWND window, LPARAM) {
+    if (isShownApplicationWindow(window)) ::ShowWindowAsync(window, SW_MINIMIZE);
     return TRUE;
 }
+
+BOOL CALLBACK collectIfApplication(HWND window, LPARAM windows) {
+    if (isShownApplicationWindow(window)) {
+        reinterpret_cast<ShownWindows*>(windows)->topFirst.push_back(
+            reinterpret_cast<WindowRef>(window));
+    }
+    return TRUE;
+}
+
+HWND windowOf(WindowRef window) { return reinterpret_cast<HWND>(window); }
 
 // Is there a shell that minimizes everything on Windows+M? Wine's desktop types an "m"
 // into the focused program instead.
@@ -51,9 +66,7 @@ void injectWinM() {
 
 }  // namespace
 
-void minimizeApplicationWindows() {
-    ::EnumWindows(&minimizeIfApplication, static_cast<LPARAM>(::GetCurrentProcessId()));
-}
+void minimizeApplicationWindows() { ::EnumWindows(&minimizeIfApplication, 0); }
 
 DesktopWin32::DesktopWin32(InputHooks& hooks, CoverWindow& cover) : hooks_(hooks), cover_(cover) {}
 
@@ -86,5 +99,35 @@ void DesktopWin32::hideCover() {
 }
 
 void DesktopWin32::setCoverTopmost(bool topmost) { cover_.setTopmost(topmost); }
+
+ShownWindows DesktopWin32::shownApplicationWindows() {
+    ShownWindows shown;
+    ::EnumWindows(&collectIfApplication, reinterpret_cast<LPARAM>(&shown));  // topmost first
+    // A dialog that has the keyboard stands for the window that owns it.
+    if (HWND foreground = ::GetForegroundWindow()) {
+        shown.active = reinterpret_cast<WindowRef>(::GetAncestor(foreground, GA_ROOTOWNER));
+    }
+    return shown;
+}
+
+bool DesktopWin32::isMinimized(WindowRef window) {
+    return ::IsWindow(windowOf(window)) && ::IsIconic(windowOf(window));
+}
+
+void DesktopWin32::bringBack(const std::vector<WindowRef>& topFirst, WindowRef active) {
+    // From the bottom up, each restored window goes on top of the ones before it. A program
+    // that does not answer gets its window back without waiting for it; only its place in the
+    // order may then differ.
+    for (auto it = topFirst.rbegin(); it != topFirst.rend(); ++it) {
+        HWND window = windowOf(*it);
+        if (::IsHungAppWindow(window)) {
+            ::ShowWindowAsync(window, SW_SHOWNOACTIVATE);
+            continue;
+        }
+        ::ShowWindow(window, SW_SHOWNOACTIVATE);
+        ::SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    if (active) forceForeground(windowOf(active));
+}
 
 }  // namespace veilora

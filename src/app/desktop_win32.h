@@ -22,6 +22,9 @@ public:
     bool showCover() override;
     void hideCover() override;
     void setCoverTopmost(bool topmost) override;
+    ShownWindows shownApplicationWindows() override;
+    bool isMinimized(WindowRef window) override;
+    void bringBack(const std::vector<WindowRef>& topFirst, WindowRef active) override;
     // Told each time the cover is taken away, and each time it came up.
     void onCoverHidden(std::function<void()> callback) { coverHidden_ = std::move(callback); }
     void onCoverShown(std::function<void()> callback) { coverShown_ = std::move(callback); }

@@ -16,6 +16,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (::GetLastError() == ERROR_ALREADY_EXISTS) {
         ::MessageBoxW(nullptr, L"This program is already running.", L"Already Running",
                       MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND | MB_TOPMOST);
+        // The running copy opens its Options dialog: the way back to it when its tray icon
+        // is invisible. Posted, so a copy that does not answer cannot hold this one up.
+        if (HWND running = ::FindWindowW(veilora::kMainWindowClass, nullptr)) {
+            DWORD process = 0;
+            ::GetWindowThreadProcessId(running, &process);
+            ::AllowSetForegroundWindow(process);
+            ::PostMessageW(running, veilora::showOptionsMessage(), 0, 0);
+        }
         return 0;
     }
 

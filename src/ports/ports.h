@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ports/wipe.h"
 
@@ -15,6 +16,16 @@ namespace veilora {
 struct ScreenSize {
     int width = 0;   // pixels
     int height = 0;  // pixels
+};
+
+// A top-level window of another program, as the desktop names it.
+using WindowRef = std::uintptr_t;
+
+// The application windows a person sees (visible, not minimized), topmost first, and the one
+// that has the keyboard (0 when none of them has).
+struct ShownWindows {
+    std::vector<WindowRef> topFirst;
+    WindowRef active = 0;
 };
 
 // What hiding does to the desktop: minimizing, the cover window, the task-switch block.
@@ -31,6 +42,12 @@ public:
     virtual bool showCover() = 0;
     virtual void hideCover() = 0;
     virtual void setCoverTopmost(bool topmost) = 0;
+    virtual ShownWindows shownApplicationWindows() = 0;
+    // False also for a window that no longer exists.
+    virtual bool isMinimized(WindowRef window) = 0;
+    // Restores the windows without activating them, stacks them in this order (topmost
+    // first), then activates `active` unless it is 0.
+    virtual void bringBack(const std::vector<WindowRef>& topFirst, WindowRef active) = 0;
 };
 
 enum class MouseButton { Left, Right, Middle };

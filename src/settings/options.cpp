@@ -51,6 +51,7 @@ constexpr Box kPwHideScreenCap = memberBox("PW Hide Screen Cap", &Options::pwHid
 constexpr Box kPwOptions = memberBox("PW Options", &Options::pwOptions);
 constexpr Box kStartWithWindows = memberBox("Start with Windows", &Options::startWithWindows);
 constexpr Box kStartEnabled = memberBox("Start Enabled", &Options::startEnabled);
+constexpr Box kRestoreWindows = memberBox("Restore Windows", &Options::restoreWindows);
 
 // Reading and writing each keep their own fixed order (a recording backend sees
 // them), so both are listed rather than derived from one table.
@@ -59,12 +60,14 @@ constexpr const Box* kLoadZones[] = {&kScrEdgeLeft,       &kScrEdgeRight,   &kSc
                                      &kCornerBottomRight, &kCornerTopLeft};
 constexpr const Box* kLoadOthers[] = {
     &kHideMethodMin, &kHideMethodScr, &kPwHideScreenCap, &kPwOptions,    &kStartWithWindows,
-    &kStartEnabled,  &kMuteSound,     &kMouseWheel,      &kMiddleButton, &kBothButtons};
+    &kStartEnabled,  &kMuteSound,     &kMouseWheel,      &kMiddleButton, &kBothButtons,
+    &kRestoreWindows};
 constexpr const Box* kSaveBeforeTray[] = {
     &kScrEdgeLeft,    &kScrEdgeRight,     &kScrEdgeTop,        &kScrEdgeBottom,   &kCornerTopLeft,
     &kCornerTopRight, &kCornerBottomLeft, &kCornerBottomRight, &kMouseWheel,      &kMiddleButton,
     &kBothButtons,    &kHideMethodMin,    &kHideMethodScr,     &kPwHideScreenCap, &kPwOptions};
-constexpr const Box* kSaveAfterTray[] = {&kStartWithWindows, &kStartEnabled, &kMuteSound};
+constexpr const Box* kSaveAfterTray[] = {&kStartWithWindows, &kStartEnabled, &kMuteSound,
+                                         &kRestoreWindows};
 
 // The whole number a stored text starts with: blanks, an optional sign,
 // digits, an optional fraction, rounded. Anything else ends the number, so
@@ -128,6 +131,9 @@ Options loadOptions(RegSettings& settings, bool muteSoundAvailable) {
     loadBoxes(options, settings, kLoadOthers);
     options.trayIconNormal =
         leadingWholeNumber(settings.getSetting(kOptions, "Tray Icon", "1")) != 0.0;
+    options.hideKey = parseHotKey(settings.getSetting(kOptions, "Hide Key"), kDefaultHideKey);
+    options.toggleKey =
+        parseHotKey(settings.getSetting(kOptions, "Toggle Key"), kDefaultToggleKey);
     std::string stored = decodePassword(settings.getSetting(kGeneral, "Offset"));
     options.passwordStored = !stored.empty();
     wipe(stored);
@@ -139,7 +145,9 @@ bool saveOptions(const Options& options, RegSettings& settings, std::wstring_vie
     if (!settings.saveSetting(kGeneral, "First Run", "False") ||
         !saveBoxes(options, settings, kSaveBeforeTray) ||
         !settings.saveSetting(kOptions, "Tray Icon", options.trayIconNormal ? "1" : "0") ||
-        !saveBoxes(options, settings, kSaveAfterTray)) {
+        !saveBoxes(options, settings, kSaveAfterTray) ||
+        !settings.saveSetting(kOptions, "Hide Key", std::to_string(options.hideKey)) ||
+        !settings.saveSetting(kOptions, "Toggle Key", std::to_string(options.toggleKey))) {
         return false;
     }
     if (isChecked(options.startWithWindows)) return settings.runNextBoot(kProductName, runCommandLine, 1);

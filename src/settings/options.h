@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "settings/hot_keys.h"
 #include "settings/reg_settings.h"
 
 namespace veilora {
@@ -38,8 +39,13 @@ struct Options {
     std::array<CheckState, kZoneCount> zones{};
     CheckState mouseWheel{}, middleButton{}, bothButtons{};
     CheckState hideMethodMin{}, hideMethodScr{}, muteSound{};
+    // "Bring the windows back on restore": the windows the hide minimized come back with the
+    // cover's removal.
+    CheckState restoreWindows{};
     CheckState pwHideScreenCap{}, pwOptions{}, startWithWindows{}, startEnabled{};
     bool trayIconNormal = true;    // "Normal" selected, else "Invisible"
+    HotKeyWord hideKey = kDefaultHideKey;      // "Hide key"
+    HotKeyWord toggleKey = kDefaultToggleKey;  // "Enable/disable key"
     bool muteSoundEnabled = true;  // the mute box can be changed (its control reaches the speakers)
     std::string firstRun;          // "First Run" as loaded; empty = first run
     // "Offset" decodes to a password. Only this is kept: every check reads the registry again,

@@ -27,4 +27,43 @@ std::optional<OptionsRefusal> checkOptionsForOk(const Options& options, bool cov
     return std::nullopt;
 }
 
+std::optional<HotKeyRefusal> checkHotKeysForOk(const Options& options,
+                                               const std::function<bool(HotKeyWord)>& available) {
+    struct Field {
+        HotKeyWord key;
+        std::string_view name;
+        OptionsFocus focus;
+    };
+    const Field fields[] = {{options.hideKey, "Hide key", OptionsFocus::HideKey},
+                            {options.toggleKey, "Enable/disable key", OptionsFocus::ToggleKey}};
+    const auto text = [](std::initializer_list<std::string_view> parts) {
+        std::string joined;
+        for (std::string_view part : parts) joined += part;
+        return joined;
+    };
+    for (const Field& field : fields) {
+        if (!isUsableHotKey(field.key)) {
+            return HotKeyRefusal{text({"Please choose a key for \"", field.name, "\"."}), "Error",
+                                 field.focus};
+        }
+    }
+    if (sameHotKey(options.hideKey, options.toggleKey)) {
+        const std::string name = hotKeyName(options.hideKey);
+        return HotKeyRefusal{text({"\"", fields[0].name, "\" and \"", fields[1].name,
+                                   "\" must be different keys; both are ", name, "."}),
+                             "Error", OptionsFocus::ToggleKey};
+    }
+    for (const Field& field : fields) {
+        if (!available(field.key)) {
+            const std::string name = hotKeyName(field.key);
+            return HotKeyRefusal{text({"The key ", name,
+                                       " is in use by another program. Please choose another "
+                                       "key for \"",
+                                       field.name, "\"."}),
+                                 "Hot Key in Use", field.focus};
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace veilora

@@ -2,6 +2,7 @@
 // dialog (options_dialog_win32.h) only shows controls and messages and calls these.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -34,10 +35,15 @@ class OptionsDialogHost {
     virtual RegSettings& passwordSettings() = 0;
     // The Set Password dialog stored a password (`setpw`).
     virtual void passwordSet() = 0;
+    // Whether the key can be registered now: free, or already one of the program's own.
+    virtual bool hotKeyAvailable(HotKeyWord key) = 0;
+    // While a hot-key field has the keyboard the program lets go of its own keys, so that
+    // they too can be typed into it; false takes them back.
+    virtual void pauseHotKeys(bool paused) = 0;
 };
 
 // Controls OK may send the focus to.
-enum class OptionsFocus { Unchanged, CaptureButton, MinimizeAllWindows };
+enum class OptionsFocus { Unchanged, CaptureButton, MinimizeAllWindows, HideKey, ToggleKey };
 
 struct OptionsRefusal {
     Notice notice;
@@ -47,5 +53,19 @@ struct OptionsRefusal {
 // OK's three checks in their fixed order; the first that fails is the answer, nullopt when
 // the options can be accepted.
 std::optional<OptionsRefusal> checkOptionsForOk(const Options& options, bool coverPictureExists);
+
+// A refusal that names a key, so its text is made here.
+struct HotKeyRefusal {
+    std::string text;
+    std::string_view title;
+    OptionsFocus focus;
+
+    Notice notice() const { return {text, title, MessageIcon::Exclamation}; }
+};
+
+// After those checks, the hot keys: each must be set, the two must differ, and each must be
+// one that can be registered (`available`, asked only about set keys that differ).
+std::optional<HotKeyRefusal> checkHotKeysForOk(const Options& options,
+                                               const std::function<bool(HotKeyWord)>& available);
 
 }  // namespace veilora

@@ -1,5 +1,7 @@
 #include "settings/options_dialog_win32.h"
 
+#include <commctrl.h>
+
 #include <string>
 
 #include "passwords/password_dialogs_win32.h"
@@ -29,6 +31,7 @@ constexpr Box zone(int id, ZoneBox z) {
 constexpr Box kBoxes[] = {
     member(IDC_OPT_SHOW_CAPTURE, &Options::hideMethodScr),
     member(IDC_OPT_MINIMIZE, &Options::hideMethodMin),
+    member(IDC_OPT_RESTORE_WINDOWS, &Options::restoreWindows),
     member(IDC_OPT_MUTE, &Options::muteSound),
     member(IDC_OPT_START_WINDOWS, &Options::startWithWindows),
     member(IDC_OPT_START_ENABLED, &Options::startEnabled),
@@ -109,8 +112,35 @@ void OptionsDialog::refresh() {
     if (hwnd()) writeControls();
 }
 
+LRESULT CALLBACK OptionsDialog::hotKeyFieldProc(HWND field, UINT message, WPARAM wParam,
+                                                LPARAM lParam, UINT_PTR id, DWORD_PTR dialog) {
+    auto& self = *reinterpret_cast<OptionsDialog*>(dialog);
+    const auto isField = [&self](HWND window) {
+        return window && (window == self.item(IDC_OPT_HIDE_KEY) ||
+                          window == self.item(IDC_OPT_TOGGLE_KEY));
+    };
+    switch (message) {
+        case WM_SETFOCUS:
+            self.host_.pauseHotKeys(true);
+            break;
+        case WM_KILLFOCUS:
+            // From one field to the other the keys stay let go.
+            if (!isField(reinterpret_cast<HWND>(wParam))) self.host_.pauseHotKeys(false);
+            break;
+        case WM_NCDESTROY:
+            ::RemoveWindowSubclass(field, &hotKeyFieldProc, id);
+            break;
+        default:
+            break;
+    }
+    return ::DefSubclassProc(field, message, wParam, lParam);
+}
+
 void OptionsDialog::onInit() {
     setWindowIcons(hwnd());
+    for (int id : {IDC_OPT_HIDE_KEY, IDC_OPT_TOGGLE_KEY}) {
+        ::SetWindowSubclass(item(id), &hotKeyFieldProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    }
     ::ShowWindow(item(IDC_OPT_CAPTURE), features_.captureButton ? SW_SHOW : SW_HIDE);
     writeControls();
     if (isModal()) forceForeground(hwnd());
@@ -127,6 +157,8 @@ void OptionsDialog::writeControls() {
     ::CheckRadioButton(hwnd(), IDC_OPT_TRAY_NORMAL, IDC_OPT_TRAY_INVISIBLE,
                        options.trayIconNormal ? IDC_OPT_TRAY_NORMAL : IDC_OPT_TRAY_INVISIBLE);
     ::EnableWindow(item(IDC_OPT_MUTE), options.muteSoundEnabled);
+    ::SendMessageW(item(IDC_OPT_HIDE_KEY), HKM_SETHOTKEY, options.hideKey, 0);
+    ::SendMessageW(item(IDC_OPT_TOGGLE_KEY), HKM_SETHOTKEY, options.toggleKey, 0);
     showPasswordCaption();
 }
 
@@ -145,6 +177,12 @@ void OptionsDialog::readControl(int id) {
 void OptionsDialog::readControls() {
     for (const Box& box : kBoxes) readControl(box.id);
     readControl(IDC_OPT_TRAY_NORMAL);
+    Options& options = host_.liveOptions();
+    const auto key = [this](int id) {
+        return static_cast<HotKeyWord>(::SendMessageW(item(id), HKM_GETHOTKEY, 0, 0));
+    };
+    options.hideKey = key(IDC_OPT_HIDE_KEY);
+    options.toggleKey = key(IDC_OPT_TOGGLE_KEY);
 }
 
 void OptionsDialog::showPasswordCaption() {
@@ -152,25 +190,40 @@ void OptionsDialog::showPasswordCaption() {
                       withMnemonic(host_.liveOptions().passwordButtonCaption()).c_str());
 }
 
+void OptionsDialog::refuse(const Notice& notice, OptionsFocus focus) {
+    win32::showNotice(hwnd(), notice);
+    HWND target = nullptr;
+    switch (focus) {
+        case OptionsFocus::CaptureButton:
+            // Until the capture button is offered, the box to deselect is the place.
+            target = item(features_.captureButton ? IDC_OPT_CAPTURE : IDC_OPT_SHOW_CAPTURE);
+            break;
+        case OptionsFocus::MinimizeAllWindows:
+            target = item(IDC_OPT_MINIMIZE);
+            break;
+        case OptionsFocus::HideKey:
+            target = item(IDC_OPT_HIDE_KEY);
+            break;
+        case OptionsFocus::ToggleKey:
+            target = item(IDC_OPT_TOGGLE_KEY);
+            break;
+        case OptionsFocus::Unchanged:
+            break;
+    }
+    if (target) focusControl(target);
+}
+
 void OptionsDialog::onOk() {
     // Also what a program changed without a click.
     readControls();
-    const auto refusal = checkOptionsForOk(host_.liveOptions(), host_.coverPictureExists());
-    if (refusal) {
-        win32::showNotice(hwnd(), refusal->notice);
-        HWND target = nullptr;
-        switch (refusal->focus) {
-            case OptionsFocus::CaptureButton:
-                // Until the capture button is offered, the box to deselect is the place.
-                target = item(features_.captureButton ? IDC_OPT_CAPTURE : IDC_OPT_SHOW_CAPTURE);
-                break;
-            case OptionsFocus::MinimizeAllWindows:
-                target = item(IDC_OPT_MINIMIZE);
-                break;
-            case OptionsFocus::Unchanged:
-                break;
-        }
-        if (target) focusControl(target);
+    if (const auto refusal = checkOptionsForOk(host_.liveOptions(), host_.coverPictureExists())) {
+        refuse(refusal->notice, refusal->focus);
+        return;
+    }
+    const auto keyRefusal = checkHotKeysForOk(
+        host_.liveOptions(), [this](HotKeyWord key) { return host_.hotKeyAvailable(key); });
+    if (keyRefusal) {
+        refuse(keyRefusal->notice(), keyRefusal->focus);
         return;
     }
     // Saved first: a store that refuses leaves the dialog open with the user's choices.

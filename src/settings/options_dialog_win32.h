@@ -42,6 +42,9 @@ class OptionsDialog final : private win32::Dialog {
     void readControls();
     void readControl(int id);
     void showPasswordCaption();
+    void refuse(const Notice& notice, OptionsFocus focus);
+    static LRESULT CALLBACK hotKeyFieldProc(HWND field, UINT message, WPARAM wParam,
+                                            LPARAM lParam, UINT_PTR id, DWORD_PTR dialog);
     void onOk();
     void onCancel();
     void onPasswordButton();

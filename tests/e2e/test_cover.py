@@ -65,6 +65,32 @@ class CoverTest(E2ETestCase):
             self.assertIn((vk, "down"), passed, f"{vk:#x} after the restore")
             self.assertIn((vk, "up"), passed, f"{vk:#x} after the restore")
 
+    def test_the_windows_the_hide_minimized_come_back_in_their_order(self):
+        s = self.session
+        for title, state in (("Lower", "shown"), ("Upper", "shown"), ("Kept", "minimized")):
+            s.spawn(s.probe_path(), "window", title, state)
+            wait_for(lambda: s.window_info(title), 20, f"the window '{title}'")
+        lower = s.window_info("Lower")[0]
+        s.click(lower["x"] + 30, lower["y"] + 8)  # its title bar: on top and active
+        wait_for(lambda: s.window_info("Lower")[0]["foreground"] == "1", 10, "'Lower' active")
+        program = self.start(**{"Hide Method Min": "1", "Restore Windows": "1"})
+
+        def state():
+            return {w["title"]: w for w in s.window_info() if w["title"] in ("Lower", "Upper", "Kept")}
+
+        def order():
+            return [t for t, _ in s.z_order() if t in ("Lower", "Upper")]
+
+        self.assertEqual(order(), ["Lower", "Upper"])
+        s.hide_by_key(program)
+        wait_for(lambda: all(w["iconic"] == "1" for w in state().values()), 10, "all minimized")
+        s.restore_by_double_click(program)
+        wait_for(lambda: [w["iconic"] for w in state().values()].count("0") == 2, 10,
+                 "the two windows back")
+        self.assertEqual(state()["Kept"]["iconic"], "1", "minimized before the hide: stays so")
+        self.assertEqual(order(), ["Lower", "Upper"])
+        self.assertEqual(state()["Lower"]["foreground"], "1")
+
     def test_task_switching_is_blocked_from_the_moment_the_cover_shows(self):
         s = self.session
         program = self.start()

@@ -3,7 +3,7 @@ uses them from the tray."""
 
 import unittest
 
-from harness import E2ETestCase, stored_password, wait_for
+from harness import BASE_ENV, E2ETestCase, stored_password, wait_for
 
 OPTIONS = "Veilora - Options"
 PROMPT = "Veilora - Password Required"
@@ -12,7 +12,7 @@ GENERAL = r"HKCU\Software\Fernwick\Veilora\General"
 RUN = r"HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run"
 IDOK, IDCANCEL = 1, 2
 SHOW_CAPTURE, MINIMIZE, MUTE, CAPTURE_BUTTON, START_WINDOWS, WHEEL = 201, 202, 203, 204, 207, 220
-PW_COVER, PASSWORD_BUTTON, HELP = 223, 225, 226
+PW_COVER, PASSWORD_BUTTON, HELP, HIDE_KEY, TOGGLE_KEY = 223, 225, 226, 228, 229
 PW_OLD, PW_NEW, PW_REPEAT = 310, 311, 312
 FIRST_RUN = ("Since this is the first time you have run Veilora, you should configure the "
              "program's options. The options dialog will now be shown so you can do this.")
@@ -35,6 +35,8 @@ class OptionsTest(E2ETestCase):
         self.assertEqual(s.find_windows(OPTIONS), [], "Cancel shows nothing")
         self.open_options(program)
         s.wait_window(PROMPT)
+        # Typed only once the field has the keyboard: on a busy machine keys come sooner.
+        wait_for(lambda: s.focused(PROMPT) == 102, 10, "the password field's focus")
         s.type_text("opt")
         s.key("Return")
         s.wait_window(OPTIONS)
@@ -176,44 +178,103 @@ class OptionsTest(E2ETestCase):
         self.assertEqual(s.reg_query(OPTIONS_KEY, "Mouse Wheel"), ("REG_SZ", "1"))
         self.assertIsNone(s.reg_query(GENERAL, "Offset"), "the closed dialog stored nothing")
 
-    def test_help_from_the_tray_and_from_the_options(self):
+    def test_hot_keys_of_ones_own_choosing_but_not_one_another_program_holds(self):
         s = self.session
         program = s.launch(**{"Hide Method Min": "1"})
+        self.open_options(program)
+        s.wait_window(OPTIONS)
+        s.click_control(OPTIONS, HIDE_KEY)
+        s.key("ctrl+shift+h")
+        # Taken by another program only now: a held key never reaches the field.
+        holder = s.spawn(s.probe_path(), "holdkey", "6", "0x48")  # MOD_CONTROL | MOD_SHIFT, H
+        wait_for(lambda: "held" in holder.output(), 20, "the other program's hot key")
+        s.click_control(OPTIONS, IDOK)
+        s.answer_message("Hot Key in Use", "The key Ctrl+Shift+H is in use by another program. "
+                         "Please choose another key for \"Hide key\".")
+        self.assertEqual(s.focused(OPTIONS), HIDE_KEY)
+        s.click_control(OPTIONS, HIDE_KEY)
+        s.key("F8")
+        s.click_control(OPTIONS, IDOK)
+        program.wait_event("options-saved")
+        self.assertEqual(s.reg_query(OPTIONS_KEY, "Hide Key"), ("REG_SZ", "119"))
+        self.assertEqual(s.reg_query(OPTIONS_KEY, "Toggle Key"), ("REG_SZ", "581"))
+        # At once, without a restart: the new key hides, the old one is free again.
+        s.key("F8")
+        program.wait_event("hidem")
+        s.key("grave", "F8")
+        program.wait_event("hidem", 2)
+        self.assertEqual(program.values("hotkey"), [3, 3])
+
+        # The program's own keys can be typed into the fields too: here they trade places.
+        self.open_options(program)
+        s.wait_window(OPTIONS)
+        s.click_control(OPTIONS, HIDE_KEY)
+        s.key("ctrl+e")
+        s.click_control(OPTIONS, TOGGLE_KEY)
+        s.key("F8")
+        s.click_control(OPTIONS, IDOK)
+        program.wait_event("options-saved", 2)
+        self.assertEqual([s.reg_query(OPTIONS_KEY, name)[1] for name in ("Hide Key", "Toggle Key")],
+                         ["581", "119"])
+        s.key("ctrl+e")
+        program.wait_event("hidem", 3)
+
+    def test_help_from_the_tray_and_from_the_options_or_where_it_looked(self):
+        s = self.session
+        help_file = s.prog_dir / "veilora.chm"
+        kept = help_file.read_bytes()
+        help_file.unlink()
+        program = s.launch(**{"Hide Method Min": "1"})
         s.choose(s.open_tray_menu(program), "&Help")
-        program.wait_event("help-open")
+        s.wait_window("Help Not Available")
+        # The path is on a line of its own: the probe's whole output holds it.
+        self.assertIn("\n" + s.windows_path(help_file), s.probe("texts", "Help Not Available"))
+        s.answer_message("Help Not Available")
+        help_file.write_bytes(kept)
+        s.choose(s.open_tray_menu(program), "&Help")
+        program.wait_event("help-open", 2)
         s.wait_help_viewer()
         self.open_options(program)
         s.wait_window(OPTIONS)
         s.click_control(OPTIONS, HELP)
-        program.wait_event("help-open", 2)
+        program.wait_event("help-open", 3)
         folder = s.windows_path(s.prog_dir)
-        self.assertEqual(program.values("help-open"),
+        self.assertEqual(program.values("help-open")[1:],
                          [folder + "\\veilora.chm", folder + "\\veilora.chm::/Topic26.htm"])
         self.assertTrue(s.find_windows(OPTIONS), "the dialog stays open")
 
+        # Without the viewer's library the message names the file all the same.
+        s.stop(program)
+        program = s.start(env={"WINEDLLOVERRIDES": BASE_ENV["WINEDLLOVERRIDES"] + ";hhctrl.ocx="})
+        program.wait_ready()
+        s.choose(s.open_tray_menu(program), "&Help")
+        s.wait_window("Help Not Available")
+        texts = s.probe("texts", "Help Not Available")
+        self.assertIn("help viewer", texts)
+        self.assertIn("\n" + s.windows_path(help_file), texts)
+
 
 class FirstRunTest(E2ETestCase):
-    def test_cancel_asks_again_next_time_and_ok_ends_the_question(self):
+    def test_the_dialog_opens_ready_so_one_ok_gives_a_program_that_hides(self):
         s = self.session
-        program = s.start()
-        s.wait_window("Veilora")
-        self.assertIn(FIRST_RUN, s.static_texts("Veilora"))
-        s.key("Return")
-        s.wait_window(OPTIONS)
-        self.assertEqual(program.count("ready"), 0, "start-up waits for the dialog")
-        s.key("Escape")
-        program.wait_ready()
-        self.assertIsNone(s.reg_query(GENERAL, "First Run"), "Cancel saves nothing")
-        s.stop(program)
-
-        program = s.start()
-        s.wait_window("Veilora")
-        s.key("Return")
-        s.wait_window(OPTIONS)
-        s.click_control(OPTIONS, MINIMIZE)
-        s.click_control(OPTIONS, IDOK)
-        program.wait_ready()
+        for answer in ("Escape", "Return"):
+            program = s.start()
+            s.wait_window("Veilora")
+            self.assertIn(FIRST_RUN, s.static_texts("Veilora"))
+            s.key("Return")
+            s.wait_window(OPTIONS)
+            self.assertEqual(program.count("ready"), 0, "start-up waits for the dialog")
+            self.assertEqual(s.control(OPTIONS, MINIMIZE)["checked"], "1")
+            s.key(answer)
+            program.wait_ready()
+            if answer == "Escape":
+                self.assertIsNone(s.reg_query(GENERAL, "First Run"), "Cancel saves nothing")
+                self.assertIsNone(s.reg_query(OPTIONS_KEY, "Hide Method Min"))
+                s.stop(program)
         self.assertEqual(s.reg_query(GENERAL, "First Run"), ("REG_SZ", "False"))
+        self.assertEqual(s.reg_query(OPTIONS_KEY, "Hide Method Min"), ("REG_SZ", "1"))
+        s.key("grave")
+        program.wait_event("hidem")
         s.stop(program)
         s.start().wait_ready()
         self.assertEqual(s.find_windows("Veilora"), [], "no question after OK")

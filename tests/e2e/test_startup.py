@@ -3,18 +3,29 @@
 import shutil
 import unittest
 
-from harness import BASE_ENV, EXE_DIR, E2ETestCase
+from harness import BASE_ENV, EXE_DIR, E2ETestCase, stored_password
+
+GENERAL = r"HKCU\Software\Fernwick\Veilora\General"
+OPTIONS = "Veilora - Options"
+PROMPT = "Veilora - Password Required"
 
 
 class StartupTest(E2ETestCase):
-    def test_second_start_is_refused_and_the_first_keeps_running(self):
+    def test_second_start_is_refused_and_brings_the_first_ones_options_behind_the_password(self):
         s = self.session
-        first = s.launch()
+        s.reg_add(GENERAL, "Offset", stored_password("pw"))
+        # With the invisible icon this is the way back to the options.
+        first = s.launch(**{"Hide Method Min": "1", "Tray Icon": "0", "PW Options": "1"})
         second = s.start()
         s.wait_window("Already Running")
         self.assertIn("This program is already running.", s.static_texts("Already Running"))
         s.key("Return")
         self.assertEqual(second.wait(20), 0)
+        first.wait_event("options-requested")
+        s.wait_window(PROMPT)
+        s.type_text("pw")
+        s.key("Return")
+        s.wait_window(OPTIONS)
         self.assertTrue(first.running())
 
     def test_the_end_of_the_session_ends_the_program_cleanly(self):

@@ -218,6 +218,41 @@ int hang(const std::wstring& title, bool topmost) {
     return 0;
 }
 
+// Tells the test the probe is ready, then answers messages until it is ended.
+int reportThenServe(const char* word) {
+    std::printf("%s\n", word);
+    std::fflush(stdout);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+    return 0;
+}
+
+// A plain program window that answers messages until ended; shown minimized when asked.
+int plainWindow(const std::wstring& title, bool minimized) {
+    WNDCLASSW cls{};
+    cls.lpfnWndProc = plainWindowProc;
+    cls.hInstance = GetModuleHandleW(nullptr);
+    cls.lpszClassName = L"VeiloraProbePlain";
+    cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    RegisterClassW(&cls);
+    // Cascaded, so that each window shows a part of itself.
+    int earlier = 0;
+    for (HWND other : topLevelWindows()) earlier += className(other) == cls.lpszClassName;
+    const int at = 100 + 60 * earlier;
+    HWND w = CreateWindowExW(0, cls.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW, at, at,
+                             400, 300, nullptr, nullptr, cls.hInstance, nullptr);
+    if (!w) return 2;
+    ShowWindow(w, minimized ? SW_SHOWMINNOACTIVE : SW_SHOW);
+    if (!minimized) SetForegroundWindow(w);
+    return reportThenServe("shown");
+}
+
+// Holds a system-wide hot key, as another program would, until ended.
+int holdHotKey(UINT modifiers, UINT key) {
+    if (!RegisterHotKey(nullptr, 1, modifiers, key)) return 3;
+    return reportThenServe("held");
+}
+
 HBITMAP g_picture = nullptr;
 
 LRESULT CALLBACK pictureWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
@@ -252,11 +287,7 @@ int showPicture(const std::wstring& file) {
                              nullptr);
     if (!w) return 2;
     UpdateWindow(w);
-    std::printf("shown\n");
-    std::fflush(stdout);
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
-    return 0;
+    return reportThenServe("shown");
 }
 
 // Takes a program's tray icon away, as a shell that restarts does, then tells the program
@@ -322,6 +353,11 @@ int wmain(int argc, wchar_t** argv) {
         rc = hang(argv[2], argc > 3 && std::wstring(argv[3]) == L"topmost");
     } else if (command == L"deny-writes" && argc > 2) {
         rc = denyWrites(argv[2]);
+    } else if (command == L"window" && argc > 2) {
+        rc = plainWindow(argv[2], argc > 3 && std::wstring(argv[3]) == L"minimized");
+    } else if (command == L"holdkey" && argc > 3) {
+        rc = holdHotKey(static_cast<UINT>(std::wcstoul(argv[2], nullptr, 0)),
+                        static_cast<UINT>(std::wcstoul(argv[3], nullptr, 0)));
     } else if (command == L"screen") {
         std::printf("%d %d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
         rc = 0;
@@ -338,7 +374,8 @@ int wmain(int argc, wchar_t** argv) {
         rc = 0;
     } else {
         std::fprintf(stderr, "usage: probe windows [all] | texts TITLE | pids EXE | send CLASS MSG WPARAM LPARAM | "
-                     "keylog FILE | deny-writes KEY | hang TITLE [topmost] | new-taskbar CLASS | retitle OLD NEW | picture FILE | screen | virtual | held\n");
+                     "keylog FILE | deny-writes KEY | hang TITLE [topmost] | window TITLE [minimized] | holdkey MODS VK | "
+                     "new-taskbar CLASS | retitle OLD NEW | picture FILE | screen | virtual | held\n");
     }
     std::fflush(stdout);
     return rc;

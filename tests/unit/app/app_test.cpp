@@ -10,6 +10,7 @@ namespace veilora {
 namespace {
 
 using test::AppTest;
+using Values = std::vector<std::pair<std::string, std::string>>;
 
 // ---------------------------------------------------------------- triggers
 
@@ -244,6 +245,39 @@ TEST_F(AppTest, TheCoversReleasesMinimizeAllAndDisable) {
     fake.answers = {PromptAnswer{"pw"}};
     play("D");
     EXPECT_FALSE(guarded.enabld());
+}
+
+// The windows the hide minimized come back after the cover, in their old order, the active
+// one active again; those restored, closed or minimized by the person stay as they are.
+TEST_F(AppTest, TheWindowsTheHideMinimizedComeBackOnlyWhenAskedAndStillMinimized) {
+    start({{"Hide Method Scr", "1"}, {"Hide Method Min", "1"}, {"Restore Windows", "1"}});
+    fake.shown = {{1, 2, 3, 4}, 3};
+    play("H");
+    fake.shown = {{}, 0};  // a second hide while covered sees nothing worth keeping
+    play("H");
+    fake.minimized = {4, 3, 1, 9};  // 2 came back meanwhile, 9 was minimized before the hide
+    fake.log.clear();
+    play("D");
+    EXPECT_EQ(fake.took(), "hide-cover, unblock, bring-back 1 3 4 active 3, start-monitor");
+    play("HD");
+    EXPECT_EQ(fake.took(), "stop-monitor, minimize, block, show-cover, hide-cover, unblock, "
+                           "start-monitor") << "each hide keeps its own windows";
+
+    fake.shown = {{1, 2}, 2};
+    fake.minimized = {1};
+    play("HD");
+    EXPECT_EQ(fake.took(), "stop-monitor, minimize, block, show-cover, hide-cover, unblock, "
+                           "bring-back 1 active 0, start-monitor")
+        << "2 is back already: it is not the one to activate";
+
+    for (const auto& options : {Values{{"Hide Method Scr", "1"}, {"Hide Method Min", "1"}},
+                                Values{{"Hide Method Min", "1"}, {"Restore Windows", "1"}}}) {
+        start(options);
+        fake.shown = {{1}, 1};
+        play("HD");
+        EXPECT_EQ(fake.took().find("bring-back"), std::string::npos)
+            << "not asked for, or no cover whose removal would restore";
+    }
 }
 
 // ---------------------------------------------------------------- options and capture

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <tuple>
+#include <vector>
 
 namespace veilora {
 namespace {
@@ -40,6 +41,33 @@ TEST(OptionsOk, TheFirstFailingCheckAnswersAndPointsAtItsControl) {
         EXPECT_EQ(refusal ? refusal->notice.title : "", title) << "case " << i;
         EXPECT_EQ(refusal ? refusal->focus : Unchanged, focus) << "case " << i;
     }
+}
+
+// Then the keys: each set, the two apart, each free; the message names the key and the field.
+TEST(OptionsOk, HotKeysMustBeSetDifferentAndFree) {
+    const auto check = [](HotKeyWord hide, HotKeyWord toggle, HotKeyWord taken = 0) {
+        Options options;
+        options.hideKey = hide;
+        options.toggleKey = toggle;
+        std::vector<HotKeyWord> asked;
+        const auto refusal = checkHotKeysForOk(options, [&](HotKeyWord key) {
+            asked.push_back(key);
+            return key != taken;
+        });
+        return std::tuple(refusal ? refusal->text : "", refusal ? refusal->focus : Unchanged,
+                          asked.size());
+    };
+    EXPECT_EQ(check(192, 581), std::tuple("", Unchanged, 2u));
+    EXPECT_EQ(check(0, 581), std::tuple("Please choose a key for \"Hide key\".", HideKey, 0u));
+    EXPECT_EQ(check(192, 0x0210),
+              std::tuple("Please choose a key for \"Enable/disable key\".", ToggleKey, 0u));
+    EXPECT_EQ(check(0x0A25, 0x0225),
+              std::tuple("\"Hide key\" and \"Enable/disable key\" must be different keys; both "
+                         "are Ctrl+Left.", ToggleKey, 0u));
+    EXPECT_EQ(check(0x0648, 581, 0x0648),
+              std::tuple("The key Ctrl+Alt+H is in use by another program. Please choose another "
+                         "key for \"Hide key\".", HideKey, 1u));
+    EXPECT_EQ(std::get<1>(check(192, 581, 581)), ToggleKey);
 }
 
 }  // namespace

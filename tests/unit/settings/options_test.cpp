@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "passwords/password_codec.h"
 #include "support/memory_registry.h"
 
@@ -49,7 +51,7 @@ TEST_F(OptionsTest, WhatIsStoredLoadsAndIsSavedBackInOrderThenTheRunEntry) {
         "Corner Bottom Right=1", "Mouse Wheel=1", "Middle Button=1", "Both Buttons=1",
         "Hide Method Min=1", "Hide Method Scr=1", "PW Hide Screen Cap=1", "PW Options=1",
         "Tray Icon=0", "Start with Windows=1", "Start Enabled=1", "Mute Sound=1",
-        "Veilora=\"C:\\veilora.exe\""};
+        "Restore Windows=1", "Hide Key=1601", "Toggle Key=2118", "Veilora=\"C:\\veilora.exe\""};
     for (std::size_t i = 1; i + 1 < saved.size(); ++i) {
         const std::size_t at = saved[i].find('=');
         registry.putString(kOptionsKey, saved[i].substr(0, at),
@@ -72,6 +74,41 @@ TEST_F(OptionsTest, WhatIsStoredLoadsAndIsSavedBackInOrderThenTheRunEntry) {
     registry.calls.clear();
     EXPECT_FALSE(saveOptions(options, settings, L"ignored"));
     EXPECT_EQ(registry.writes().size(), 1u);
+}
+
+// A stored key the control could not have produced loads as that key's default.
+TEST_F(OptionsTest, HotKeysLoadAsTheDefaultUnlessStoredWhole) {
+    EXPECT_EQ(load().hideKey, 192);
+    EXPECT_EQ(load().toggleKey, 581);
+    const std::pair<const char*, HotKeyWord> stored[] = {
+        {"1601", 1601},   {"2118", 2118}, {"", 192},    {"abc", 192}, {"65", 65},
+        {" 65", 192},     {"65x", 192},   {"-65", 192}, {"0", 192},   {"65601", 192},
+        {"4161", 192} /* 0x1041: a flag the control does not have */, {"529", 192} /* Ctrl alone */};
+    for (const auto& [text, key] : stored) {
+        registry.putString(kOptionsKey, "Hide Key", text);
+        EXPECT_EQ(load().hideKey, key) << '"' << text << '"';
+    }
+}
+
+// The control's flags are not the system's: Shift and Alt trade places, the extended flag
+// only says where the key sits. The name tells the person which key is meant.
+TEST(HotKeys, RegisterAsTheSystemWantsCompareAsPressedAndReadAsWritten) {
+    const std::tuple<HotKeyWord, unsigned, unsigned, const char*> keys[] = {
+        {192, 0, 0xC0, "`"},
+        {581, 2, 'E', "Ctrl+E"},
+        {0x0141, 4, 'A', "Shift+A"},
+        {0x0441, 1, 'A', "Alt+A"},
+        {0x0777, 7, 0x77, "Ctrl+Shift+Alt+F8"},
+        {0x0A25, 2, 0x25, "Ctrl+Left"},
+        {0x00FF, 0, 0xFF, "Key FF"},
+    };
+    for (const auto& [word, modifiers, vk, name] : keys) {
+        EXPECT_EQ(registrationOf(word).modifiers, modifiers) << name;
+        EXPECT_EQ(registrationOf(word).virtualKey, vk) << name;
+        EXPECT_EQ(hotKeyName(word), name);
+    }
+    EXPECT_TRUE(sameHotKey(0x0A25, 0x0225));
+    EXPECT_FALSE(sameHotKey(0x0141, 0x0441));
 }
 
 TEST(RunCommandLine, IsQuotedWithOneBackslashBeforeTheFileName) {

@@ -36,6 +36,16 @@ public:
     }
     void hideCover() override { log.push_back("hide-cover"); }
     void setCoverTopmost(bool top) override { log.push_back(top ? "topmost" : "not-topmost"); }
+    // Windows are numbers; minimizing takes every shown one.
+    ShownWindows shownApplicationWindows() override { return shown; }
+    bool isMinimized(WindowRef window) override {
+        return std::count(minimized.begin(), minimized.end(), window) > 0;
+    }
+    void bringBack(const std::vector<WindowRef>& topFirst, WindowRef active) override {
+        std::string step = "bring-back";
+        for (WindowRef window : topFirst) step += " " + std::to_string(window);
+        log.push_back(step + " active " + std::to_string(active));
+    }
     void startMonitor() override { log.push_back("start-monitor"); }
     void stopMonitor() override { log.push_back("stop-monitor"); }
     bool buttonHeld(MouseButton button) override {
@@ -100,6 +110,8 @@ public:
     std::function<void()> onSetLevel;
     std::uint32_t level = 40000;
     bool coverShows = true;
+    ShownWindows shown;
+    std::vector<WindowRef> minimized;
     bool blocked = false;
     bool leftHeld = true;
     bool rightHeld = true;
