@@ -1,7 +1,7 @@
 #include "app/desktop_win32.h"
 
+#include "win32/foreground.h"
 #include "win32/system.h"
-#include "windows/force_foreground_win32.h"
 
 namespace veilora {
 
