@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "octree_reference.h"
+#include "support/octree_reference.h"
 
 #include "imaging/colour_reduce_dib.h"
 #include "imaging/dib_section.h"
@@ -114,7 +114,7 @@ void BM_CreateOptimal236Depth6(benchmark::State& state) {
 BENCHMARK(BM_CreateOptimal236Depth6)->Unit(benchmark::kMillisecond);
 
 void BM_CreateOptimal236Depth6_Reference(benchmark::State& state) {
-    veilora::bench::ReferenceOctree reference;
+    veilora::test::ReferenceOctree reference;
     img::Palette palette;
     for (auto _ : state) palette = reference.createOptimal(picture(), 236, 6);
     state.counters["colours"] = palette.count();
@@ -157,7 +157,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
 int main(int argc, char** argv) {
     // The benchmark is only worth its figures when the faster palette is the same palette.
-    const auto reference = veilora::bench::ReferenceOctree().createOptimal(picture(), 236, 6);
+    const auto reference = veilora::test::ReferenceOctree().createOptimal(picture(), 236, 6);
     if (!std::ranges::equal(reference.entries(), optimalPalette().entries())) {
         std::fprintf(stderr, "the octree palette differs from the reference's\n");
         return 1;

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 #include "imaging/imaging_error.h"
 #include "imaging_test_support.h"
+#include "support/octree_reference.h"
 
 namespace veilora::imaging {
 namespace {
@@ -110,6 +112,14 @@ TEST(ImagingOctree, PhotographFitsTheLimitAndImpossibleLimitsAreErrors) {
     p.createOptimal(d, 236, 6);
     EXPECT_LE(p.count(), 236);
     EXPECT_GT(p.count(), 100);
+    // The same colours in the same order as a walk from the root for every pixel, however
+    // often the tree is cut back and regrown and however deep its leaves lie.
+    for (auto [size, levels] : {std::pair{236, 6}, {16, 6}, {64, 8}, {300, 7}, {8, 2}, {40, 4}}) {
+        p.createOptimal(d, size, levels);
+        EXPECT_TRUE(std::ranges::equal(
+            p.entries(), test::ReferenceOctree().createOptimal(d, size, levels).entries()))
+            << size << " colours, " << levels << " levels";
+    }
     p.createOptimal(d, 236, 1);  // one level: the root's eight children
     EXPECT_LE(p.count(), 8);
     EXPECT_THROW(p.createOptimal(d, 4, 1), ReductionError);

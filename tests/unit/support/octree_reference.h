@@ -1,6 +1,6 @@
-// The octree palette as it was before its leaf cache: every colour walks the tree from the
-// root. Kept so that the benchmark measures today's build against it in the same run; the
-// benchmark also checks that both give the same palette.
+// The octree palette walked from the root for every colour, as it was before the palette
+// remembered where colours went: what the unit tests hold the palette to, and what the
+// benchmark measures it against.
 #pragma once
 
 #include <array>
@@ -12,7 +12,7 @@
 #include "imaging/dib_section.h"
 #include "imaging/palette.h"
 
-namespace veilora::bench {
+namespace veilora::test {
 
 class ReferenceOctree {
   public:
@@ -176,4 +176,4 @@ class ReferenceOctree {
     std::array<std::int32_t, 9> reducible_{};
 };
 
-}  // namespace veilora::bench
+}  // namespace veilora::test
