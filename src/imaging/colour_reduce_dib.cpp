@@ -99,8 +99,8 @@ struct IndexSink {
     }
 };
 
-// Writes the nearest palette colour of p to q (when there is one) and its entry to the sink; true when the
-// error is large enough to be spread (more than 3 in all).
+// Writes the nearest palette colour of p to q (when there is one) and its entry to the sink; true
+// when the error is large enough to be spread (more than 3 in all).
 template <typename Find>
 __attribute__((always_inline)) inline bool mapPixel(const std::uint8_t* p, std::uint8_t* q,
                                                     const Palette& palette, Find& find,
@@ -160,8 +160,7 @@ void ColourReduceDib::map(DibSection& from, DibSection* to, const EntryIndices* 
         for (int x = 0; x <= lastByteColumn; x += 3) {
             for (int y = 0; y <= lastRow; ++y) {
                 std::uint8_t* p = bits + y * stride + x;
-                if (!mapPixel(p, target(x, y), palette, find, error, sink, x, y) ||
-                    !diffuseError) {
+                if (!mapPixel(p, target(x, y), palette, find, error, sink, x, y) || !diffuseError) {
                     continue;
                 }
                 if (sharesRight(x)) spread3(p + 3, error.blue, error.green, error.red, 7);

@@ -37,8 +37,7 @@ class ColourReduceDib {
     // The same walk, writing the entry of each pixel (0-based) instead of its colour: the
     // pixels of an 8-bit bitmap whose colour table is the palette, the first occurrence of
     // every colour being the entry chosen. At most 256 colours (std::invalid_argument).
-    void applyPalette(DibSection& from, EntryIndices to, const Palette& palette,
-                      bool diffuseError);
+    void applyPalette(DibSection& from, EntryIndices to, const Palette& palette, bool diffuseError);
 
     void grayScale(DibSection& dib);
 
@@ -46,8 +45,8 @@ class ColourReduceDib {
     ProgressEvents& events() { return events_; }
 
   private:
-    void map(DibSection& from, DibSection* to, const EntryIndices* indices,
-             const Palette& palette, bool diffuseError);
+    void map(DibSection& from, DibSection* to, const EntryIndices* indices, const Palette& palette,
+             bool diffuseError);
 
     ProgressEvents events_;
     Search search_ = Search::Indexed;

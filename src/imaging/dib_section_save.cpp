@@ -216,8 +216,7 @@ std::optional<EncodedBitmap> DibSectionSave::encode(DibSection& dib,
             // reduction chooses are the nearest table colours of what it would draw.
             auto reduce = [&](const Palette& p, bool diffuse) {
                 if (bpp == 8 && p.count() <= section.tableSize()) {
-                    reducer.applyPalette(dib, {section.pixels.data(), section.stride}, p,
-                                         diffuse);
+                    reducer.applyPalette(dib, {section.pixels.data(), section.stride}, p, diffuse);
                     drawn = true;
                     return true;
                 }

@@ -47,13 +47,14 @@ class Octree {
         std::int64_t blue = 0;
         std::int64_t count = 0;  // pixels of a leaf, children of an inner node
         std::array<std::int32_t, 8> child{};
-        std::int32_t next = 0;  // reducible list or free list
+        std::int32_t next = 0;     // reducible list or free list
         std::uint32_t serial = 0;  // new for every use of the slot, so a stale cache misses
         std::uint8_t halves = 0;   // of each channel on the path from the root
     };
 
     void begin(int levels);
-    void insert(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
+    // Inline in palette_octree.cpp, where the palette is built: it runs once per pixel.
+    inline void insert(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
     bool reduce();
     void erase();
 

@@ -92,7 +92,8 @@ std::int32_t Octree::takeNode() {
     return index;
 }
 
-void Octree::insert(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+__attribute__((always_inline)) inline void Octree::insert(std::uint8_t red, std::uint8_t green,
+                                                          std::uint8_t blue) {
     constexpr unsigned kMask = (1u << kCachedHalves) - 1;
     const std::uint32_t cell = (kHalves.bits[red] & kMask) << (2 * kCachedHalves) |
                                (kHalves.bits[green] & kMask) << kCachedHalves |

@@ -19,8 +19,8 @@ TEST(ImagingPalette, FixedPalettesHoldTheirListedEntries) {
     web.createWebSafe();
     ASSERT_EQ(web.count(), 256);
     // Black is a corner the standard colours hold already; entry 256 stays black.
-    const std::uint32_t expected[][2] = {
-        {8, 0xC0C0C0}, {9, 0x330000}, {216, 0xCCFFFF}, {217, 0x080808}, {247, 0xF8F8F8}, {256, 0}};
+    const std::uint32_t expected[][2] = {{8, 0xC0C0C0},   {9, 0x330000},   {216, 0xCCFFFF},
+                                         {217, 0x080808}, {247, 0xF8F8F8}, {256, 0}};
     for (const auto& [index, colour] : expected) EXPECT_EQ(web.at(index), rgb(colour)) << index;
     Palette mono;
     mono.createMono();

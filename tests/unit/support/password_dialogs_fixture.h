@@ -18,7 +18,9 @@ inline const std::string kGeneralKey = "Software\\Fernwick\\Veilora\\General";
 inline TypedPassword typed(std::string text) {
     return TypedPassword(std::optional<std::string>(text));
 }
-inline TypedPassword unrepresentable() { return TypedPassword(std::optional<std::string>()); }
+inline TypedPassword unrepresentable() {
+    return TypedPassword(std::optional<std::string>());
+}
 
 // What OK did: "stored" or the field it focuses, then the message's title and text.
 // Built by appending: `"..." + std::string&&` inlined at -O3 draws a false -Wrestrict from
