@@ -39,17 +39,18 @@ class ReductionError : public std::runtime_error {
 // nothing per pixel.
 class Octree {
   public:
+    // What a pixel that lands in a known leaf reads and writes comes first: one cache line.
     struct Node {
         bool leaf = false;
         bool inReducibleList = false;
+        std::uint8_t halves = 0;   // of each channel on the path from the root
+        std::uint32_t serial = 0;  // new for every use of the slot, so a stale cache misses
         std::int64_t red = 0;
         std::int64_t green = 0;
         std::int64_t blue = 0;
         std::int64_t count = 0;  // pixels of a leaf, children of an inner node
         std::array<std::int32_t, 8> child{};
-        std::int32_t next = 0;     // reducible list or free list
-        std::uint32_t serial = 0;  // new for every use of the slot, so a stale cache misses
-        std::uint8_t halves = 0;   // of each channel on the path from the root
+        std::int32_t next = 0;  // reducible list or free list
     };
 
     void begin(int levels);
