@@ -2,16 +2,19 @@
 
 #include <wtsapi32.h>
 
+#include <vector>
+
 #include "about/about_box_win32.h"
 #include "capture/capture_dialog_win32.h"
 #include "capture/screen_capture_win32.h"
 #include "app/popup_menu_win32.h"
 #include "imaging/dib_section_win32.h"
 #include "res/resource.h"
+#include "sound/volume_backend.h"
 #include "win32/dialog.h"
 #include "win32/strings.h"
 #include "win32/system.h"
-#include "windows/force_foreground_win32.h"
+#include "win32/foreground.h"
 
 namespace veilora {
 
@@ -35,9 +38,11 @@ AppWin32::AppWin32()
       settings_(registry_),
       hooks_(trace_.get()),
       cover_(*this, trace_.get()),
-      volume_(trace_.get()),
+      mixer_(trace_.get()),
+      endpoint_(trace_.get()),
       desktop_(hooks_, cover_),
-      dialogs_([this] { return dialogOwner(); }),
+      dialogs_([this] { return dialogOwner(); },
+               [this](HWND dialog) { return dialog == optionsDialog_.hwnd(); }),
       optionsDialog_(*this, OptionsDialogFeatures{.captureButton = true}),
       help_(trace_.get()),
       menuTrace_(trace_.get()) {
@@ -47,6 +52,9 @@ AppWin32::AppWin32()
         windowManagement_.close();
         volumeDialog_.close();
     });
+    if (trace_ && ::GetEnvironmentVariableW(L"VEILORA_TEST_LEAK", nullptr, 0) > 0) {
+        desktop_.onCoverShown([this] { leakForTest(); });
+    }
 }
 
 AppWin32::~AppWin32() { shutdown(); }
@@ -59,6 +67,8 @@ HWND AppWin32::dialogOwner() const {
 }
 
 int AppWin32::run() {
+    // Before the first user of COM (the endpoint volume, the shell's links), on this thread.
+    com_.enter();
     if (!startUp()) return 1;
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
@@ -91,16 +101,20 @@ bool AppWin32::startUp() {
     hideKey_.registerKey(hwnd(), kHotKeyHide, 0, VK_OEM_3);  // 0xC0, the key left of 1
     toggleKey_.registerKey(hwnd(), kHotKeyToggleEnabled, MOD_CONTROL, 'E');
 
-    monitor_ = std::make_unique<PointerScoutWin32>(hooks_, hwnd(), win32::kMsgMouseEvent,
-                                                   trace_.get());
-    app_ = std::make_unique<App>(AppPorts{settings_, desktop_, *monitor_, volume_, dialogs_,
-                                          trace_.get(), static_cast<Capture*>(this)});
     const int osMajor = win32::osMajorVersion();
     if (trace_) {
         trace_->event("os-major", osMajor);
         trace_->event("program-bits", static_cast<long long>(sizeof(void*) * 8));
     }
-    app_->loadOptions(osMajor);
+    const VolumeBackend backend = chooseVolumeBackend(osMajor, endpoint_);
+    if (backend == VolumeBackend::Endpoint) volume_ = &endpoint_;
+    if (trace_) trace_->eventText("volume-backend", win32::widen(volumeBackendName(backend)));
+
+    monitor_ = std::make_unique<PointerScoutWin32>(hooks_, hwnd(), win32::kMsgMouseEvent,
+                                                   trace_.get());
+    app_ = std::make_unique<App>(AppPorts{settings_, desktop_, *monitor_, *volume_, dialogs_,
+                                          trace_.get(), static_cast<Capture*>(this)});
+    app_->loadOptions(muteSoundReachesSpeakers(osMajor, backend));
     // A run that died while the sound was lowered left the level to give back.
     app_->recoverLevel();
 
@@ -110,7 +124,9 @@ bool AppWin32::startUp() {
         dialogs_.showMessage(kFirstRunMessage, "Veilora", MessageIcon::Exclamation);
         // OK saves (and "First Run" with it); Cancel saves nothing, so the next start asks
         // again. Either way start-up goes on.
-        if (!shutDown_) optionsDialog_.showModal();
+        // A hide during the message closed it: the dialog must not take the keyboard from
+        // beneath the cover, so the question comes again at the next start.
+        if (!shutDown_ && !app_->covered()) optionsDialog_.showModal();
         if (shutDown_) return true;  // ended while the message or the dialog was up
     }
 
@@ -149,6 +165,9 @@ void AppWin32::shutdown() {
     if (shutDown_) return;
     shutDown_ = true;
     if (app_) app_->end();
+    // Boxes without an owner (the About box, a message over a hidden window) would outlive
+    // the program's windows.
+    dialogs_.closeOpenBoxes();
     if (tray_) tray_->remove();
     if (monitor_) monitor_->shutdown();
     hooks_.shutdown();
@@ -160,7 +179,10 @@ void AppWin32::shutdown() {
         if (auto fn = sessionFunction<Unregister>("WTSUnRegisterSessionNotification")) fn(hwnd());
         sessionWatched_ = false;
     }
-    if (trace_) trace_->event("shutdown");
+    if (trace_) {
+        reportOwners();  // what is still held once everything was given back
+        trace_->event("shutdown");
+    }
     cover_.destroy();  // and with it any prompt above it
     optionsDialog_.hide();
     destroyWindow();
@@ -172,6 +194,15 @@ void AppWin32::reportOwners() {
         trace_->event(std::string("owners-") + win32::ownerKindName(k), win32::liveOwners(k));
     }
     trace_->event("owners-reported");
+}
+
+void AppWin32::leakForTest() {
+    testLeaks_.gdi.emplace_back(::CreateSolidBrush(RGB(1, 2, 3)));
+    testLeaks_.kernel.emplace_back(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    HKEY key = nullptr;
+    ::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_READ, &key);
+    testLeaks_.keys.emplace_back(key);
+    trace_->event("test-leak", static_cast<long long>(testLeaks_.gdi.size()));
 }
 
 LRESULT AppWin32::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -229,7 +260,12 @@ void AppWin32::onTrayMenuRequested(POINT at) {
     auto item = [](C command, const wchar_t* text, bool checked = false, bool isDefault = false) {
         return PopupMenuItem{static_cast<UINT>(command), text, checked, isDefault};
     };
-    const PopupMenuItem items[] = {
+    std::vector<PopupMenuItem> items;
+    if (app_->soundHeldLowered()) {
+        // Nothing else would give the sound back after a hide without a cover.
+        items = {item(C::RestoreSound, L"Restore Sound"), PopupMenuItem::line()};
+    }
+    items.insert(items.end(), {
         item(C::Enabled, L"Enabled", app_->enabledMark()),
         item(C::Disabled, L"Disabled", app_->disabledMark()),
         PopupMenuItem::line(),
@@ -239,10 +275,11 @@ void AppWin32::onTrayMenuRequested(POINT at) {
         item(C::About, L"About"),
         PopupMenuItem::line(),
         item(C::Exit, L"Exit"),
-    };
+    });
     menuTrace_.menuOpening();
     const auto command = static_cast<C>(trackPopupMenu(hwnd(), at, items));
     if (trace_) trace_->event("menu-command", static_cast<long long>(command));
+    if (!app_->trayMenuAvailable()) return;  // a hide or the end came while it was open
     switch (command) {
         case C::Enabled: app_->clickEnableItem(0); break;
         case C::Disabled: app_->clickEnableItem(1); break;
@@ -252,6 +289,7 @@ void AppWin32::onTrayMenuRequested(POINT at) {
         case C::Help: help_.showContents(hwnd()); break;
         case C::About: showAboutBox(nullptr, trace_.get()); break;
         case C::Exit: shutdown(); break;
+        case C::RestoreSound: app_->giveSoundBack(); break;
         default: break;
     }
 }
@@ -260,12 +298,16 @@ Options& AppWin32::liveOptions() { return app_->options(); }
 
 bool AppWin32::coverPictureExists() { return win32::fileExists(picturePath()); }
 
-void AppWin32::acceptOptions() {
-    app_->saveOptions(runCommandLine(win32::narrow(win32::programFolder()),
-                                     win32::narrow(win32::programName())));
+std::optional<std::string> AppWin32::acceptOptions() {
+    if (!app_->saveOptions(runCommandLine(win32::programFolder(), win32::programName()))) {
+        const DWORD error = registry_.lastError();
+        if (trace_) trace_->event("options-not-saved", static_cast<long long>(error));
+        return win32::narrow(imaging::apiError(error));
+    }
     if (tray_) showTrayIcon();
     if (isChecked(app_->options().hideMethodScr)) loadCoverPicture();
     if (trace_) trace_->event("options-saved");
+    return std::nullopt;
 }
 
 void AppWin32::cancelOptions() {
@@ -327,6 +369,7 @@ void AppWin32::onCoverMouseUp(MouseButton button) {
     menuTrace_.menuOpening();
     const auto command = static_cast<C>(trackPopupMenu(cover_.hwnd(), at, items));
     if (trace_) trace_->event("menu-command", static_cast<long long>(command));
+    app_->coverMenuClosed();
     if (app_->state() != AppState::Hidden) return;  // the cover went meanwhile
     switch (command) {
         case C::MinimizeAll: app_->coverMinimizeAll(); break;

@@ -1,5 +1,10 @@
 #include "monitor/input_hooks_win32.h"
 
+#include <memory>
+#include <optional>
+
+#include "monitor/screen_point.h"
+
 namespace veilora {
 
 namespace {
@@ -24,11 +29,14 @@ LPARAM packPoint(POINT p) {
                       static_cast<WORD>(static_cast<SHORT>(p.y)));
 }
 
-bool onSomeScreen(POINT p) {
-    const int left = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
-    const int top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
-    return p.x >= left && p.y >= top && p.x < left + ::GetSystemMetrics(SM_CXVIRTUALSCREEN) &&
-           p.y < top + ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
+std::optional<POINT> onSomeScreen(POINT p) {
+    const ScreenRect screen{::GetSystemMetrics(SM_XVIRTUALSCREEN),
+                            ::GetSystemMetrics(SM_YVIRTUALSCREEN),
+                            ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                            ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    const auto clamped = clampToScreen({p.x, p.y}, screen);
+    if (!clamped) return std::nullopt;
+    return POINT{clamped->x, clamped->y};
 }
 
 // Later of two tick counts, wrap-around safe.
@@ -50,40 +58,44 @@ InputHooks::~InputHooks() {
     g_hooks = nullptr;
 }
 
-bool InputHooks::request(Request what) {
+bool InputHooks::request(HookRequest what) {
     if (!thread_) return false;
-    if (!::PostThreadMessageW(threadId_, what, 0, 0)) return false;
+    auto ticket = std::make_shared<HookTicket>(what);
+    auto posted = std::make_unique<std::shared_ptr<HookTicket>>(ticket);
+    if (!::PostThreadMessageW(threadId_, kRequest, 0, reinterpret_cast<LPARAM>(posted.get()))) {
+        return false;
+    }
+    posted.release();  // the hook thread's now
     // The hook thread is ours and never blocks; the limit only keeps a broken system from
     // freezing the interface.
-    if (::WaitForSingleObject(ready_.get(), kRequestTimeoutMs) != WAIT_OBJECT_0) return false;
-    return lastResult_;
+    return ticket->await(std::chrono::milliseconds(kRequestTimeoutMs)).value_or(false);
 }
 
 bool InputHooks::installMouseHook(HWND target, UINT message) {
     if (shutDown_) return false;
     target_ = target;
     message_ = message;
-    return request(kInstallMouse);
+    return request(HookRequest::InstallMouse);
 }
 
-void InputHooks::removeMouseHook() { request(kRemoveMouse); }
+void InputHooks::removeMouseHook() { request(HookRequest::RemoveMouse); }
 
-bool InputHooks::installKeyboardHook() { return !shutDown_ && request(kInstallKeyboard); }
+bool InputHooks::installKeyboardHook() { return !shutDown_ && request(HookRequest::InstallKeyboard); }
 
 // Waits: once the cover is gone the keys must pass at once.
-void InputHooks::removeKeyboardHook() { request(kRemoveKeyboard); }
+void InputHooks::removeKeyboardHook() { request(HookRequest::RemoveKeyboard); }
 
 void InputHooks::reinstall() {
-    if (!shutDown_) request(kReinstall);
+    if (!shutDown_) request(HookRequest::Reinstall);
 }
 
 void InputHooks::shutdown() {
     shutDown_ = true;
-    request(kRemoveKeyboard);
-    request(kRemoveMouse);
+    request(HookRequest::RemoveKeyboard);
+    request(HookRequest::RemoveMouse);
 }
 
-void InputHooks::dropMouseHookForTest() { request(kDropMouseForTest); }
+void InputHooks::dropMouseHookForTest() { request(HookRequest::DropMouseForTest); }
 
 DWORD WINAPI InputHooks::threadMain(void* self) {
     static_cast<InputHooks*>(self)->runThread();
@@ -142,42 +154,12 @@ void InputHooks::runThread() {
     const UINT_PTR watchdog = ::SetTimer(nullptr, 0, kWatchdogMs, nullptr);
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         switch (msg.message) {
-            case kInstallMouse:
-                mouseWanted_ = true;
-                lastResult_ = mouseHook_ ? true : setMouseHook();
-                ::SetEvent(ready_.get());
+            case kRequest: {
+                std::unique_ptr<std::shared_ptr<HookTicket>> ticket(
+                    reinterpret_cast<std::shared_ptr<HookTicket>*>(msg.lParam));
+                (*ticket)->answer(*this);
                 break;
-            case kRemoveMouse:
-                mouseWanted_ = false;
-                mouseHook_.reset();
-                lastResult_ = true;
-                ::SetEvent(ready_.get());
-                break;
-            case kInstallKeyboard:
-                keyboardWanted_ = true;
-                lastResult_ = keyboardHook_ ? true : setKeyboardHook();
-                ::SetEvent(ready_.get());
-                break;
-            case kRemoveKeyboard:
-                keyboardWanted_ = false;
-                keyboardHook_.reset();
-                lastResult_ = true;
-                ::SetEvent(ready_.get());
-                break;
-            case kReinstall:
-                if (mouseWanted_) setMouseHook();
-                if (keyboardWanted_) setKeyboardHook();
-                if (trace_) trace_->event("hook-reinstalled", 3);
-                lastResult_ = true;
-                ::SetEvent(ready_.get());
-                break;
-            case kDropMouseForTest:
-                // The handle stays with its owner, which believes the hook is still in place.
-                ::UnhookWindowsHookEx(mouseHook_.get());
-                if (trace_) trace_->event("hook-dropped", 1);
-                lastResult_ = true;
-                ::SetEvent(ready_.get());
-                break;
+            }
             case WM_TIMER:
                 if (msg.wParam == watchdog) checkHooks();
                 break;
@@ -193,6 +175,36 @@ void InputHooks::runThread() {
     }
 }
 
+bool InputHooks::carryOut(HookRequest request) {
+    switch (request) {
+        case HookRequest::InstallMouse:
+            mouseWanted_ = true;
+            return mouseHook_ ? true : setMouseHook();
+        case HookRequest::RemoveMouse:
+            mouseWanted_ = false;
+            mouseHook_.reset();
+            return true;
+        case HookRequest::InstallKeyboard:
+            keyboardWanted_ = true;
+            return keyboardHook_ ? true : setKeyboardHook();
+        case HookRequest::RemoveKeyboard:
+            keyboardWanted_ = false;
+            keyboardHook_.reset();
+            return true;
+        case HookRequest::Reinstall:
+            if (mouseWanted_) setMouseHook();
+            if (keyboardWanted_) setKeyboardHook();
+            if (trace_) trace_->event("hook-reinstalled", 3);
+            return true;
+        case HookRequest::DropMouseForTest:
+            // The handle stays with its owner, which believes the hook is still in place.
+            ::UnhookWindowsHookEx(mouseHook_.get());
+            if (trace_) trace_->event("hook-dropped", 1);
+            return true;
+    }
+    return false;
+}
+
 LRESULT CALLBACK InputHooks::mouseProc(int code, WPARAM wParam, LPARAM lParam) {
     InputHooks* self = g_hooks;
     if (code == HC_ACTION && self) {
@@ -200,13 +212,18 @@ LRESULT CALLBACK InputHooks::mouseProc(int code, WPARAM wParam, LPARAM lParam) {
         self->lastMouseTick_ = ::GetTickCount();
         self->lastMousePoint_ = packPoint(info->pt);
         WPARAM kind = 0;
+        POINT at = info->pt;
         switch (wParam) {
             case WM_MOUSEMOVE: {
                 // Some systems report moves that are none: to the same point again, or to a
                 // place no cursor can be (far off every screen) when a window under the
-                // cursor is minimized. Neither is the person moving the mouse.
-                const LPARAM point = packPoint(info->pt);
-                if (point != self->lastMovePosted_.load() && onSomeScreen(info->pt)) {
+                // cursor is minimized. Neither is the person moving the mouse. A point just
+                // past the edge is the mouse pushed into it: it counts as the edge.
+                const std::optional<POINT> onScreen = onSomeScreen(info->pt);
+                if (!onScreen) break;
+                at = *onScreen;
+                const LPARAM point = packPoint(at);
+                if (point != self->lastMovePosted_.load()) {
                     self->lastMovePosted_ = point;
                     kind = static_cast<WPARAM>(MouseEventKind::Move);
                 }
@@ -231,7 +248,7 @@ LRESULT CALLBACK InputHooks::mouseProc(int code, WPARAM wParam, LPARAM lParam) {
             if (self->trace_) {
                 self->trace_->event("mouse-event", static_cast<long long>(kind & 0xFF));
             }
-            ::PostMessageW(target, self->message_.load(), kind, packPoint(info->pt));
+            ::PostMessageW(target, self->message_.load(), kind, packPoint(at));
         }
     }
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
@@ -242,12 +259,15 @@ LRESULT CALLBACK InputHooks::keyboardProc(int code, WPARAM wParam, LPARAM lParam
     if (code == HC_ACTION && self) {
         self->lastKeyTick_ = ::GetTickCount();
         const auto* info = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
-        const KeyEvent event{static_cast<std::uint32_t>(wParam), info->vkCode, info->flags};
+        const KeyEvent event{static_cast<std::uint32_t>(wParam), info->vkCode, info->flags,
+                             static_cast<std::uint64_t>(info->dwExtraInfo)};
         ModifierState held;
         // Ask the system only for the presses that matter: the query is not free everywhere.
         const bool press = wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN;
+        if (press) held.win = keyHeld(VK_LWIN) || keyHeld(VK_RWIN);
         if (press && (info->vkCode == VK_TAB || info->vkCode == VK_ESCAPE)) {
-            held = {keyHeld(VK_MENU), keyHeld(VK_CONTROL)};
+            held.alt = keyHeld(VK_MENU);
+            held.ctrl = keyHeld(VK_CONTROL);
         }
         if (self->filter_.swallow(event, held)) return -1;
     }

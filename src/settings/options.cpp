@@ -99,10 +99,12 @@ void loadBoxes(Options& options, const RegSettings& settings, const auto& boxes)
     }
 }
 
-void saveBoxes(const Options& options, RegSettings& settings, const auto& boxes) {
+bool saveBoxes(const Options& options, RegSettings& settings, const auto& boxes) {
     for (const Box* box : boxes) {
-        settings.saveSetting(kOptions, box->key, isChecked(stateOf(options, *box)) ? "1" : "0");
+        if (!settings.saveSetting(kOptions, box->key, isChecked(stateOf(options, *box)) ? "1" : "0"))
+            return false;
     }
+    return true;
 }
 
 void useOwnKeys(RegSettings& settings) {
@@ -116,14 +118,13 @@ std::string Options::passwordButtonCaption() const {
     return passwordStored ? "Change Password" : "Set Password";
 }
 
-Options loadOptions(RegSettings& settings, int osMajorVersion) {
+Options loadOptions(RegSettings& settings, bool muteSoundAvailable) {
     useOwnKeys(settings);
     Options options;
     options.firstRun = settings.getSetting(kGeneral, "First Run");
     loadBoxes(options, settings, kLoadZones);
-    // From version 6 on the mixer's volume belongs to the program alone, so muting
-    // would not reach the speakers; the box keeps its loaded state but is locked.
-    options.muteSoundEnabled = osMajorVersion < 6;
+    // Where muting would not reach the speakers the box keeps its loaded state but is locked.
+    options.muteSoundEnabled = muteSoundAvailable;
     loadBoxes(options, settings, kLoadOthers);
     options.trayIconNormal =
         leadingWholeNumber(settings.getSetting(kOptions, "Tray Icon", "1")) != 0.0;
@@ -133,23 +134,28 @@ Options loadOptions(RegSettings& settings, int osMajorVersion) {
     return options;
 }
 
-void saveOptions(const Options& options, RegSettings& settings, std::string_view runCommandLine) {
+bool saveOptions(const Options& options, RegSettings& settings, std::wstring_view runCommandLine) {
     useOwnKeys(settings);
-    settings.saveSetting(kGeneral, "First Run", "False");
-    saveBoxes(options, settings, kSaveBeforeTray);
-    settings.saveSetting(kOptions, "Tray Icon", options.trayIconNormal ? "1" : "0");
-    saveBoxes(options, settings, kSaveAfterTray);
-    settings.runNextBoot(kProductName, runCommandLine, isChecked(options.startWithWindows) ? 1 : 0);
+    if (!settings.saveSetting(kGeneral, "First Run", "False") ||
+        !saveBoxes(options, settings, kSaveBeforeTray) ||
+        !settings.saveSetting(kOptions, "Tray Icon", options.trayIconNormal ? "1" : "0") ||
+        !saveBoxes(options, settings, kSaveAfterTray)) {
+        return false;
+    }
+    if (isChecked(options.startWithWindows)) return settings.runNextBoot(kProductName, runCommandLine, 1);
+    // An entry that is not there needs no removing: that is no failure.
+    settings.runNextBoot(kProductName, runCommandLine, 0);
+    return true;
 }
 
-std::string runCommandLine(std::string_view programFolder, std::string_view exeName) {
+std::wstring runCommandLine(std::wstring_view programFolder, std::wstring_view exeName) {
     // Quoted: unquoted, a path with blanks ("C:\Program Files\...") lets the shell
     // start whatever program sits at the first blank.
-    std::string command = "\"";
+    std::wstring command = L"\"";
     command += programFolder;
-    if (command.back() != '\\') command += '\\';
+    if (command.back() != L'\\') command += L'\\';
     command += exeName;
-    command += ".exe\"";
+    command += L".exe\"";
     return command;
 }
 

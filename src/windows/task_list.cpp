@@ -97,6 +97,8 @@ bool TaskList::isToolWindow(WindowId window) {
 
 bool TaskList::isTaskWindow(WindowId window) {
     if (!system_.isVisible(window) || system_.parent(window)) return false;
+    // Nothing the user cannot see is listed.
+    if (system_.isCloaked(window)) return false;
     // The program's own windows are never tasks: the cover stays visible (behind an empty
     // region) all the time, so visibility alone would let it through.
     if (system_.windowThread(window).processId == ownProcess_) return false;
@@ -210,7 +212,7 @@ bool TaskList::terminate(int index, WindowId window, std::uint32_t dialogDelayMs
     const VdmKind kind = vdm(index);
     // Copies: ending a program runs a message loop, and the list may change meanwhile.
     const TaskInfo task = tasks_[static_cast<std::size_t>(index - 1)];
-    const IconId icon = hIcon(index);
+    const IconId icon = task.hIcon;  // the program's own, or none: no stand-in
     switch (kind) {
         case VdmKind::Wow16:
             return ender_->endWowTask(task.hWnd, dialogDelayMs, task.caption, icon);
@@ -220,18 +222,6 @@ bool TaskList::terminate(int index, WindowId window, std::uint32_t dialogDelayMs
             break;
     }
     return ender_->endProgram(task.processId, dialogDelayMs, task.caption, icon);
-}
-
-WindowId topVisibleAncestor(WindowSystem& system, WindowId window) {
-    WindowId current = window;
-    // Windows cannot form a cycle, but a window system changing under us could look like
-    // one; the bound keeps the climb finite.
-    for (int depth = 0; depth < 1024; ++depth) {
-        const WindowId up = system.parent(current);
-        if (!up || !system.isVisible(up)) return current;
-        current = up;
-    }
-    return current;
 }
 
 }  // namespace veilora

@@ -41,7 +41,7 @@ def wine32_missing_reason():
 HELP_FILE = Path(os.environ.get("VEILORA_HELP_FILE",
                                 ROOT / "build" / "native" / "help" / "veilora.chm"))
 WORK = Path(os.environ.get("VEILORA_E2E_WORK", ROOT / "build" / "e2e"))
-ARTIFACTS = ROOT / "build" / "e2e-artifacts"
+ARTIFACTS = Path(os.environ.get("VEILORA_E2E_ARTIFACTS", ROOT / "build" / "e2e-artifacts"))
 TEMPLATE = WORK / "template-prefix"
 DESKTOP = "veilora"
 # The help file's own title, which the help viewer shows.
@@ -473,6 +473,19 @@ class Session:
         keys.wait_for_key(0xA2, "up", after=mark)  # VK_LCONTROL
         return keys.since(mark)
 
+    def try_windows_keys(self, keys):
+        """Sends the Windows keys alone and with other keys (Start, Win+Tab, Win+D, Win+M, the
+        right-hand key), then Shift, which always passes, as the barrier; returns the key
+        events the log `keys` saw meanwhile."""
+        mark = len(keys.events())
+        self.xdotool("key", "super")
+        for key in ("Tab", "d", "m"):
+            self.xdotool("keydown", "super", "key", key, "keyup", "super")
+        self.xdotool("key", "Super_R")
+        self.xdotool("key", "Shift_L")
+        keys.wait_for_key(0xA0, "up", after=mark)  # VK_LSHIFT
+        return keys.since(mark)
+
     def stop(self, program):
         """Kills a program and waits until Wine no longer counts it (so its single-instance
         lock is gone before the next start)."""
@@ -558,6 +571,11 @@ class Session:
         """(title, class) of the visible windows that show something, topmost first."""
         return [(w["title"], w["class"]) for w in self.window_info() if w.get("region") != "empty"]
 
+    def above_cover(self):
+        """What shows above the showing cover, topmost first."""
+        order = self.z_order()
+        return order[:[cls for _, cls in order].index("VeiloraCover")]
+
     def static_texts(self, title):
         return [c["text"] for c in self.controls(title) if c["class"] == "static" and c["text"]]
 
@@ -623,6 +641,19 @@ class Session:
                 if parts[0].lower() in (shown.lower(), "(default)"):
                     return parts[1], (parts[2] if len(parts) > 2 else "")
         return None
+
+    def reg_read_exactly(self, key, name):
+        """A string value exactly as stored, also with characters outside the code page (which
+        `reg query` prints as "?"): exported as UTF-16 and decoded. None when missing."""
+        path = self.dir / "export.reg"
+        path.unlink(missing_ok=True)
+        rc, out = self.wine("reg", "export", key, _winpath(path), "/y")
+        if rc != 0 or not path.exists():
+            return None
+        text = path.read_bytes().decode("utf-16")
+        quoted = re.escape(name)
+        found = re.search(rf'^"{quoted}"="(.*)"\r?$', text, re.M)
+        return re.sub(r"\\(.)", r"\1", found.group(1)) if found else None
 
     def set_options(self, **values):
         """Writes Options values (name -> text) and marks the first run as done."""
@@ -709,9 +740,17 @@ class Session:
     def choose(self, items, text):
         """Clicks the menu item `text` (menus take no keys under Wine)."""
         item = next(i for i in items if i["text"] == text)
+        other = next(i for i in items if i is not item and i["text"] != "-")
         left, top, right, bottom = item["rect"]
         self.move((left + right) // 2, (top + bottom) // 2)
-        time.sleep(0.15)  # the menu follows the pointer before it takes the click
+
+        def spot(i):  # the right margin, where no text or mark is drawn
+            return i["rect"][2] - 3, (i["rect"][1] + i["rect"][3]) // 2
+
+        # The menu takes the click for the item it has highlighted, once it has followed the
+        # pointer there: that item then looks unlike the others.
+        wait_for(lambda: (lambda g: g.pixel(*spot(item)) != g.pixel(*spot(other)))(self.grab()),
+                 10, f"the menu to highlight '{text}'")
         self.xdotool("click", 1)
 
     def click_control(self, title, control_id):
@@ -788,18 +827,21 @@ class Image:
         return tuple(self.data[i:i + 3])
 
 
-def encode_password(password, key="3A9F0C7B", mask=0b10110010):
-    """The stored form of a password, written independently of the program's own codec."""
-    body = ""
-    for i, ch in enumerate(password.encode("latin-1")):
-        k = ord(key[i % 8])
-        v = ch + k if i % 2 == 0 else ch - k
-        v = v - 255 if v > 255 else v + 255 if v < 0 else v
-        body += f"{v:02X}"
-    bits = f"{mask:08b}"
-    for i in range(8):
-        body = key[i] + body if bits[i] == "1" else body + key[i]
-    return f"{mask:02X}" + body
+# The stored forms of the passwords the tests use, worked out by hand from the stored
+# layout with the key "3A9F0C7B" and the mask B2 (10110010): the mask, then K7 K4 K3 K1 in
+# front of the body, K2 K5 K6 K8 behind it. "Tulip7" wraps (116 - 67 + 255 = F3).
+STORED_PASSWORDS = {
+    "pw": "B27F93A336A0CB",
+    "opt": "B27F93A22FADA0CB",
+    "Se7ret": "B27F938624702C9531A0CB",
+    "secret": "B27F93A6249C2C9531A0CB",
+    "Tulip7": "B27F938734A523A0F3A0CB",
+}
+
+
+def stored_password(password):
+    """The registry's "Offset" text for one of the passwords above."""
+    return STORED_PASSWORDS[password]
 
 
 def write_bmp24(path, width, height, color_at):

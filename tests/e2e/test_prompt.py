@@ -3,7 +3,7 @@ program can always end cleanly while it is open."""
 
 import unittest
 
-from harness import E2ETestCase, encode_password, wait_for
+from harness import E2ETestCase, stored_password, wait_for
 
 PROMPT = "Veilora - Password Required"
 GENERAL = r"HKCU\Software\Fernwick\Veilora\General"
@@ -13,7 +13,7 @@ class PromptTest(E2ETestCase):
     windows_version = "winxp"  # so that muting can be on
 
     def start(self, sound=False):
-        self.session.reg_add(GENERAL, "Offset", encode_password("pw"))
+        self.session.reg_add(GENERAL, "Offset", stored_password("pw"))
         return self.session.launch((0, 128, 0), sound, **{
             "Hide Method Scr": "1", "Start Enabled": "1", "ScrEdge Left": "1",
             "PW Hide Screen Cap": "1", "Mute Sound": "1"})
@@ -40,17 +40,34 @@ class PromptTest(E2ETestCase):
         s.key("Return")
         program.wait_event("restore")
 
+    def test_the_hide_key_ends_the_options_prompt_and_its_message_as_refused(self):
+        s = self.session
+        s.reg_add(GENERAL, "Offset", stored_password("pw"))
+        program = s.launch((0, 128, 0), **{"Hide Method Scr": "1", "PW Options": "1"})
+        for wrong_first in (False, True):
+            s.choose(s.open_tray_menu(program), "Options")
+            s.wait_window(PROMPT)
+            if wrong_first:
+                s.type_text("no")
+                s.key("Return")
+                s.wait_window("Error")
+            s.hide_by_key(program)
+            s.wait_no_window(PROMPT)
+            s.wait_no_window("Error")
+            self.assertEqual(s.above_cover(), [], "nothing of the program above the cover")
+            s.restore_by_double_click(program)
+            s.settle(program)
+            self.assertEqual(s.find_windows("Veilora - Options"), [], "refused: no Options")
+
     def test_a_close_request_while_the_prompt_is_open_ends_the_program_cleanly(self):
         s = self.session
         program = self.start(sound=True)
         self.open_prompt(program)
         self.assertEqual(s.probe("send", "VeiloraMain", "0x10", "0", "0").strip(), "0")
         self.assertEqual(program.wait(20), 0)
-        names = [name for _, name, _ in program.trace()]
-        self.assertNotIn("restore", names)
-        after = names[names.index("ending"):]
-        self.assertNotIn("mouse-event", after[after.index("shutdown"):],
-                         "no hook listens after the end")
+        self.assertNotIn("restore", [name for _, name, _ in program.trace()])
+        # The program's own count of the hooks it still holds, given at its end.
+        self.assertEqual(program.values("owners-hook"), [0], "no hook listens after the end")
         (_, before), *writes = program.levels()
         self.assertEqual([w[1] for w in writes], [50, before], "the level came back")
         self.assertIsNone(s.reg_query(GENERAL, "Restore Level"))

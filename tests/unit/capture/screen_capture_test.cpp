@@ -22,16 +22,21 @@ TEST(CaptureFile, SitsInTheProgramFolderWithOneBackslash) {
 const std::wstring kTarget = L"C:\\Veilora\\scrcap.bmp";
 const Bytes kOld = {'o', 'l', 'd'};
 
-TEST(CaptureSave, ReplacesTheOldPictureWithWhatTheWriterWouldWrite) {
-    ScratchDir dir;
-    imaging::DibSection image = photoLike(7, 5);
-    ASSERT_TRUE(imaging::DibSectionSave().save(dir / "direct.bmp", image,
-                                               imaging::OutputColourDepth::Colour256,
-                                               imaging::ColourReductionMethod::None));
+TEST(CaptureSave, ReplacesTheOldPictureWithTheScreenAsAnUncompressedBitmapFile) {
+    imaging::DibSection image = filled(2, 2, 0x112233);
+    setRgb(image, 1, 0, 0x445566);
+    setRgb(image, 0, 1, 0x778899);
+    setRgb(image, 1, 1, 0xAABBCC);
+    const Bytes expected = {
+        'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  // file size, pixels at 54
+        40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0, 1, 0, 24, 0,  // 2 x 2, bottom row first, 24 bits
+        0, 0, 0, 0, 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+        0x99, 0x88, 0x77, 0xCC, 0xBB, 0xAA, 0, 0,  // the bottom row, blue first, padded to 8
+        0x33, 0x22, 0x11, 0x66, 0x55, 0x44, 0, 0};
     MemoryFiles fs;
     fs.files[kTarget] = kOld;
-    EXPECT_TRUE(saveReplacing(*encodeCapture(image, CaptureDepth::Colours256), kTarget, 7, fs));
-    EXPECT_EQ(fs.files, (Files{{kTarget, readBytes(dir / "direct.bmp")}}));
+    EXPECT_TRUE(saveReplacing(*encodeCapture(image, CaptureDepth::TrueColour), kTarget, 7, fs));
+    EXPECT_EQ(fs.files, (Files{{kTarget, expected}}));
     // Written beside the target, so that putting it in place is a rename.
     EXPECT_EQ(temporaryPathFor(kTarget, 0x89abcdef), kTarget + L".89abcdef.tmp");
 }

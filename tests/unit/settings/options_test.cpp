@@ -14,7 +14,7 @@ const std::string kOptionsKey = "Software\\Fernwick\\Veilora\\Options";
 const std::string kGeneralKey = "Software\\Fernwick\\Veilora\\General";
 
 struct OptionsTest : ::testing::Test {
-    Options load(int osMajor = 6) { return loadOptions(settings, osMajor); }
+    Options load() { return loadOptions(settings, false); }
     test::MemoryRegistry registry;
     RegSettings settings{registry};
 };
@@ -34,7 +34,6 @@ TEST_F(OptionsTest, LoadingTakesTheRoundedLeadingNumberAndDefaultsWhatIsMissing)
         registry.putString(kOptionsKey, "Tray Icon", text);
         EXPECT_EQ(load().trayIconNormal, text[0] == '5' || text[0] == '-') << text;
     }
-    EXPECT_FALSE(load(6).muteSoundEnabled) << "locked from version 6 on";
     registry.putString(kGeneralKey, "Offset", encodePassword("secret"));
     EXPECT_EQ(load().passwordButtonCaption(), "Change Password");
     registry.putString(kGeneralKey, "Offset", "damaged");
@@ -60,18 +59,25 @@ TEST_F(OptionsTest, WhatIsStoredLoadsAndIsSavedBackInOrderThenTheRunEntry) {
     Options options = load();
     registry.calls.clear();
     settings.setCompany("Elsewhere");
-    saveOptions(options, settings, "\"C:\\veilora.exe\"");
+    saveOptions(options, settings, L"\"C:\\veilora.exe\"");
     EXPECT_EQ(registry.writes(), saved);
     EXPECT_EQ(registry.calls.front().keyPath, kGeneralKey);
     options.startWithWindows = kUnchecked;
-    saveOptions(options, settings, "ignored");
+    EXPECT_TRUE(saveOptions(options, settings, L"ignored"));
     EXPECT_FALSE(registry.get(RegistryRoot::CurrentUser, std::string(kRunKeyPath), "Veilora"));
+    EXPECT_TRUE(saveOptions(options, settings, L"ignored")) << "no entry to remove is no failure";
+
+    // A store that refuses: the save says so at once instead of claiming success.
+    registry.writeFails = RegistryRoot::CurrentUser;
+    registry.calls.clear();
+    EXPECT_FALSE(saveOptions(options, settings, L"ignored"));
+    EXPECT_EQ(registry.writes().size(), 1u);
 }
 
 TEST(RunCommandLine, IsQuotedWithOneBackslashBeforeTheFileName) {
-    EXPECT_EQ(runCommandLine("C:\\Program Files\\Veilora", "veilora"),
-              "\"C:\\Program Files\\Veilora\\veilora.exe\"");
-    EXPECT_EQ(runCommandLine("C:\\", "veilora"), "\"C:\\veilora.exe\"");
+    EXPECT_EQ(runCommandLine(L"C:\\Program Files\\Veilora", L"veilora"),
+              L"\"C:\\Program Files\\Veilora\\veilora.exe\"");
+    EXPECT_EQ(runCommandLine(L"C:\\", L"veilora"), L"\"C:\\veilora.exe\"");
 }
 
 }  // namespace
