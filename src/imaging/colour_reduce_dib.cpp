@@ -90,19 +90,32 @@ struct ColourError {
                                       std::to_string(blue) + ")");
 }
 
-// Writes the nearest palette colour of p to q; true when the error is large enough to be
-// spread (more than 3 in all).
+// Where the entry indices go: nowhere, or one byte per pixel.
+struct IndexSink {
+    std::uint8_t* bits = nullptr;
+    std::ptrdiff_t stride = 0;
+    void put(int x, int y, int index) const {
+        if (bits) bits[y * stride + x / 3] = static_cast<std::uint8_t>(index - 1);
+    }
+};
+
+// Writes the nearest palette colour of p to q (when there is one) and its entry to the sink; true
+// when the error is large enough to be spread (more than 3 in all).
 template <typename Find>
 __attribute__((always_inline)) inline bool mapPixel(const std::uint8_t* p, std::uint8_t* q,
                                                     const Palette& palette, Find& find,
-                                                    ColourError& error) {
+                                                    ColourError& error, const IndexSink& sink,
+                                                    int x, int y) {
     const int blue = p[0], green = p[1], red = p[2];
     const int index = find(p[2], p[1], p[0]);
     if (index == 0) noNearestEntry(palette, red, green, blue);
+    sink.put(x, y, index);
     const PaletteEntry& e = palette.entries()[static_cast<std::size_t>(index - 1)];
-    q[0] = e.blue;
-    q[1] = e.green;
-    q[2] = e.red;
+    if (q) {
+        q[0] = e.blue;
+        q[1] = e.green;
+        q[2] = e.red;
+    }
     error = {blue - e.blue, green - e.green, red - e.red};
     return std::abs(error.red) + std::abs(error.green) + std::abs(error.blue) > 3;
 }
@@ -113,11 +126,27 @@ void ColourReduceDib::applyPalette(DibSection& from, DibSection& to, const Palet
     if (to.width() < from.width() || to.height() < from.height()) {
         throw std::invalid_argument("the target image is smaller than the source");
     }
+    map(from, &to, nullptr, palette, diffuseError);
+}
+
+void ColourReduceDib::applyPalette(DibSection& from, EntryIndices to, const Palette& palette,
+                                   bool diffuseError) {
+    if (palette.count() > 256) {
+        throw std::invalid_argument("a byte per pixel holds no more than 256 entries");
+    }
+    map(from, nullptr, &to, palette, diffuseError);
+}
+
+void ColourReduceDib::map(DibSection& from, DibSection* to, const EntryIndices* indices,
+                          const Palette& palette, bool diffuseError) {
+    const IndexSink sink = indices ? IndexSink{indices->bits, indices->stride} : IndexSink{};
     const int lastByteColumn = (from.width() - 1) * 3;
     const int lastRow = from.height() - 1;
-    const std::ptrdiff_t stride = from.bytesPerScanLine(), toStride = to.bytesPerScanLine();
+    const std::ptrdiff_t stride = from.bytesPerScanLine();
+    const std::ptrdiff_t toStride = to ? to->bytesPerScanLine() : 0;
     std::uint8_t* bits = from.dibSectionBitsPtr();
-    std::uint8_t* toBits = to.dibSectionBitsPtr();
+    std::uint8_t* toBits = to ? to->dibSectionBitsPtr() : nullptr;
+    auto target = [&](int x, int y) { return toBits ? toBits + y * toStride + x : nullptr; };
     // Error goes right (7/16) and straight down (4/16); the first and last byte columns
     // never receive from the row below, and the last one none from its left either.
     auto sharesRight = [&](int x) { return x < lastByteColumn - 3; };
@@ -131,8 +160,7 @@ void ColourReduceDib::applyPalette(DibSection& from, DibSection& to, const Palet
         for (int x = 0; x <= lastByteColumn; x += 3) {
             for (int y = 0; y <= lastRow; ++y) {
                 std::uint8_t* p = bits + y * stride + x;
-                if (!mapPixel(p, toBits + y * toStride + x, palette, find, error) ||
-                    !diffuseError) {
+                if (!mapPixel(p, target(x, y), palette, find, error, sink, x, y) || !diffuseError) {
                     continue;
                 }
                 if (sharesRight(x)) spread3(p + 3, error.blue, error.green, error.red, 7);
@@ -153,6 +181,34 @@ void ColourReduceDib::applyPalette(DibSection& from, DibSection& to, const Palet
     auto find = [&](std::uint8_t r, std::uint8_t g, std::uint8_t b) {
         return nearest.find(r, g, b);
     };
+    if (!diffuseError) {
+        // Every pixel by itself: row by row in memory order, a run of one colour searched
+        // once.
+        for (int y = 0; y <= lastRow; ++y) {
+            const std::uint8_t* p = bits + y * stride;
+            std::uint8_t* q = target(0, y);
+            std::uint32_t lastColour = 0xFFFFFFFF;
+            int index = 0;
+            for (int x = 0; x <= lastByteColumn; x += 3) {
+                const std::uint32_t colour =
+                    std::uint32_t{p[x + 2]} << 16 | std::uint32_t{p[x + 1]} << 8 | p[x];
+                if (colour != lastColour) {
+                    index = find(p[x + 2], p[x + 1], p[x]);
+                    if (index == 0) noNearestEntry(palette, p[x + 2], p[x + 1], p[x]);
+                    lastColour = colour;
+                }
+                sink.put(x, y, index);
+                if (!q) continue;
+                const PaletteEntry& e = palette.entries()[static_cast<std::size_t>(index - 1)];
+                q[x] = e.blue;
+                q[x + 1] = e.green;
+                q[x + 2] = e.red;
+            }
+        }
+        for (int x = 0; x <= lastByteColumn; x += 3) run.progress(x);
+        run.complete();
+        return;
+    }
     constexpr int kStripPixels = 64;
     std::array<ColourError, kStripPixels> fromAbove;
     auto step = [&](int x, int y, ColourError& held) __attribute__((always_inline)) {
@@ -162,7 +218,7 @@ void ColourReduceDib::applyPalette(DibSection& from, DibSection& to, const Palet
             held = {0, 0, 0};
         }
         ColourError e;
-        if (!mapPixel(p, toBits + y * toStride + x, palette, find, e) || !diffuseError) return;
+        if (!mapPixel(p, target(x, y), palette, find, e, sink, x, y)) return;
         if (sharesRight(x)) {
             addShares(p + 3, share(kSevenSixteenths, e.blue), share(kSevenSixteenths, e.green),
                       share(kSevenSixteenths, e.red));

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+
 #include "imaging/progress.h"
 
 namespace veilora::imaging {
@@ -26,12 +29,25 @@ class ColourReduceDib {
     void applyPalette(DibSection& from, DibSection& to, const Palette& palette,
                       bool diffuseError = false);
 
+    // Rows of one byte per pixel, stride bytes apart, the first row in memory first.
+    struct EntryIndices {
+        std::uint8_t* bits;
+        std::ptrdiff_t stride;
+    };
+    // The same walk, writing the entry of each pixel (0-based) instead of its colour: the
+    // pixels of an 8-bit bitmap whose colour table is the palette, the first occurrence of
+    // every colour being the entry chosen. At most 256 colours (std::invalid_argument).
+    void applyPalette(DibSection& from, EntryIndices to, const Palette& palette, bool diffuseError);
+
     void grayScale(DibSection& dib);
 
     void setSearch(Search search) { search_ = search; }
     ProgressEvents& events() { return events_; }
 
   private:
+    void map(DibSection& from, DibSection* to, const EntryIndices* indices, const Palette& palette,
+             bool diffuseError);
+
     ProgressEvents events_;
     Search search_ = Search::Indexed;
 };

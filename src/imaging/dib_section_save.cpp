@@ -190,30 +190,6 @@ std::optional<EncodedBitmap> DibSectionSave::encode(DibSection& dib,
     if (dib.empty()) return std::nullopt;
 
     try {
-        DibSection reduced;
-        const DibSection* image = &dib;
-        if (method == ColourReductionMethod::Palette ||
-            method == ColourReductionMethod::Automatic) {
-            if (!reduced.create(dib.width(), dib.height())) return std::nullopt;
-            ColourReduceDib reducer;
-            reducer.events() = events_;
-            if (method == ColourReductionMethod::Palette) {
-                reducer.applyPalette(dib, reduced, *palette, true);
-            } else if (depth == OutputColourDepth::Mono) {
-                reducer.blackAndWhite(dib, reduced);
-            } else if (depth == OutputColourDepth::Colour16) {
-                palette.emplace();
-                palette->create16Colour();
-                reducer.applyPalette(dib, reduced, *palette, true);
-            } else {
-                palette.emplace();
-                palette->events() = events_;
-                palette->createOptimal(dib, 236, 6);
-                reducer.applyPalette(dib, reduced, *palette, false);
-            }
-            image = &reduced;
-        }
-
         IndexedSection section;
         section.bitsPerPixel = bpp;
         section.stride = static_cast<std::ptrdiff_t>(rowBytes(dib.width(), bpp));
@@ -228,9 +204,48 @@ std::optional<EncodedBitmap> DibSectionSave::encode(DibSection& dib,
         header.sizeImage = static_cast<std::uint32_t>(section.pixels.size());
         const auto headerBytes = header.bytes();
         std::copy(headerBytes.begin(), headerBytes.end(), section.infoBlock.begin());
+
+        DibSection reduced;
+        const DibSection* image = &dib;
+        bool drawn = false;
+        if (method == ColourReductionMethod::Palette ||
+            method == ColourReductionMethod::Automatic) {
+            ColourReduceDib reducer;
+            reducer.events() = events_;
+            // At 8 bits a palette that fits is the colour table whole: the entries the
+            // reduction chooses are the nearest table colours of what it would draw.
+            auto reduce = [&](const Palette& p, bool diffuse) {
+                if (bpp == 8 && p.count() <= section.tableSize()) {
+                    reducer.applyPalette(dib, {section.pixels.data(), section.stride}, p, diffuse);
+                    drawn = true;
+                    return true;
+                }
+                if (!reduced.create(dib.width(), dib.height())) return false;
+                reducer.applyPalette(dib, reduced, p, diffuse);
+                return true;
+            };
+            bool done = true;
+            if (method == ColourReductionMethod::Palette) {
+                done = reduce(*palette, true);
+            } else if (depth == OutputColourDepth::Mono) {
+                if (!reduced.create(dib.width(), dib.height())) return std::nullopt;
+                reducer.blackAndWhite(dib, reduced);
+            } else if (depth == OutputColourDepth::Colour16) {
+                palette.emplace();
+                palette->create16Colour();
+                done = reduce(*palette, true);
+            } else {
+                palette.emplace();
+                palette->events() = events_;
+                palette->createOptimal(dib, 236, 6);
+                done = reduce(*palette, false);
+            }
+            if (!done) return std::nullopt;
+            image = &reduced;
+        }
         fillTable(section, depth, palette);
 
-        draw(*image, section, method == ColourReductionMethod::None ? &dib : nullptr);
+        if (!drawn) draw(*image, section, method == ColourReductionMethod::None ? &dib : nullptr);
         EncodedBitmap out;
         out.infoBlock = std::move(section.infoBlock);
         out.ownPixels = std::move(section.pixels);

@@ -1,4 +1,5 @@
 #include <cmath>
+#include <cstdint>
 
 #include "imaging/dib_section.h"
 #include "imaging/palette.h"
@@ -48,14 +49,29 @@ void Octree::begin(int levels) {
     leafCount_ = 0;
     freeHead_ = 0;
     reducible_.fill(0);
+    serials_ = 1;
+    nodes_[1].serial = serials_;
+    knownNode_.assign(std::size_t{1} << (3 * kCachedHalves), KnownNode{});
 }
 
 void Octree::erase() {
     nodes_.clear();
     nodes_.shrink_to_fit();
+    knownNode_.clear();
+    knownNode_.shrink_to_fit();
     freeHead_ = 0;
     nodeCount_ = leafCount_ = highestIndex_ = 0;
     reducible_.fill(0);
+}
+
+// After 2^32 nodes: the nodes in use get new serials and no cell knows a node any more, so
+// that no old entry can match a serial given out again.
+void Octree::renumber() {
+    serials_ = 1;  // the root's
+    for (std::size_t i = 2; i < nodes_.size(); ++i) {
+        if (nodes_[i].serial != 0) nodes_[i].serial = ++serials_;
+    }
+    knownNode_.assign(knownNode_.size(), KnownNode{});
 }
 
 std::int32_t Octree::takeNode() {
@@ -71,14 +87,37 @@ std::int32_t Octree::takeNode() {
     }
     ++nodeCount_;
     nodes_[static_cast<std::size_t>(index)] = Node{};
+    if (serials_ == UINT32_MAX) renumber();
+    nodes_[static_cast<std::size_t>(index)].serial = ++serials_;
     return index;
 }
 
-void Octree::insert(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+__attribute__((always_inline)) inline void Octree::insert(std::uint8_t red, std::uint8_t green,
+                                                          std::uint8_t blue) {
+    constexpr unsigned kMask = (1u << kCachedHalves) - 1;
+    const std::uint32_t cell = (kHalves.bits[red] & kMask) << (2 * kCachedHalves) |
+                               (kHalves.bits[green] & kMask) << kCachedHalves |
+                               (kHalves.bits[blue] & kMask);
+    const KnownNode known = knownNode_[cell];
+    Node& node = nodes_[static_cast<std::size_t>(known.node)];
+    if (node.serial != known.serial) {
+        walk(red, green, blue, cell, 1);
+    } else if (!node.leaf) {
+        walk(red, green, blue, cell, known.node);
+    } else {
+        ++node.count;
+        node.red += red;
+        node.green += green;
+        node.blue += blue;
+    }
+}
+
+void Octree::walk(std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint32_t cell,
+                  std::int32_t from) {
     const unsigned rBits = kHalves.bits[red], gBits = kHalves.bits[green],
                    bBits = kHalves.bits[blue];
-    std::int32_t parent = 1;
-    for (int level = 1;; ++level) {
+    std::int32_t parent = from;
+    for (int level = nodes_[static_cast<std::size_t>(from)].halves + 1;; ++level) {
         const unsigned shift = static_cast<unsigned>(level - 1);
         const unsigned slot =
             ((rBits >> shift) & 1) | (((gBits >> shift) & 1) << 1) | (((bBits >> shift) & 1) << 2);
@@ -88,8 +127,10 @@ void Octree::insert(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
             nodes_[static_cast<std::size_t>(parent)].child[slot] = child;
             ++nodes_[static_cast<std::size_t>(parent)].count;
             nodes_[static_cast<std::size_t>(child)].leaf = level == levels_;
+            nodes_[static_cast<std::size_t>(child)].halves = static_cast<std::uint8_t>(level);
         }
         Node& node = nodes_[static_cast<std::size_t>(child)];
+        if (level <= kCachedHalves) knownNode_[cell] = {child, node.serial};
         if (node.leaf) {
             if (node.count == 0) ++leafCount_;
             ++node.count;
@@ -124,6 +165,7 @@ bool Octree::reduce() {
         totals.blue += child.blue;
         totals.count += child.count;
         child.leaf = child.inReducibleList = false;
+        child.serial = 0;  // no longer the node any cell knew
         child.next = freeHead_;
         freeHead_ = childIndex;
         --nodeCount_;

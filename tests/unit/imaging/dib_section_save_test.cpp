@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
+#include "imaging/colour_reduce_dib.h"
 #include "imaging/dib_section.h"
 #include "imaging_test_support.h"
 
@@ -78,6 +80,30 @@ TEST(ImagingSave, ReductionMethodsUseTheirPalettes) {
                  std::invalid_argument);
     saved(d, palette, Colour256, ColourReductionMethod::Automatic);
     EXPECT_LE(palette.value().count(), 236);
+
+    // At 8 bits each pixel is the table's first entry of the colour the reduction chose,
+    // also when the palette repeats colours and rows are padded.
+    for (auto method : {ColourReductionMethod::Palette, ColourReductionMethod::Automatic}) {
+        DibSection image = photoLike(13, 9, 7), reduced = filled(13, 9, 0), copy = image;
+        palette = paletteOf({0x102030, 0xF0E0D0, 0x102030, 0x808080, 0x10FF10, 0xF0E0D0});
+        const auto b = saved(image, palette, Colour256, method);
+        ColourReduceDib().applyPalette(copy, reduced, *palette,
+                                       method == ColourReductionMethod::Palette);
+        const auto entries = palette->entries();
+        for (int i = 0; i < 13 * 9; ++i) {
+            const int x = i % 13, y = i / 13;
+            const auto first = std::ranges::find(entries, rgb(rgbAt(reduced, x, y)));
+            ASSERT_EQ(b.at(1078 + static_cast<std::size_t>((8 - y) * 16 + x)),
+                      first - entries.begin())
+                << x << ", " << y;
+        }
+    }
+    // A longer palette gives the table its first 256 colours, and the file is drawn.
+    palette.emplace();
+    for (int i = 0; i < 300; ++i) palette->add(i % 256, i * 7 % 256, i * 13 % 256);
+    DibSection image = photoLike(13, 9, 7);
+    EXPECT_EQ(saved(image, palette, Colour256, ColourReductionMethod::Palette).size(),
+              1078u + 16 * 9);
 
     // Sixteen colours are diffused: a flat grey between two of them comes out mixed.
     DibSection grey = filled(8, 8, 0x606060);

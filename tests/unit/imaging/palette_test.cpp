@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 #include "imaging/imaging_error.h"
 #include "imaging_test_support.h"
+#include "support/octree_reference.h"
 
 namespace veilora::imaging {
 namespace {
@@ -17,8 +19,8 @@ TEST(ImagingPalette, FixedPalettesHoldTheirListedEntries) {
     web.createWebSafe();
     ASSERT_EQ(web.count(), 256);
     // Black is a corner the standard colours hold already; entry 256 stays black.
-    const std::uint32_t expected[][2] = {
-        {8, 0xC0C0C0}, {9, 0x330000}, {216, 0xCCFFFF}, {217, 0x080808}, {247, 0xF8F8F8}, {256, 0}};
+    const std::uint32_t expected[][2] = {{8, 0xC0C0C0},   {9, 0x330000},   {216, 0xCCFFFF},
+                                         {217, 0x080808}, {247, 0xF8F8F8}, {256, 0}};
     for (const auto& [index, colour] : expected) EXPECT_EQ(web.at(index), rgb(colour)) << index;
     Palette mono;
     mono.createMono();
@@ -110,6 +112,14 @@ TEST(ImagingOctree, PhotographFitsTheLimitAndImpossibleLimitsAreErrors) {
     p.createOptimal(d, 236, 6);
     EXPECT_LE(p.count(), 236);
     EXPECT_GT(p.count(), 100);
+    // The same colours in the same order as a walk from the root for every pixel, however
+    // often the tree is cut back and regrown and however deep its leaves lie.
+    for (auto [size, levels] : {std::pair{236, 6}, {16, 6}, {64, 8}, {300, 7}, {8, 2}, {40, 4}}) {
+        p.createOptimal(d, size, levels);
+        EXPECT_TRUE(std::ranges::equal(
+            p.entries(), test::ReferenceOctree().createOptimal(d, size, levels).entries()))
+            << size << " colours, " << levels << " levels";
+    }
     p.createOptimal(d, 236, 1);  // one level: the root's eight children
     EXPECT_LE(p.count(), 8);
     EXPECT_THROW(p.createOptimal(d, 4, 1), ReductionError);
