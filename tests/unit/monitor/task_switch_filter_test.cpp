@@ -9,7 +9,8 @@ namespace {
 
 constexpr std::uint32_t kDown = 0x100, kUp = 0x101, kSysDown = 0x104, kSysUp = 0x105;
 constexpr std::uint32_t kTab = 0x09, kEsc = 0x1B, kF4 = 0x73, kAltFlag = 0x20;
-constexpr ModifierState kNone{}, kAlt{.alt = true}, kCtrl{.ctrl = true};
+constexpr ModifierState kNone{}, kAlt{.alt = true}, kCtrl{.ctrl = true},
+    kCtrlAlt{.alt = true, .ctrl = true};
 
 // One filter sees the whole script: each key event (message, key, flags), the modifiers held
 // by then, and whether it is swallowed.
@@ -21,6 +22,8 @@ TEST(TaskSwitchFilter, AltTabAltEscAndCtrlEscAreSwallowedAndEachReleaseGoesTheWa
         {kDown, kTab, 0, kAlt, true}, {kUp, kTab, 0, kNone, true},  // Alt held before the hook
         {kDown, kEsc, 0, kAlt, true}, {kUp, kEsc, 0, kNone, true},
         {kDown, kEsc, 0, kCtrl, true}, {kUp, kEsc, 0, kNone, true},
+        {kDown, kEsc, kAltFlag, kNone, true}, {kUp, kEsc, 0, kNone, true},
+        {kDown, kTab, kAltFlag, kCtrlAlt, true}, {kUp, kTab, 0, kNone, true},
         // Ctrl+Tab, Tab alone, Esc alone (it reaches the prompt), Alt+F4 and other messages pass.
         {kDown, kTab, 0, kCtrl, false}, {kDown, kTab, 0, kNone, false},
         {kDown, kEsc, 0, kNone, false}, {kSysDown, kF4, kAltFlag, kAlt, false},

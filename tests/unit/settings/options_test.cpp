@@ -35,6 +35,7 @@ TEST_F(OptionsTest, LoadingTakesTheRoundedLeadingNumberAndDefaultsWhatIsMissing)
         EXPECT_EQ(load().trayIconNormal, text[0] == '5' || text[0] == '-') << text;
     }
     EXPECT_FALSE(load(6).muteSoundEnabled) << "locked from version 6 on";
+    EXPECT_TRUE(load(5).muteSoundEnabled);
     registry.putString(kGeneralKey, "Offset", encodePassword("secret"));
     EXPECT_EQ(load().passwordButtonCaption(), "Change Password");
     registry.putString(kGeneralKey, "Offset", "damaged");
@@ -56,8 +57,10 @@ TEST_F(OptionsTest, WhatIsStoredLoadsAndIsSavedBackInOrderThenTheRunEntry) {
         registry.putString(kOptionsKey, saved[i].substr(0, at),
                            i == 1 ? "2" : saved[i].substr(at + 1));
     }
+    registry.putString(kGeneralKey, "First Run", "no");
     settings.setCompany("Elsewhere");
     Options options = load();
+    EXPECT_EQ(options.firstRun, "no");
     registry.calls.clear();
     settings.setCompany("Elsewhere");
     saveOptions(options, settings, "\"C:\\veilora.exe\"");

@@ -20,11 +20,13 @@ inline TypedPassword typed(std::string text) {
 }
 inline TypedPassword unrepresentable() { return TypedPassword(std::optional<std::string>()); }
 
-// What OK did: "stored" or the field it focuses, then the message's title and text.
+// What OK did: "stored" or the field it focuses, then the message's icon, title and text.
 inline std::string outcome(const PasswordOutcome& o) {
     const char* fields[] = {"none", "old", "new", "repeat"};
+    const char* icons[] = {"no-icon", "information", "exclamation", "critical"};
     return (o.stored ? "stored" : fields[static_cast<int>(o.focus)]) +
-           (o.notice ? " " + std::string(o.notice->title) + ": " + std::string(o.notice->text)
+           (o.notice ? " " + std::string(icons[static_cast<int>(o.notice->icon)]) + " " +
+                           std::string(o.notice->title) + ": " + std::string(o.notice->text)
                      : "");
 }
 
