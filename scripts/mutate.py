@@ -8,9 +8,10 @@ the way `make native` builds the unit tests (same build type, AddressSanitizer a
 only warnings are not errors, as a planted fault may leave an unused variable): a mutant the
 tests catch only in some other build would slip through the tests as they really run. For
 each mutant only its file is compiled again with the mistake planted and linked with the
-other objects into a test binary of its own, which is run. A mutant the tests fail on is
-killed; one they pass survives. Mutants change the core's .cpp files (headers are not
-recompiled per mutant).
+other objects into a test binary of its own, which is run: first the tests beside the file's
+own folder (src/app/x.cpp: tests/unit/app), then all others, so that every test runs on a
+survivor. A mutant the tests fail on is killed; one they pass survives. Mutants change the
+core's .cpp files (headers are not recompiled per mutant).
 
 Data format (one file per area, read and edited by people):
 
