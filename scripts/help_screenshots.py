@@ -22,7 +22,7 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parents[1]
 sys.path.insert(0, str(ROOT / "tests" / "e2e"))
 import harness  # noqa: E402
-from harness import encode_password, wait_for  # noqa: E402
+from harness import stored_password, wait_for  # noqa: E402
 
 PROMPT = "Veilora - Password Required"
 OPTIONS = "Veilora - Options"
@@ -115,7 +115,7 @@ def harmless_picture(s):
 def cover_and_password(s, shots):
     """The cover, then the password prompt that a double-click on it brings up."""
     s.set_options(**{"Hide Method Scr": "1", "PW Hide Screen Cap": "1", "Start Enabled": "0"})
-    s.reg_add(r"HKCU\Software\Fernwick\Veilora\General", "Offset", encode_password("secret"))
+    s.reg_add(r"HKCU\Software\Fernwick\Veilora\General", "Offset", stored_password("secret"))
     program = s.start()
     program.wait_ready()
     s.key("grave")

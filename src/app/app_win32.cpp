@@ -47,6 +47,9 @@ AppWin32::AppWin32()
         windowManagement_.close();
         volumeDialog_.close();
     });
+    if (trace_ && ::GetEnvironmentVariableW(L"VEILORA_TEST_LEAK", nullptr, 0) > 0) {
+        desktop_.onCoverShown([this] { leakForTest(); });
+    }
 }
 
 AppWin32::~AppWin32() { shutdown(); }
@@ -160,7 +163,10 @@ void AppWin32::shutdown() {
         if (auto fn = sessionFunction<Unregister>("WTSUnRegisterSessionNotification")) fn(hwnd());
         sessionWatched_ = false;
     }
-    if (trace_) trace_->event("shutdown");
+    if (trace_) {
+        reportOwners();  // what is still held once everything was given back
+        trace_->event("shutdown");
+    }
     cover_.destroy();  // and with it any prompt above it
     optionsDialog_.hide();
     destroyWindow();
@@ -172,6 +178,15 @@ void AppWin32::reportOwners() {
         trace_->event(std::string("owners-") + win32::ownerKindName(k), win32::liveOwners(k));
     }
     trace_->event("owners-reported");
+}
+
+void AppWin32::leakForTest() {
+    testLeaks_.gdi.emplace_back(::CreateSolidBrush(RGB(1, 2, 3)));
+    testLeaks_.kernel.emplace_back(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    HKEY key = nullptr;
+    ::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_READ, &key);
+    testLeaks_.keys.emplace_back(key);
+    trace_->event("test-leak", static_cast<long long>(testLeaks_.gdi.size()));
 }
 
 LRESULT AppWin32::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <vector>
 
 #include "about/help_win32.h"
 #include "app/app.h"
@@ -49,6 +50,7 @@ private:
     HWND dialogOwner() const;
     void watchSession();
     void reportOwners();
+    void leakForTest();
     void showTrayIcon();
     std::wstring picturePath() const;
     void loadCoverPicture();
@@ -99,6 +101,13 @@ private:
     win32::HotKey captureKey_;
     capture::CaptureDepth captureDepth_ = capture::CaptureDepth::Colours256;
     bool sessionWatched_ = false;
+    // Test-only, in traced runs with VEILORA_TEST_LEAK set: one brush, one event and one
+    // registry key more held at every hide, so a test can show that the soak sees a leak.
+    struct TestLeaks {
+        std::vector<win32::BrushHandle> gdi;
+        std::vector<win32::KernelHandle> kernel;
+        std::vector<win32::RegKey> keys;
+    } testLeaks_;
     bool shutDown_ = false;
 };
 

@@ -73,7 +73,11 @@ bool DesktopWin32::blockTaskSwitching() { return hooks_.installKeyboardHook(); }
 
 void DesktopWin32::unblockTaskSwitching() { hooks_.removeKeyboardHook(); }
 
-bool DesktopWin32::showCover() { return cover_.show(); }
+bool DesktopWin32::showCover() {
+    if (!cover_.show()) return false;
+    if (coverShown_) coverShown_();
+    return true;
+}
 
 void DesktopWin32::hideCover() {
     cover_.hide();

@@ -25,11 +25,13 @@ public:
     bool showCover() override;
     void hideCover() override;
     void setCoverTopmost(bool topmost) override;
-    // Told each time the cover is taken away.
+    // Told each time the cover is taken away, and each time it came up.
     void onCoverHidden(std::function<void()> callback) { coverHidden_ = std::move(callback); }
+    void onCoverShown(std::function<void()> callback) { coverShown_ = std::move(callback); }
 
 private:
     std::function<void()> coverHidden_;
+    std::function<void()> coverShown_;
     InputHooks& hooks_;
     CoverWindow& cover_;
 };

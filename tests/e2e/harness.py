@@ -41,7 +41,7 @@ def wine32_missing_reason():
 HELP_FILE = Path(os.environ.get("VEILORA_HELP_FILE",
                                 ROOT / "build" / "native" / "help" / "veilora.chm"))
 WORK = Path(os.environ.get("VEILORA_E2E_WORK", ROOT / "build" / "e2e"))
-ARTIFACTS = ROOT / "build" / "e2e-artifacts"
+ARTIFACTS = Path(os.environ.get("VEILORA_E2E_ARTIFACTS", ROOT / "build" / "e2e-artifacts"))
 TEMPLATE = WORK / "template-prefix"
 DESKTOP = "veilora"
 # The help file's own title, which the help viewer shows.
@@ -709,9 +709,17 @@ class Session:
     def choose(self, items, text):
         """Clicks the menu item `text` (menus take no keys under Wine)."""
         item = next(i for i in items if i["text"] == text)
+        other = next(i for i in items if i is not item and i["text"] != "-")
         left, top, right, bottom = item["rect"]
         self.move((left + right) // 2, (top + bottom) // 2)
-        time.sleep(0.15)  # the menu follows the pointer before it takes the click
+
+        def spot(i):  # the right margin, where no text or mark is drawn
+            return i["rect"][2] - 3, (i["rect"][1] + i["rect"][3]) // 2
+
+        # The menu takes the click for the item it has highlighted, once it has followed the
+        # pointer there: that item then looks unlike the others.
+        wait_for(lambda: (lambda g: g.pixel(*spot(item)) != g.pixel(*spot(other)))(self.grab()),
+                 10, f"the menu to highlight '{text}'")
         self.xdotool("click", 1)
 
     def click_control(self, title, control_id):
@@ -788,18 +796,21 @@ class Image:
         return tuple(self.data[i:i + 3])
 
 
-def encode_password(password, key="3A9F0C7B", mask=0b10110010):
-    """The stored form of a password, written independently of the program's own codec."""
-    body = ""
-    for i, ch in enumerate(password.encode("latin-1")):
-        k = ord(key[i % 8])
-        v = ch + k if i % 2 == 0 else ch - k
-        v = v - 255 if v > 255 else v + 255 if v < 0 else v
-        body += f"{v:02X}"
-    bits = f"{mask:08b}"
-    for i in range(8):
-        body = key[i] + body if bits[i] == "1" else body + key[i]
-    return f"{mask:02X}" + body
+# The stored forms of the passwords the tests use, worked out by hand from the stored
+# layout with the key "3A9F0C7B" and the mask B2 (10110010): the mask, then K7 K4 K3 K1 in
+# front of the body, K2 K5 K6 K8 behind it. "Tulip7" wraps (116 - 67 + 255 = F3).
+STORED_PASSWORDS = {
+    "pw": "B27F93A336A0CB",
+    "opt": "B27F93A22FADA0CB",
+    "Se7ret": "B27F938624702C9531A0CB",
+    "secret": "B27F93A6249C2C9531A0CB",
+    "Tulip7": "B27F938734A523A0F3A0CB",
+}
+
+
+def stored_password(password):
+    """The registry's "Offset" text for one of the passwords above."""
+    return STORED_PASSWORDS[password]
 
 
 def write_bmp24(path, width, height, color_at):

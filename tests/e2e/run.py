@@ -1,6 +1,7 @@
 """Runs one end-to-end test module, or the tests of it whose names contain a pattern. For the 32-bit program, when this machine cannot run
 32-bit Windows programs, the module is reported as skipped with the reason (ctest reads exit
-code 77 as skipped): never passed, never silently dropped."""
+code 77 as skipped): never passed, never silently dropped. A pattern that matches no test
+fails: a misspelt selector must not pass for a run."""
 
 import sys
 import unittest
@@ -17,4 +18,9 @@ if __name__ == "__main__":
             print(f"SKIPPED {module} for the 32-bit program: {reason}")
             sys.exit(SKIPPED)
     pattern = sys.argv[2:3]
-    unittest.main(module=module, argv=[sys.argv[0], "-v", *(["-k", pattern[0]] if pattern else [])])
+    run = unittest.main(module=module, exit=False,
+                        argv=[sys.argv[0], "-v", *(["-k", pattern[0]] if pattern else [])])
+    if run.result.testsRun == 0:
+        print(f"no test of {module} matches {pattern[0] if pattern else '(all)'}: nothing ran")
+        sys.exit(1)
+    sys.exit(0 if run.result.wasSuccessful() else 1)

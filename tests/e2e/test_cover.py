@@ -1,8 +1,9 @@
 """The cover: the saved picture over the whole screen, task switching blocked, and back."""
 
+import time
 import unittest
 
-from harness import E2ETestCase, encode_password, wait_for, write_bmp24
+from harness import E2ETestCase, stored_password, wait_for, write_bmp24
 
 BACKGROUND = (58, 110, 165)
 VK_TAB, VK_ESC, VK_LALT = 0x09, 0x1B, 0xA4
@@ -35,10 +36,13 @@ class CoverTest(E2ETestCase):
         # The paint is traced when drawn, not when it reaches the screen: wait for the screen.
         screen = wait_for(lambda: (lambda g: g if g.pixel(5, 5) == (255, 0, 0) else None)(s.grab()),
                           10, "the picture on the screen")
-        # Opposite corners catch a flip either way; beside and below it the background.
-        spots = ((634, 5), (5, 474), (800, 100), (10, 760))
+        # Opposite corners catch a flip either way, the pixels at the quadrants' meeting point a
+        # shift by one; beside and below it the background.
+        spots = ((634, 5), (5, 474), (319, 239), (320, 239), (319, 240), (320, 240), (800, 100),
+                 (10, 760))
         self.assertEqual([screen.pixel(x, y) for x, y in spots],
-                         [(0, 255, 0), (0, 0, 255), BACKGROUND, BACKGROUND])
+                         [(0, 255, 0), (0, 0, 255), (255, 0, 0), (0, 255, 0), (0, 0, 255),
+                          (255, 255, 255), BACKGROUND, BACKGROUND])
 
         passed = {vk for vk, _ in s.try_task_switching(keys, right_hand=True)}
         self.assertFalse({VK_TAB, VK_ESC} & passed, passed)
@@ -58,14 +62,20 @@ class CoverTest(E2ETestCase):
         program = self.start()
         keys = s.start_keylog()
         s.settle(program)
-        # The trigger and a burst of Alt+Tab in one go, without waiting for anything.
-        burst = ["keydown", "alt", "key", "--delay", "15", *["Tab"] * 12, "keyup", "alt"]
+        # Alt held, the trigger, and Tab pressed again and again until the cover is up and a
+        # few times more: some presses surely come after the cover showed.
         mark = len(keys.events())
-        s.xdotool("mousemove", "0", "300", *burst)
-        shown_at = program.wait_event("cover-shown")[0]
+        s.xdotool("keydown", "alt", "mousemove", "0", "300")
+        after_shown, deadline = 0, time.monotonic() + 15
+        while after_shown < 4:
+            s.xdotool("key", "Tab")
+            after_shown += 1 if program.count("cover-shown") else 0
+            self.assertLess(time.monotonic(), deadline, "the cover never showed")
+        s.xdotool("keyup", "alt")
+        shown_at = program.events("cover-shown")[0][0]
         keys.wait_for_key(VK_LALT, "up", after=mark)
         # A release may follow its press out; no press may pass once the cover is up.
-        late = [t for vk, state, t in keys.timed_events()
+        late = [t for vk, state, t in keys.timed_events()[mark:]
                 if vk == VK_TAB and state == "down" and t > shown_at]
         self.assertEqual(late, [], "no Tab passed once the cover was on screen")
 
@@ -103,7 +113,7 @@ class CoverPasswordTest(E2ETestCase):
 
     def test_wrong_password_cancel_and_right_password(self):
         s = self.session
-        s.reg_add(r"HKCU\Software\Fernwick\Veilora\General", "Offset", encode_password("Se7ret"))
+        s.reg_add(r"HKCU\Software\Fernwick\Veilora\General", "Offset", stored_password("Se7ret"))
         program = s.launch((200, 200, 0), **{"Hide Method Scr": "1", "Start Enabled": "1",
                                              "ScrEdge Left": "0", "PW Hide Screen Cap": "1"})
         keys = s.start_keylog()

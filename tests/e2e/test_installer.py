@@ -3,7 +3,7 @@
 import unittest
 
 import harness
-from harness import WIN64_DIR, WIN32_DIR, E2ETestCase, encode_password, wait_for
+from harness import WIN64_DIR, WIN32_DIR, E2ETestCase, stored_password, wait_for
 from installing import SETTINGS, UNINSTALL, VERSION, Installer
 
 RUN = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
@@ -18,7 +18,7 @@ class InstallerTest(E2ETestCase):
     def keep_some_settings(self):
         s = self.session
         s.set_options(**{"Hide Method Min": "1", "Corner Top Right": "1", "Tray Icon": "0"})
-        s.reg_add(SETTINGS + r"\General", "Offset", encode_password("Tulip7"))
+        s.reg_add(SETTINGS + r"\General", "Offset", stored_password("Tulip7"))
 
     def test_silent_install_then_silent_uninstall_keeps_the_settings(self):
         s = self.session

@@ -3,7 +3,7 @@ uses them from the tray."""
 
 import unittest
 
-from harness import E2ETestCase, encode_password, wait_for
+from harness import E2ETestCase, stored_password, wait_for
 
 OPTIONS = "Veilora - Options"
 PROMPT = "Veilora - Password Required"
@@ -25,7 +25,7 @@ class OptionsTest(E2ETestCase):
 
     def test_options_behind_the_password(self):
         s = self.session
-        s.reg_add(GENERAL, "Offset", encode_password("opt"))
+        s.reg_add(GENERAL, "Offset", stored_password("opt"))
         program = s.launch(**{"Hide Method Min": "1", "PW Options": "1"})
         self.open_options(program)
         s.wait_window(PROMPT)

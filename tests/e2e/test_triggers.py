@@ -33,10 +33,10 @@ class TriggerTest(E2ETestCase):
         wait_for(lambda: s.window_info(notepad)[0]["iconic"] == "1", 10, "notepad to minimize")
         self.assertEqual(s.edit(notepad)["text"], "abc", "no stray character reached the program")
 
-    def test_wheel_and_middle_button(self):
+    def test_the_middle_button_hides_and_the_wheel_only_when_chosen(self):
         s = self.session
-        program = self.start(**{"Mouse Wheel": "1", "Middle Button": "1"})
-        self.assertEqual(self.hides_after(program, lambda: s.click(button=5)), 1)
+        program = self.start(**{"Mouse Wheel": "0", "Middle Button": "1"})
+        self.assertEqual(self.hides_after(program, lambda: s.click(button=5)), 0)
         self.assertEqual(self.hides_after(program, lambda: s.click(button=2)), 1)
 
     def test_both_buttons_in_either_order(self):

@@ -3,6 +3,7 @@ installer that asks for no administrator rights."""
 
 import hashlib
 import os
+import re
 import struct
 import unittest
 import zipfile
@@ -10,7 +11,9 @@ from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
 DIST = Path(os.environ.get("VEILORA_DIST_DIR", ROOT / "build" / "dist"))
-VERSION = os.environ.get("VEILORA_VERSION", "")
+# Outside ctest, the project's own version: an empty one would match any name and any text.
+VERSION = os.environ.get("VEILORA_VERSION") or re.search(
+    r"project\(\s*\w+\s+VERSION\s+([\d.]+)", (ROOT / "CMakeLists.txt").read_text()).group(1)
 HELP_FILE = Path(os.environ.get("VEILORA_HELP_FILE",
                                 ROOT / "build" / "native" / "help" / "veilora.chm"))
 PROGRAMS = {"x64": Path(os.environ.get("VEILORA_WIN64_DIR", ROOT / "build" / "win64")),

@@ -1,5 +1,7 @@
 #include "ui_script.h"
 
+#include <gtest/gtest.h>
+
 namespace veilora::test {
 
 namespace {
@@ -48,6 +50,11 @@ UiScript::UiScript(std::vector<Step> steps, DWORD deadlineMs)
 UiScript::~UiScript() {
     ::KillTimer(nullptr, timer_);
     if (current == this) current = nullptr;
+    // A step that never found its window checked nothing: that is a failure, not a pass.
+    if (timedOut_ || !finished()) {
+        ADD_FAILURE() << "UI script " << (timedOut_ ? "timed out" : "ended early") << " at step "
+                      << next_ + 1 << " of " << steps_.size();
+    }
 }
 
 void CALLBACK UiScript::tick(HWND, UINT, UINT_PTR, DWORD) {

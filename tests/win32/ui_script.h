@@ -1,6 +1,7 @@
 // Drives modal dialogs and message boxes from inside their own message loops: a thread timer
 // runs the steps in turn, each until it reports done. A script that overruns its deadline
-// cancels every window of the thread, so a failing test ends instead of hanging.
+// cancels every window of the thread, so a failing test ends instead of hanging; a script
+// that did not run every step fails the test when it goes.
 #pragma once
 
 #include <windows.h>
