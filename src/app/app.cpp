@@ -20,13 +20,13 @@ void App::trace(std::string_view name, long long value) {
     if (ports_.trace) ports_.trace->event(name, value);
 }
 
-void App::loadOptions(int osMajorVersion) {
-    osMajorVersion_ = osMajorVersion;
-    options_ = veilora::loadOptions(ports_.settings, osMajorVersion);
+void App::loadOptions(bool muteSoundAvailable) {
+    muteSoundAvailable_ = muteSoundAvailable;
+    options_ = veilora::loadOptions(ports_.settings, muteSoundAvailable);
     enabledMark_ = isChecked(options_.startEnabled);
 }
 
-void App::saveOptions(std::string_view runCommandLine) {
+void App::saveOptions(std::wstring_view runCommandLine) {
     veilora::saveOptions(options_, ports_.settings, runCommandLine);
     options_.firstRun = "False";
 }

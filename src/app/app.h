@@ -46,8 +46,9 @@ public:
     explicit App(AppPorts ports);
 
     // Start-up: loads every option and sets the Enabled/Disabled marks from "Start enabled".
-    // `osMajorVersion` decides whether the mute option can be changed.
-    void loadOptions(int osMajorVersion);
+    // `muteSoundAvailable`: the volume control reaches the speakers, so the mute option can be
+    // changed.
+    void loadOptions(bool muteSoundAvailable);
     // Start-up: gives back a speakers level that a run which died while hidden left lowered.
     void recoverLevel() { session_.recover(); }
     Options& options() { return options_; }
@@ -64,9 +65,9 @@ public:
     // True when the Options dialog is to be shown.
     bool requestOptions();
     // OK in the Options dialog passed its checks: every option is saved, with the Run entry.
-    void saveOptions(std::string_view runCommandLine);
+    void saveOptions(std::wstring_view runCommandLine);
     // Cancel or the close box: the stored options again, edits dropped.
-    void reloadOptions() { loadOptions(osMajorVersion_); }
+    void reloadOptions() { loadOptions(muteSoundAvailable_); }
     // The Set Password dialog stored a password.
     void passwordSet() { setpw_ = true; }
 
@@ -135,7 +136,7 @@ private:
     AppPorts ports_;
     HideSession session_;
     Options options_;
-    int osMajorVersion_ = 6;
+    bool muteSoundAvailable_ = false;
     AppState state_ = AppState::Idle;
     bool enabledMark_ = false;
     bool ldown_ = false;

@@ -8,6 +8,7 @@
 #include "app/popup_menu_win32.h"
 #include "imaging/dib_section_win32.h"
 #include "res/resource.h"
+#include "sound/volume_backend.h"
 #include "win32/dialog.h"
 #include "win32/strings.h"
 #include "win32/system.h"
@@ -35,7 +36,8 @@ AppWin32::AppWin32()
       settings_(registry_),
       hooks_(trace_.get()),
       cover_(*this, trace_.get()),
-      volume_(trace_.get()),
+      mixer_(trace_.get()),
+      endpoint_(trace_.get()),
       desktop_(hooks_, cover_),
       dialogs_([this] { return dialogOwner(); }),
       optionsDialog_(*this, OptionsDialogFeatures{.captureButton = true}),
@@ -62,6 +64,8 @@ HWND AppWin32::dialogOwner() const {
 }
 
 int AppWin32::run() {
+    // Before the first user of COM (the endpoint volume, the shell's links), on this thread.
+    com_.enter();
     if (!startUp()) return 1;
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
@@ -94,16 +98,20 @@ bool AppWin32::startUp() {
     hideKey_.registerKey(hwnd(), kHotKeyHide, 0, VK_OEM_3);  // 0xC0, the key left of 1
     toggleKey_.registerKey(hwnd(), kHotKeyToggleEnabled, MOD_CONTROL, 'E');
 
-    monitor_ = std::make_unique<PointerScoutWin32>(hooks_, hwnd(), win32::kMsgMouseEvent,
-                                                   trace_.get());
-    app_ = std::make_unique<App>(AppPorts{settings_, desktop_, *monitor_, volume_, dialogs_,
-                                          trace_.get(), static_cast<Capture*>(this)});
     const int osMajor = win32::osMajorVersion();
     if (trace_) {
         trace_->event("os-major", osMajor);
         trace_->event("program-bits", static_cast<long long>(sizeof(void*) * 8));
     }
-    app_->loadOptions(osMajor);
+    const VolumeBackend backend = chooseVolumeBackend(osMajor, endpoint_);
+    if (backend == VolumeBackend::Endpoint) volume_ = &endpoint_;
+    if (trace_) trace_->eventText("volume-backend", win32::widen(volumeBackendName(backend)));
+
+    monitor_ = std::make_unique<PointerScoutWin32>(hooks_, hwnd(), win32::kMsgMouseEvent,
+                                                   trace_.get());
+    app_ = std::make_unique<App>(AppPorts{settings_, desktop_, *monitor_, *volume_, dialogs_,
+                                          trace_.get(), static_cast<Capture*>(this)});
+    app_->loadOptions(muteSoundReachesSpeakers(osMajor, backend));
     // A run that died while the sound was lowered left the level to give back.
     app_->recoverLevel();
 
@@ -276,8 +284,7 @@ Options& AppWin32::liveOptions() { return app_->options(); }
 bool AppWin32::coverPictureExists() { return win32::fileExists(picturePath()); }
 
 void AppWin32::acceptOptions() {
-    app_->saveOptions(runCommandLine(win32::narrow(win32::programFolder()),
-                                     win32::narrow(win32::programName())));
+    app_->saveOptions(runCommandLine(win32::programFolder(), win32::programName()));
     if (tray_) showTrayIcon();
     if (isChecked(app_->options().hideMethodScr)) loadCoverPicture();
     if (trace_) trace_->event("options-saved");

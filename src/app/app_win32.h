@@ -20,8 +20,10 @@
 #include "settings/options_dialog_win32.h"
 #include "settings/reg_settings.h"
 #include "settings/registry_win32.h"
+#include "sound/endpoint_volume_win32.h"
 #include "sound/mixer_win32.h"
 #include "sound/volume_dialog_win32.h"
+#include "win32/com.h"
 #include "win32/handles.h"
 #include "win32/trace.h"
 #include "win32/window.h"
@@ -80,12 +82,16 @@ private:
     void loadCapturedPicture() override;
     void showOptionsAgain() override;
 
+    // First in, last out: COM stays entered until every other member has gone.
+    win32::ComApartment com_;
     std::unique_ptr<win32::FileTrace> trace_;
     RegistryWin32 registry_;
     RegSettings settings_;
     InputHooks hooks_;
     CoverWindow cover_;
-    MixerVolume volume_;
+    MixerVolume mixer_;
+    EndpointVolume endpoint_;
+    Volume* volume_ = &mixer_;  // the one chosen at start-up
     DesktopWin32 desktop_;
     DialogsWin32 dialogs_;
     std::unique_ptr<PointerScoutWin32> monitor_;

@@ -43,7 +43,8 @@ void injectWinM() {
         keys[i].type = INPUT_KEYBOARD;
         keys[i].ki.wVk = codes[i];
         keys[i].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;  // release M too: no key left held
-        keys[i].ki.dwExtraInfo = kInjectedByVeilora;
+        // Marked, so the key block lets them pass to the shell.
+        keys[i].ki.dwExtraInfo = static_cast<ULONG_PTR>(kInjectedByVeilora);
     }
     ::SendInput(4, keys, sizeof(INPUT));
 }

@@ -11,9 +11,6 @@
 
 namespace veilora {
 
-// Marks the key events the program injects, so they can be told from the user's.
-inline constexpr ULONG_PTR kInjectedByVeilora = 0x56454C41;  // "VELA"
-
 class DesktopWin32 final : public Desktop {
 public:
     DesktopWin32(InputHooks& hooks, CoverWindow& cover);

@@ -1,5 +1,9 @@
 #include "monitor/input_hooks_win32.h"
 
+#include <optional>
+
+#include "monitor/screen_point.h"
+
 namespace veilora {
 
 namespace {
@@ -24,11 +28,14 @@ LPARAM packPoint(POINT p) {
                       static_cast<WORD>(static_cast<SHORT>(p.y)));
 }
 
-bool onSomeScreen(POINT p) {
-    const int left = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
-    const int top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
-    return p.x >= left && p.y >= top && p.x < left + ::GetSystemMetrics(SM_CXVIRTUALSCREEN) &&
-           p.y < top + ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
+std::optional<POINT> onSomeScreen(POINT p) {
+    const ScreenRect screen{::GetSystemMetrics(SM_XVIRTUALSCREEN),
+                            ::GetSystemMetrics(SM_YVIRTUALSCREEN),
+                            ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                            ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    const auto clamped = clampToScreen({p.x, p.y}, screen);
+    if (!clamped) return std::nullopt;
+    return POINT{clamped->x, clamped->y};
 }
 
 // Later of two tick counts, wrap-around safe.
@@ -200,13 +207,18 @@ LRESULT CALLBACK InputHooks::mouseProc(int code, WPARAM wParam, LPARAM lParam) {
         self->lastMouseTick_ = ::GetTickCount();
         self->lastMousePoint_ = packPoint(info->pt);
         WPARAM kind = 0;
+        POINT at = info->pt;
         switch (wParam) {
             case WM_MOUSEMOVE: {
                 // Some systems report moves that are none: to the same point again, or to a
                 // place no cursor can be (far off every screen) when a window under the
-                // cursor is minimized. Neither is the person moving the mouse.
-                const LPARAM point = packPoint(info->pt);
-                if (point != self->lastMovePosted_.load() && onSomeScreen(info->pt)) {
+                // cursor is minimized. Neither is the person moving the mouse. A point just
+                // past the edge is the mouse pushed into it: it counts as the edge.
+                const std::optional<POINT> onScreen = onSomeScreen(info->pt);
+                if (!onScreen) break;
+                at = *onScreen;
+                const LPARAM point = packPoint(at);
+                if (point != self->lastMovePosted_.load()) {
                     self->lastMovePosted_ = point;
                     kind = static_cast<WPARAM>(MouseEventKind::Move);
                 }
@@ -231,7 +243,7 @@ LRESULT CALLBACK InputHooks::mouseProc(int code, WPARAM wParam, LPARAM lParam) {
             if (self->trace_) {
                 self->trace_->event("mouse-event", static_cast<long long>(kind & 0xFF));
             }
-            ::PostMessageW(target, self->message_.load(), kind, packPoint(info->pt));
+            ::PostMessageW(target, self->message_.load(), kind, packPoint(at));
         }
     }
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
@@ -242,12 +254,15 @@ LRESULT CALLBACK InputHooks::keyboardProc(int code, WPARAM wParam, LPARAM lParam
     if (code == HC_ACTION && self) {
         self->lastKeyTick_ = ::GetTickCount();
         const auto* info = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
-        const KeyEvent event{static_cast<std::uint32_t>(wParam), info->vkCode, info->flags};
+        const KeyEvent event{static_cast<std::uint32_t>(wParam), info->vkCode, info->flags,
+                             static_cast<std::uint64_t>(info->dwExtraInfo)};
         ModifierState held;
         // Ask the system only for the presses that matter: the query is not free everywhere.
         const bool press = wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN;
+        if (press) held.win = keyHeld(VK_LWIN) || keyHeld(VK_RWIN);
         if (press && (info->vkCode == VK_TAB || info->vkCode == VK_ESCAPE)) {
-            held = {keyHeld(VK_MENU), keyHeld(VK_CONTROL)};
+            held.alt = keyHeld(VK_MENU);
+            held.ctrl = keyHeld(VK_CONTROL);
         }
         if (self->filter_.swallow(event, held)) return -1;
     }

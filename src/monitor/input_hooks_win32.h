@@ -46,7 +46,8 @@ public:
     bool installMouseHook(HWND target, UINT message);
     void removeMouseHook();
 
-    // Swallows Alt+Tab, Alt+Esc and Ctrl+Esc until removed. Returns once the hook is in force.
+    // Swallows Alt+Tab, Alt+Esc, Ctrl+Esc and the Windows keys until removed. Returns once the
+    // hook is in force.
     bool installKeyboardHook();
     void removeKeyboardHook();
 

@@ -11,33 +11,33 @@ constexpr std::uint32_t kFlagAltDown = 0x20;
 
 constexpr std::uint32_t kVkTab = 0x09;
 constexpr std::uint32_t kVkEscape = 0x1B;
+constexpr std::uint32_t kVkLeftWin = 0x5B;
+constexpr std::uint32_t kVkRightWin = 0x5C;
 }  // namespace
 
 bool TaskSwitchFilter::swallow(const KeyEvent& event, ModifierState held) {
     const bool down = event.message == kWmKeyDown || event.message == kWmSysKeyDown;
     const bool up = event.message == kWmKeyUp || event.message == kWmSysKeyUp;
-    if (!down && !up) return false;
+    if ((!down && !up) || event.vkCode >= pressSwallowed_.size()) return false;
+    // The program's own Windows+M must reach the shell.
+    if (event.extraInfo == kInjectedByVeilora) return false;
 
-    bool* swallowedDown = nullptr;
-    if (event.vkCode == kVkTab) {
-        swallowedDown = &tabSwallowed_;
-    } else if (event.vkCode == kVkEscape) {
-        swallowedDown = &escSwallowed_;
-    } else {
-        return false;
-    }
     if (up) {
-        const bool swallowed = *swallowedDown;
-        *swallowedDown = false;
+        const bool swallowed = pressSwallowed_[event.vkCode];
+        pressSwallowed_[event.vkCode] = false;
         return swallowed;
     }
 
+    // A Windows key whose press was swallowed is held only in our eyes, not the system's.
+    const bool win = held.win || pressSwallowed_[kVkLeftWin] || pressSwallowed_[kVkRightWin];
     // Some systems never set the hook record's Alt flag; a system-key press of Tab or Esc
     // also means Alt is down.
     const bool alt = (event.flags & kFlagAltDown) != 0 || event.message == kWmSysKeyDown ||
                      held.alt;
-    const bool swallow = event.vkCode == kVkTab ? alt : alt || held.ctrl;
-    *swallowedDown = swallow;
+    bool swallow = win || event.vkCode == kVkLeftWin || event.vkCode == kVkRightWin;
+    if (event.vkCode == kVkTab) swallow = swallow || alt;
+    if (event.vkCode == kVkEscape) swallow = swallow || alt || held.ctrl;
+    pressSwallowed_[event.vkCode] = swallow;
     return swallow;
 }
 

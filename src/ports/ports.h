@@ -21,7 +21,8 @@ public:
     virtual ~Desktop() = default;
     virtual ScreenSize primaryScreenSize() = 0;
     virtual void minimizeAllWindows() = 0;
-    // Swallows Alt+Tab, Alt+Esc and Ctrl+Esc from the moment it returns true until undone.
+    // Swallows Alt+Tab, Alt+Esc, Ctrl+Esc and the Windows keys from the moment it returns true
+    // until undone.
     virtual bool blockTaskSwitching() = 0;
     virtual void unblockTaskSwitching() = 0;
     // True only when the cover is really on screen.

@@ -33,6 +33,9 @@ public:
     virtual std::vector<WindowId> topLevelWindows() = 0;
     virtual bool exists(WindowId window) = 0;
     virtual bool isVisible(WindowId window) = 0;
+    // Kept out of sight by the desktop window manager although visible (a suspended store
+    // app, a window on another virtual desktop). False where the system cannot say.
+    virtual bool isCloaked(WindowId window) = 0;
     // The parent of a child window, the owner of an owned pop-up, else 0.
     virtual WindowId parent(WindowId window) = 0;
     virtual WindowId owner(WindowId window) = 0;

@@ -116,14 +116,13 @@ std::string Options::passwordButtonCaption() const {
     return passwordStored ? "Change Password" : "Set Password";
 }
 
-Options loadOptions(RegSettings& settings, int osMajorVersion) {
+Options loadOptions(RegSettings& settings, bool muteSoundAvailable) {
     useOwnKeys(settings);
     Options options;
     options.firstRun = settings.getSetting(kGeneral, "First Run");
     loadBoxes(options, settings, kLoadZones);
-    // From version 6 on the mixer's volume belongs to the program alone, so muting
-    // would not reach the speakers; the box keeps its loaded state but is locked.
-    options.muteSoundEnabled = osMajorVersion < 6;
+    // Where muting would not reach the speakers the box keeps its loaded state but is locked.
+    options.muteSoundEnabled = muteSoundAvailable;
     loadBoxes(options, settings, kLoadOthers);
     options.trayIconNormal =
         leadingWholeNumber(settings.getSetting(kOptions, "Tray Icon", "1")) != 0.0;
@@ -133,7 +132,7 @@ Options loadOptions(RegSettings& settings, int osMajorVersion) {
     return options;
 }
 
-void saveOptions(const Options& options, RegSettings& settings, std::string_view runCommandLine) {
+void saveOptions(const Options& options, RegSettings& settings, std::wstring_view runCommandLine) {
     useOwnKeys(settings);
     settings.saveSetting(kGeneral, "First Run", "False");
     saveBoxes(options, settings, kSaveBeforeTray);
@@ -142,14 +141,14 @@ void saveOptions(const Options& options, RegSettings& settings, std::string_view
     settings.runNextBoot(kProductName, runCommandLine, isChecked(options.startWithWindows) ? 1 : 0);
 }
 
-std::string runCommandLine(std::string_view programFolder, std::string_view exeName) {
+std::wstring runCommandLine(std::wstring_view programFolder, std::wstring_view exeName) {
     // Quoted: unquoted, a path with blanks ("C:\Program Files\...") lets the shell
     // start whatever program sits at the first blank.
-    std::string command = "\"";
+    std::wstring command = L"\"";
     command += programFolder;
-    if (command.back() != '\\') command += '\\';
+    if (command.back() != L'\\') command += L'\\';
     command += exeName;
-    command += ".exe\"";
+    command += L".exe\"";
     return command;
 }
 

@@ -40,7 +40,7 @@ struct Options {
     CheckState hideMethodMin{}, hideMethodScr{}, muteSound{};
     CheckState pwHideScreenCap{}, pwOptions{}, startWithWindows{}, startEnabled{};
     bool trayIconNormal = true;    // "Normal" selected, else "Invisible"
-    bool muteSoundEnabled = true;  // the mute box can be changed (major version below 6)
+    bool muteSoundEnabled = true;  // the mute box can be changed (its control reaches the speakers)
     std::string firstRun;          // "First Run" as loaded; empty = first run
     // "Offset" decodes to a password. Only this is kept: every check reads the registry again,
     // so the plaintext need not stay in memory.
@@ -51,12 +51,14 @@ struct Options {
 
 // Reads every option in its fixed order; missing or garbage values become the
 // defaults or unchecked. Sets the store's company and application names first.
-Options loadOptions(RegSettings& settings, int osMajorVersion);
+// `muteSoundAvailable`: the volume control reaches the speakers, so the mute box can change.
+Options loadOptions(RegSettings& settings, bool muteSoundAvailable);
 
 // Writes every option, changed or not, then adds or removes the start-at-log-on entry.
-void saveOptions(const Options& options, RegSettings& settings, std::string_view runCommandLine);
+void saveOptions(const Options& options, RegSettings& settings, std::wstring_view runCommandLine);
 
-// The quoted start-at-log-on command for exeName (without ".exe") in programFolder.
-std::string runCommandLine(std::string_view programFolder, std::string_view exeName);
+// The quoted start-at-log-on command for exeName (without ".exe") in programFolder. Wide: a
+// folder name outside the code page must reach the Run entry intact.
+std::wstring runCommandLine(std::wstring_view programFolder, std::wstring_view exeName);
 
 }  // namespace veilora

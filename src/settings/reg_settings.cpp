@@ -100,12 +100,12 @@ std::vector<std::pair<std::string, std::string>> RegSettings::getAllSettings(
     return rows;
 }
 
-bool RegSettings::runNextBoot(std::string_view appName, std::string_view cmdLine, int action) {
+bool RegSettings::runNextBoot(std::string_view appName, std::wstring_view cmdLine, int action) {
     const std::string runKey(kRunKeyPath);
     switch (action) {
         case 1:
-            return backend_->writeValue(RegistryRoot::CurrentUser, runKey, std::string(appName),
-                                        kRegSz, withNul(cmdLine));
+            return backend_->writeWideText(RegistryRoot::CurrentUser, runKey,
+                                           std::string(appName), cmdLine);
         case 0:
             return backend_->deleteValue(RegistryRoot::CurrentUser, runKey, std::string(appName));
         default:

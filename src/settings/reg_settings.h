@@ -38,7 +38,8 @@ class RegSettings {
     // (name, text) of every REG_SZ value of the section; empty when there are none.
     std::vector<std::pair<std::string, std::string>> getAllSettings(std::string_view section) const;
     // action 1 adds or rewrites the per-user Run entry, 0 removes it, anything else does nothing.
-    bool runNextBoot(std::string_view appName, std::string_view cmdLine, int action);
+    // The command line is a path, kept wide: any folder name must work.
+    bool runNextBoot(std::string_view appName, std::wstring_view cmdLine, int action);
 
   private:
     RegistryBackend* backend_;

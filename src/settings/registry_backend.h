@@ -39,6 +39,9 @@ class RegistryBackend {
     // Creates missing keys. For string types the data is ANSI text with its NUL.
     virtual bool writeValue(RegistryRoot root, const std::string& keyPath, const std::string& name,
                             std::uint32_t type, std::string_view data) = 0;
+    // A REG_SZ value from wide text, for what must not pass through the code page (paths).
+    virtual bool writeWideText(RegistryRoot root, const std::string& keyPath,
+                               const std::string& name, std::wstring_view text) = 0;
     // name "" is the key's default value. False when there was nothing to delete.
     virtual bool deleteValue(RegistryRoot root, const std::string& keyPath,
                              const std::string& name) = 0;

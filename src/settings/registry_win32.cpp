@@ -129,6 +129,20 @@ bool RegistryWin32::writeValue(RegistryRoot root, const std::string& keyPath,
     });
 }
 
+bool RegistryWin32::writeWideText(RegistryRoot root, const std::string& keyPath,
+                                  const std::string& name, std::wstring_view text) {
+    return guarded(false, [&] {
+        const win32::RegKey key = openOrCreateKey(root, keyPath);
+        if (!key) return false;
+        const std::wstring withNul(text);  // c_str() brings the NUL the value ends with
+        const std::size_t bytes = (withNul.size() + 1) * sizeof(wchar_t);
+        if (bytes > ULONG_MAX) return false;
+        return RegSetValueExW(key.get(), win32::widen(name).c_str(), 0, REG_SZ,
+                              reinterpret_cast<const BYTE*>(withNul.c_str()),
+                              static_cast<DWORD>(bytes)) == ERROR_SUCCESS;
+    });
+}
+
 bool RegistryWin32::deleteValue(RegistryRoot root, const std::string& keyPath,
                                 const std::string& name) {
     return guarded(false, [&] {

@@ -5,7 +5,7 @@
 namespace veilora {
 
 // The real registry, through the wide functions: ANSI texts are converted with
-// the ANSI code page at this boundary. Never throws; whatever is stored (any
+// the ANSI code page at this boundary, wide texts go in as they are. Never throws; whatever is stored (any
 // size, any type, a string without its NUL) comes back as a value or a failure.
 class RegistryWin32 final : public RegistryBackend {
   public:
@@ -14,6 +14,8 @@ class RegistryWin32 final : public RegistryBackend {
     bool createKey(RegistryRoot root, const std::string& keyPath) override;
     bool writeValue(RegistryRoot root, const std::string& keyPath, const std::string& name,
                     std::uint32_t type, std::string_view data) override;
+    bool writeWideText(RegistryRoot root, const std::string& keyPath, const std::string& name,
+                       std::wstring_view text) override;
     bool deleteValue(RegistryRoot root, const std::string& keyPath,
                      const std::string& name) override;
     bool deleteKey(RegistryRoot root, const std::string& parentPath,

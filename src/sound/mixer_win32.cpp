@@ -1,5 +1,6 @@
 #include "sound/mixer_win32.h"
 
+#include "sound/volume_backend.h"
 #include "win32/system.h"
 
 namespace veilora {
@@ -138,12 +139,8 @@ bool MixerVolume::setMixerControlValue(std::uint32_t level) {
         written = write(level);
         if (!written) close();
     }
-    if (trace_) {
-        // What really happened, not only what was asked.
-        trace_->event("level-write-result", written ? 1 : 0);
-        const std::optional<std::uint32_t> now = written ? read() : std::nullopt;
-        trace_->event("level-read-back", now ? static_cast<long long>(*now) : -1);
-    }
+    // What really happened, not only what was asked.
+    if (trace_) traceLevelWrite(*trace_, written, written ? read() : std::nullopt);
     return written;
 }
 

@@ -97,6 +97,8 @@ bool TaskList::isToolWindow(WindowId window) {
 
 bool TaskList::isTaskWindow(WindowId window) {
     if (!system_.isVisible(window) || system_.parent(window)) return false;
+    // Nothing the user cannot see is listed.
+    if (system_.isCloaked(window)) return false;
     // The program's own windows are never tasks: the cover stays visible (behind an empty
     // region) all the time, so visibility alone would let it through.
     if (system_.windowThread(window).processId == ownProcess_) return false;

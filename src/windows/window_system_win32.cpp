@@ -3,6 +3,7 @@
 #include <psapi.h>
 
 #include "win32/handles.h"
+#include "win32/system.h"
 
 namespace veilora {
 
@@ -43,6 +44,25 @@ bool WindowSystemWin32::exists(WindowId window) { return window && ::IsWindow(to
 
 bool WindowSystemWin32::isVisible(WindowId window) {
     return window && ::IsWindowVisible(toHwnd(window));
+}
+
+bool WindowSystemWin32::isCloaked(WindowId window) {
+    // The window manager's library is not one the system always loads from its own folder,
+    // and older systems have none: taken from System32 at run time, once.
+    using GetAttribute = HRESULT(WINAPI*)(HWND, DWORD, void*, DWORD);
+    static const GetAttribute getAttribute = [] {
+        HMODULE dwm = win32::loadSystemLibrary(L"dwmapi.dll");
+        return dwm ? reinterpret_cast<GetAttribute>(reinterpret_cast<void*>(
+                         ::GetProcAddress(dwm, "DwmGetWindowAttribute")))
+                   : nullptr;
+    }();
+    constexpr DWORD kCloaked = 14;  // DWMWA_CLOAKED
+    DWORD cloaked = 0;
+    if (!window || !getAttribute ||
+        getAttribute(toHwnd(window), kCloaked, &cloaked, sizeof cloaked) != S_OK) {
+        return false;
+    }
+    return cloaked != 0;
 }
 
 WindowId WindowSystemWin32::parent(WindowId window) {

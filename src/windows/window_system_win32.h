@@ -20,6 +20,7 @@ public:
     std::vector<WindowId> topLevelWindows() override;
     bool exists(WindowId window) override;
     bool isVisible(WindowId window) override;
+    bool isCloaked(WindowId window) override;
     WindowId parent(WindowId window) override;
     WindowId owner(WindowId window) override;
     std::uint32_t extendedStyle(WindowId window) override;

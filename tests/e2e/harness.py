@@ -473,6 +473,19 @@ class Session:
         keys.wait_for_key(0xA2, "up", after=mark)  # VK_LCONTROL
         return keys.since(mark)
 
+    def try_windows_keys(self, keys):
+        """Sends the Windows keys alone and with other keys (Start, Win+Tab, Win+D, Win+M, the
+        right-hand key), then Shift, which always passes, as the barrier; returns the key
+        events the log `keys` saw meanwhile."""
+        mark = len(keys.events())
+        self.xdotool("key", "super")
+        for key in ("Tab", "d", "m"):
+            self.xdotool("keydown", "super", "key", key, "keyup", "super")
+        self.xdotool("key", "Super_R")
+        self.xdotool("key", "Shift_L")
+        keys.wait_for_key(0xA0, "up", after=mark)  # VK_LSHIFT
+        return keys.since(mark)
+
     def stop(self, program):
         """Kills a program and waits until Wine no longer counts it (so its single-instance
         lock is gone before the next start)."""
@@ -623,6 +636,19 @@ class Session:
                 if parts[0].lower() in (shown.lower(), "(default)"):
                     return parts[1], (parts[2] if len(parts) > 2 else "")
         return None
+
+    def reg_read_exactly(self, key, name):
+        """A string value exactly as stored, also with characters outside the code page (which
+        `reg query` prints as "?"): exported as UTF-16 and decoded. None when missing."""
+        path = self.dir / "export.reg"
+        path.unlink(missing_ok=True)
+        rc, out = self.wine("reg", "export", key, _winpath(path), "/y")
+        if rc != 0 or not path.exists():
+            return None
+        text = path.read_bytes().decode("utf-16")
+        quoted = re.escape(name)
+        found = re.search(rf'^"{quoted}"="(.*)"\r?$', text, re.M)
+        return re.sub(r"\\(.)", r"\1", found.group(1)) if found else None
 
     def set_options(self, **values):
         """Writes Options values (name -> text) and marks the first run as done."""

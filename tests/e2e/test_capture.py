@@ -1,6 +1,7 @@
 """Capturing the cover's picture: the colour-depth dialog, F11, the saved file and the next
 cover; and a failed save that costs nothing."""
 
+import shutil
 import unittest
 
 from harness import E2ETestCase, read_bmp, wait_for, write_bmp24
@@ -8,6 +9,7 @@ from harness import E2ETestCase, read_bmp, wait_for, write_bmp24
 OPTIONS = "Veilora - Options"
 DEPTH = "Screen Capture"
 CAPTURE_BUTTON, IDOK, IDCANCEL = 204, 1, 2
+RUN = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
 TRUE_COLOUR = 503  # the dialog's second choice
 LEVELS = (0, 64, 128, 192, 255)
 
@@ -79,6 +81,34 @@ class CaptureTest(E2ETestCase):
         for y in range(48, 768, 96):
             for x in range(64, 1024, 128):
                 self.assertEqual(rows[y][x], nearest(block_colour(x, y)), (x, y))
+
+    def test_a_folder_named_outside_the_code_page_holds_the_run_entry_capture_and_cover(self):
+        s = self.session
+        folder = s.dir / "Женя" / "Программы" / "Veilora"
+        folder.mkdir(parents=True)
+        shutil.copy2(s.prog_dir / "veilora.exe", folder / "veilora.exe")
+        picture = s.dir / "screen.bmp"
+        write_bmp24(picture, 1024, 768, block_colour)
+        s.set_options(**{"Hide Method Scr": "1", "Start Enabled": "1", "ScrEdge Left": "0",
+                         "Start with Windows": "1"})
+        program = s.start(exe=folder / "veilora.exe")
+        program.wait_ready()
+        self.arm(program, true_colour=True)
+        self.assertIn("Screen captured succesfully.", self.capture(program, picture))
+        s.key("Return")
+        s.wait_window(OPTIONS)
+        self.assertEqual(read_bmp(folder / "scrcap.bmp")[:3], (1024, 768, 24))
+        s.click_control(OPTIONS, IDOK)  # the picture is there now: OK saves
+        program.wait_event("options-saved")
+        self.assertEqual(s.reg_read_exactly(RUN, "Veilora"),
+                         '"' + s.windows_path(folder / "veilora.exe") + '"')
+
+        # The next start loads the picture from there for its cover.
+        s.stop(program)
+        program = s.start(exe=folder / "veilora.exe")
+        program.wait_ready()
+        s.hide_by_key(program)
+        wait_for(lambda: s.grab().pixel(700, 500) == block_colour(700, 500), 10, "the cover")
 
     def test_f11_works_only_between_the_depth_dialog_and_one_capture(self):
         s = self.session

@@ -7,6 +7,8 @@ from harness import E2ETestCase, stored_password, wait_for, write_bmp24
 
 BACKGROUND = (58, 110, 165)
 VK_TAB, VK_ESC, VK_LALT = 0x09, 0x1B, 0xA4
+# The Windows keys and the keys sent with them: Tab, D, M.
+WINDOWS_KEYS = {0x5B, 0x5C, 0x09, 0x44, 0x4D}
 PROMPT = "Veilora - Password Required"
 
 
@@ -46,6 +48,8 @@ class CoverTest(E2ETestCase):
 
         passed = {vk for vk, _ in s.try_task_switching(keys, right_hand=True)}
         self.assertFalse({VK_TAB, VK_ESC} & passed, passed)
+        passed = {vk for vk, _ in s.try_windows_keys(keys)}
+        self.assertFalse(WINDOWS_KEYS & passed, passed)
 
         s.restore_by_double_click(program)
         wait_for(lambda: s.cover() is None, 10, "the cover to go")
@@ -56,6 +60,10 @@ class CoverTest(E2ETestCase):
         self.assertEqual([e for e in passed if e[0] in (VK_TAB, VK_ESC)],
                          [(VK_TAB, "down"), (VK_TAB, "up"), (VK_ESC, "down"), (VK_ESC, "up"),
                           (VK_ESC, "down"), (VK_ESC, "up")] * 2)
+        passed = s.try_windows_keys(keys)
+        for vk in WINDOWS_KEYS:
+            self.assertIn((vk, "down"), passed, f"{vk:#x} after the restore")
+            self.assertIn((vk, "up"), passed, f"{vk:#x} after the restore")
 
     def test_task_switching_is_blocked_from_the_moment_the_cover_shows(self):
         s = self.session

@@ -46,7 +46,8 @@ class OptionsTest(E2ETestCase):
                               "Start Enabled": "1"})
         self.open_options(program)
         s.wait_window(OPTIONS)
-        self.assertEqual(s.control(OPTIONS, MUTE)["enabled"], "0", "locked from Windows 7 on")
+        self.assertEqual(s.control(OPTIONS, MUTE)["enabled"], "0",
+                         "locked: from Windows 7 on only the mixer answers here")
         # Each refusal with its exact message and focus (the order of the checks is the core's).
         s.click_control(OPTIONS, IDOK)
         s.answer_message("Screen Image File Missing", "Screen capture image file not found. "

@@ -61,5 +61,23 @@ class VolumeTest(E2ETestCase):
         self.assertTrue(program.running())
 
 
+class VolumeBackendTest(E2ETestCase):
+    """Wine reports version 6.1: the endpoint of the default speakers is tried first. Its
+    level reads, but Wine refuses every write of it, so the program must say so and keep to
+    the mixer, whose writes work."""
+
+    def test_an_endpoint_that_refuses_writes_leaves_the_sound_to_the_mixer(self):
+        s = self.session
+        program = s.launch((0, 0, 0), True, **{
+            "Hide Method Scr": "1", "Start Enabled": "1", "ScrEdge Left": "0", "Mute Sound": "1"})
+        self.assertEqual(program.values("volume-backend"), ["mixer"])
+        self.assertEqual(program.values("level-write-result"), [0], "the endpoint's refusal")
+        s.hide_by_key(program)
+        s.restore_by_double_click(program)
+        s.settle(program)
+        (_, before), *writes = program.levels()
+        self.assertEqual(writes, [("level-write", 50, 50), ("level-write", before, before)])
+
+
 if __name__ == "__main__":
     unittest.main()

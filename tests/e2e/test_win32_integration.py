@@ -10,6 +10,7 @@ class Win32IntegrationTest(E2ETestCase):
     def test_all_win32_integration_tests_pass(self):
         exe = EXE_DIR / "veilora_win32_tests.exe"
         self.assertTrue(exe.exists(), f"{exe} is missing")
+        self.session.start_sound()  # the endpoint volume's test needs a sound device
         rc, out = self.session.run_windows_exe(exe, "--gtest_brief=1")
         print(out)
         self.assertEqual(rc, 0, "Win32 integration tests failed:\n" + out[-6000:])

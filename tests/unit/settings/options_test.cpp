@@ -14,7 +14,7 @@ const std::string kOptionsKey = "Software\\Fernwick\\Veilora\\Options";
 const std::string kGeneralKey = "Software\\Fernwick\\Veilora\\General";
 
 struct OptionsTest : ::testing::Test {
-    Options load(int osMajor = 6) { return loadOptions(settings, osMajor); }
+    Options load() { return loadOptions(settings, false); }
     test::MemoryRegistry registry;
     RegSettings settings{registry};
 };
@@ -34,8 +34,6 @@ TEST_F(OptionsTest, LoadingTakesTheRoundedLeadingNumberAndDefaultsWhatIsMissing)
         registry.putString(kOptionsKey, "Tray Icon", text);
         EXPECT_EQ(load().trayIconNormal, text[0] == '5' || text[0] == '-') << text;
     }
-    EXPECT_FALSE(load(6).muteSoundEnabled) << "locked from version 6 on";
-    EXPECT_TRUE(load(5).muteSoundEnabled);
     registry.putString(kGeneralKey, "Offset", encodePassword("secret"));
     EXPECT_EQ(load().passwordButtonCaption(), "Change Password");
     registry.putString(kGeneralKey, "Offset", "damaged");
@@ -63,18 +61,18 @@ TEST_F(OptionsTest, WhatIsStoredLoadsAndIsSavedBackInOrderThenTheRunEntry) {
     EXPECT_EQ(options.firstRun, "no");
     registry.calls.clear();
     settings.setCompany("Elsewhere");
-    saveOptions(options, settings, "\"C:\\veilora.exe\"");
+    saveOptions(options, settings, L"\"C:\\veilora.exe\"");
     EXPECT_EQ(registry.writes(), saved);
     EXPECT_EQ(registry.calls.front().keyPath, kGeneralKey);
     options.startWithWindows = kUnchecked;
-    saveOptions(options, settings, "ignored");
+    saveOptions(options, settings, L"ignored");
     EXPECT_FALSE(registry.get(RegistryRoot::CurrentUser, std::string(kRunKeyPath), "Veilora"));
 }
 
 TEST(RunCommandLine, IsQuotedWithOneBackslashBeforeTheFileName) {
-    EXPECT_EQ(runCommandLine("C:\\Program Files\\Veilora", "veilora"),
-              "\"C:\\Program Files\\Veilora\\veilora.exe\"");
-    EXPECT_EQ(runCommandLine("C:\\", "veilora"), "\"C:\\veilora.exe\"");
+    EXPECT_EQ(runCommandLine(L"C:\\Program Files\\Veilora", L"veilora"),
+              L"\"C:\\Program Files\\Veilora\\veilora.exe\"");
+    EXPECT_EQ(runCommandLine(L"C:\\", L"veilora"), L"\"C:\\veilora.exe\"");
 }
 
 }  // namespace

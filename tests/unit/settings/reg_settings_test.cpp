@@ -61,13 +61,13 @@ TEST_F(RegSettingsTest, AFailedWriteFailsTheSaveAlsoOfTheMachineWideCopyWhenAske
 
 TEST_F(RegSettingsTest, RunNextBootAddsAndRemovesTheRunEntry) {
     const std::string runKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-    EXPECT_TRUE(settings.runNextBoot("Veilora", "\"C:\\a b\\v.exe\"", 1));
+    EXPECT_TRUE(settings.runNextBoot("Veilora", L"\"C:\\a b\\v.exe\"", 1));
     EXPECT_EQ(registry.get(kUser, runKey, "Veilora")->data,
               std::string("\"C:\\a b\\v.exe\"") + '\0');
-    EXPECT_FALSE(settings.runNextBoot("Veilora", "x", 2));
-    EXPECT_TRUE(settings.runNextBoot("Veilora", "", 0));
+    EXPECT_FALSE(settings.runNextBoot("Veilora", L"x", 2));
+    EXPECT_TRUE(settings.runNextBoot("Veilora", L"", 0));
     EXPECT_FALSE(registry.get(kUser, runKey, "Veilora"));
-    EXPECT_FALSE(settings.runNextBoot("Veilora", "", 0)) << "nothing was there to remove";
+    EXPECT_FALSE(settings.runNextBoot("Veilora", L"", 0)) << "nothing was there to remove";
 }
 
 }  // namespace

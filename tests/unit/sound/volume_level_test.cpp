@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
+#include "sound/volume_backend.h"
+#include "support/fake_ports.h"
+
 namespace veilora {
 namespace {
 
@@ -19,6 +24,50 @@ TEST(VolumeLevel, PositionsAndLevelsMeetAtTheNearestWithHalvesToTheEvenNeighbour
     }
     EXPECT_EQ(levelFromSliderPosition(11), 65535u);
     EXPECT_EQ(levelFromSliderPosition(-1), 0u);
+}
+
+TEST(EndpointScale, EveryLevelComesBackAsTheSameNumberAndScalarsOutsideTheScaleAreClamped) {
+    for (std::uint32_t level = 0; level <= 65535; ++level) {
+        ASSERT_EQ(levelFromEndpointScalar(endpointScalarFromLevel(level)), level);
+    }
+    EXPECT_EQ(endpointScalarFromLevel(0), 0.0f);
+    EXPECT_EQ(endpointScalarFromLevel(65535), 1.0f);
+    EXPECT_EQ(endpointScalarFromLevel(70000), 1.0f);
+    EXPECT_NEAR(endpointScalarFromLevel(50), 50.0f / 65535.0f, 1e-9f);
+    for (auto [scalar, level] : {std::pair{0.5f, 32768u}, {1.5f, 65535u}, {-0.1f, 0u},
+                                 {std::numeric_limits<float>::quiet_NaN(), 0u}}) {
+        EXPECT_EQ(levelFromEndpointScalar(scalar), level) << scalar;
+    }
+}
+
+// The endpoint is taken only from version 6 on, and only when it reads and then takes back
+// the level it gave; mute can be changed where the chosen control reaches the speakers.
+TEST(VolumeBackendChoice, TheEndpointOnlyWhenItReadsAndWritesFromVersionSixOn) {
+    struct Case {
+        int osMajor;
+        bool reads, writes;
+        VolumeBackend chosen;
+        const char* writesSeen;
+        bool mute;
+    };
+    const Case cases[] = {
+        {5, true, true, VolumeBackend::Mixer, "", true},
+        {6, true, true, VolumeBackend::Endpoint, "set-level 12345", true},
+        {6, true, false, VolumeBackend::Mixer, "set-level 12345", false},  // E_NOTIMPL
+        {10, false, true, VolumeBackend::Mixer, "", false},
+    };
+    for (const Case& c : cases) {
+        test::FakePorts endpoint;
+        endpoint.level = 12345;
+        endpoint.mixer = c.reads;
+        endpoint.mixerWrites = c.writes;
+        const VolumeBackend chosen = chooseVolumeBackend(c.osMajor, endpoint);
+        EXPECT_EQ(chosen, c.chosen) << c.osMajor << c.reads << c.writes;
+        EXPECT_EQ(endpoint.took(), c.writesSeen) << c.osMajor << c.reads << c.writes;
+        EXPECT_EQ(muteSoundReachesSpeakers(c.osMajor, chosen), c.mute) << c.osMajor;
+    }
+    EXPECT_EQ(volumeBackendName(VolumeBackend::Endpoint), "endpoint");
+    EXPECT_EQ(volumeBackendName(VolumeBackend::Mixer), "mixer");
 }
 
 }  // namespace

@@ -33,7 +33,7 @@ class AppTest : public ::testing::Test {
         registry.putString(kOptions, "ScrEdge Left", "0");
         for (const auto& [name, value] : options) registry.putString(kOptions, name, value);
         app = std::make_unique<App>(AppPorts{settings, fake, fake, fake, fake, nullptr, &fake});
-        app->loadOptions(5);
+        app->loadOptions(true);
         fake.log.clear();
         return *app;
     }

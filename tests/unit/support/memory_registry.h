@@ -75,6 +75,25 @@ class MemoryRegistry : public RegistryBackend {
         put(root, path, name, type, data);
         return true;
     }
+    // Kept as UTF-8, so a test reads what was written whatever the characters.
+    bool writeWideText(RegistryRoot root, const std::string& path, const std::string& name,
+                       std::wstring_view text) override {
+        std::string utf8;
+        for (const wchar_t c : text) {
+            const auto u = static_cast<std::uint32_t>(c);
+            if (u < 0x80) {
+                utf8 += static_cast<char>(u);
+            } else if (u < 0x800) {
+                utf8 += static_cast<char>(0xC0 | (u >> 6));
+                utf8 += static_cast<char>(0x80 | (u & 0x3F));
+            } else {
+                utf8 += static_cast<char>(0xE0 | ((u >> 12) & 0x0F));
+                utf8 += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+                utf8 += static_cast<char>(0x80 | (u & 0x3F));
+            }
+        }
+        return writeValue(root, path, name, kRegSz, utf8 + '\0');
+    }
     bool deleteValue(RegistryRoot root, const std::string& path, const std::string& name) override {
         calls.push_back({"deleteValue", path, name, {}});
         const auto key = keys_.find({root, fold(path)});

@@ -19,6 +19,7 @@ struct FakeWindow {
     WindowId id = 0;
     std::wstring title;
     bool visible = true, minimized = false;
+    bool cloaked = false;
     WindowId parent = 0, owner = 0;
     std::uint32_t exStyle = 0;
     std::wstring className = L"AppWindow";
@@ -61,6 +62,7 @@ public:
     }
     bool exists(WindowId id) override { return find(id); }
     bool isVisible(WindowId id) override { return get(id).visible; }
+    bool isCloaked(WindowId id) override { return get(id).cloaked; }
     WindowId parent(WindowId id) override { return get(id).parent; }
     WindowId owner(WindowId id) override { return get(id).owner; }
     std::uint32_t extendedStyle(WindowId id) override { return get(id).exStyle; }

@@ -23,6 +23,7 @@ TEST_F(TaskListTest, EachModeListsItsKindOfWindowButNeverTheProgramsOwn) {
     system.add(7, L"Button").parent = 1;
     system.add(9, L"");
     system.add(10, L"Veilora Cover").process = kOwnProcess;  // visible behind an empty region
+    system.add(11, L"Suspended Store App").cloaked = true;  // visible, yet never on screen
     TaskList all(system);
     all.setMode(TaskList::kModeAllUnowned);
     tasks.refresh();
