@@ -11,7 +11,7 @@
 #include "win32/handles.h"
 #include "win32/message_box.h"
 #include "win32/strings.h"
-#include "windows/force_foreground_win32.h"
+#include "win32/foreground.h"
 
 namespace veilora {
 
@@ -22,7 +22,17 @@ constexpr COLORREF kLinkBlue = RGB(0, 0, 255);
 class AboutBox final : public win32::Dialog {
   public:
     explicit AboutBox(win32::FileTrace* trace) : trace_(trace) {}
-    void run(HWND owner) { runModal(IDD_ABOUT, owner); }
+    void run(HWND owner) {
+        open_ = this;
+        runModal(IDD_ABOUT, owner);
+        open_ = nullptr;
+    }
+    // One box at a time: asked for again, the open one comes to the front.
+    static bool bringOpenBoxForward() {
+        if (!open_ || !open_->hwnd()) return false;
+        forceForeground(open_->hwnd());
+        return true;
+    }
 
   private:
     bool isLink(HWND control) const {
@@ -148,6 +158,7 @@ class AboutBox final : public win32::Dialog {
         }
     }
 
+    static inline AboutBox* open_ = nullptr;
     win32::FileTrace* trace_;
     win32::GdiObject linkFont_;
     win32::BitmapHandle logo_;
@@ -156,6 +167,7 @@ class AboutBox final : public win32::Dialog {
 }  // namespace
 
 void showAboutBox(HWND owner, win32::FileTrace* trace) {
+    if (AboutBox::bringOpenBoxForward()) return;
     AboutBox(trace).run(owner);
 }
 

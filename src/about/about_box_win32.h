@@ -7,7 +7,8 @@
 
 namespace veilora {
 
-// Modal; returns when OK, Enter (away from a link) or Esc closes it. `trace` (optional)
+// Modal; returns when OK, Enter (away from a link) or Esc closes it. While a box is open, a
+// second call brings it to the front and returns at once. `trace` (optional)
 // records each link followed: "launch <target>", then "launch-result <shell's result>".
 void showAboutBox(HWND owner = nullptr, win32::FileTrace* trace = nullptr);
 

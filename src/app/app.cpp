@@ -26,28 +26,33 @@ void App::loadOptions(bool muteSoundAvailable) {
     enabledMark_ = isChecked(options_.startEnabled);
 }
 
-void App::saveOptions(std::wstring_view runCommandLine) {
-    veilora::saveOptions(options_, ports_.settings, runCommandLine);
+bool App::saveOptions(std::wstring_view runCommandLine) {
+    if (!veilora::saveOptions(options_, ports_.settings, runCommandLine)) return false;
     options_.firstRun = "False";
+    return true;
 }
 
 bool App::requestOptions() {
     if (state_ != AppState::Idle) return false;
     if (isChecked(options_.pwOptions)) {
-        state_ = AppState::Prompting;
+        state_ = AppState::Asking;
         const bool accepted = askForPassword();
-        if (state_ == AppState::Ending) return false;
+        if (state_ != AppState::Asking) return false;  // a hide or the end came first
         state_ = AppState::Idle;
         if (!accepted) return false;
     }
     if (capturing_) {
         // OK leaves the capture armed and shows nothing; Cancel ends it and opens the options.
+        state_ = AppState::Asking;
         const bool keepCapture = ports_.dialogs.confirm(
             "You currently have a screen capture operation in progress. Click \"OK\" to "
             "continue and capture a screen image or \"Cancel\" to abort the screen capture "
             "operation.",
             "Screen Capture in Progress");
-        if (keepCapture || state_ != AppState::Idle) return false;
+        // An interrupted question is no answer: the capture stays as it was.
+        if (state_ != AppState::Asking) return false;
+        state_ = AppState::Idle;
+        if (keepCapture) return false;
         capturing_ = false;
         if (ports_.capture) ports_.capture->disarmCaptureKey();
     }
@@ -177,14 +182,20 @@ void App::bothButtonsClicked() {
 }
 
 void App::hidem() {
-    // While a prompt is open the screen is already covered or the user is busy with it; the
-    // cover must never be raised over the prompt.
+    // While the cover's prompt is open the screen is already covered; the cover must never be
+    // raised over its own prompt.
     if (state_ == AppState::Prompting || state_ == AppState::Ending) {
         trace("hide-ignored");
         return;
     }
     trace("hidem");
     ports_.monitor.stopMonitor();
+    if (state_ != AppState::Hidden) {
+        // Whatever of the program is open (a question, a message, a dialog's box, a menu)
+        // must not show above the cover nor keep the keyboard: it ends as refused.
+        if (state_ == AppState::Asking) state_ = AppState::Idle;
+        ports_.dialogs.closeOpenBoxes();
+    }
     if (isChecked(options_.hideMethodMin)) ports_.desktop.minimizeAllWindows();
     if (isChecked(options_.hideMethodScr)) {
         if (!session_.cover()) {
@@ -210,25 +221,22 @@ void App::hidem() {
 }
 
 bool App::askForPassword() {
+    const AppState asking = state_;
     for (;;) {
-        std::optional<PromptAnswer> typed = ports_.dialogs.promptPassword();
-        if (state_ == AppState::Ending) {
-            if (typed) wipe(typed->text);
-            return false;
-        }
+        // The answer wipes itself when it goes.
+        const std::optional<PromptAnswer> typed = ports_.dialogs.promptPassword();
+        if (state_ != asking) return false;
         // Cancel is an empty answer; a text the code page cannot hold matches nothing.
         const bool empty = !typed || (typed->representable && typed->text.empty());
         ports_.settings.setCompany(kCompanyName);
         ports_.settings.setAppName(kProductName);
         std::string stored = decodePassword(ports_.settings.getSetting("General", "Offset"));
-        const bool matches = (!typed || typed->representable) &&
-                             (typed ? typed->text : std::string()) == stored;
-        if (typed) wipe(typed->text);
+        const bool matches = typed ? typed->representable && typed->text == stored : stored.empty();
         wipe(stored);
         if (matches) return true;
         if (empty) return false;
         ports_.dialogs.showMessage("Incorrect password", "Error", MessageIcon::Exclamation);
-        if (state_ == AppState::Ending) return false;
+        if (state_ != asking) return false;
     }
 }
 
@@ -267,16 +275,19 @@ void App::coverDoubleClick() {
 bool App::coverMouseUp(MouseButton button) {
     // While the prompt is open, re-topping the cover would push the prompt under it.
     if (state_ != AppState::Hidden) return false;
-    bool openMenu = false;
     if (button == MouseButton::Right) {
         if (bhid_) {
             bhid_ = false;
             return false;
         }
-        openMenu = true;
+        return true;  // on top again once the menu closes
     }
     ports_.desktop.setCoverTopmost(true);
-    return openMenu;
+    return false;
+}
+
+void App::coverMenuClosed() {
+    if (state_ == AppState::Hidden) ports_.desktop.setCoverTopmost(true);
 }
 
 void App::coverDisable() {
@@ -288,7 +299,10 @@ void App::coverDisable() {
 }
 
 void App::coverMinimizeAll() {
-    if (state_ == AppState::Hidden) ports_.desktop.minimizeAllWindows();
+    if (state_ != AppState::Hidden) return;
+    ports_.desktop.minimizeAllWindows();
+    // What the minimizing activates (the shell, another window) must not stay above.
+    ports_.desktop.setCoverTopmost(true);
 }
 
 void App::setSavedLevel(std::uint32_t level) {
@@ -296,6 +310,12 @@ void App::setSavedLevel(std::uint32_t level) {
     session_.setSavedLevel(level);
     lvl_ = static_cast<std::int32_t>(level);
     trace("level-chosen", level);
+}
+
+void App::giveSoundBack() {
+    if (!soundHeldLowered()) return;
+    trace("sound-given-back");
+    session_.undo(HideSession::LevelBack::IfLowered);
 }
 
 void App::end() {

@@ -21,13 +21,15 @@ enum HotKeyId : int { kHotKeyCapture = 1, kHotKeyToggleEnabled = 2, kHotKeyHide 
 
 enum class AppState {
     Idle,       // nothing covers the screen
+    Asking,     // nothing covers the screen; the options' password prompt or the capture
+                // question is open, and a hide ends it as refused
     Hidden,     // the cover is up
-    Prompting,  // a password prompt is open (for the cover or for the options)
+    Prompting,  // the cover's password prompt is open
     Ending,     // the program is ending: nothing runs any more
 };
 
 // The tray menu's items, as commands.
-enum class TrayCommand : int { Enabled = 1, Disabled, Options, Help, About, Exit };
+enum class TrayCommand : int { Enabled = 1, Disabled, Options, Help, About, Exit, RestoreSound };
 // The cover menu's items, as commands.
 enum class CoverCommand : int { MinimizeAll = 101, WindowManagement, Volume, Disable };
 
@@ -59,13 +61,19 @@ public:
     void clickEnableItem(int index);
 
     // The tray menu opens only while nothing covers the screen: behind the cover, Exit or the
-    // Options would be a way round the cover's password.
+    // Options would be a way round the cover's password. Nor while one of its questions is
+    // open: a second one would be asked inside the first.
     bool trayMenuAvailable() const { return state_ == AppState::Idle; }
+    // A hide without a cover lowered the sound and holds it: the tray menu offers it back.
+    bool soundHeldLowered() const { return state_ == AppState::Idle && session_.lowered(); }
+    // The tray menu's "Restore Sound": gives back the level such a hide holds.
+    void giveSoundBack();
     // "Options": the password when one is required, then the question about an armed capture.
     // True when the Options dialog is to be shown.
     bool requestOptions();
     // OK in the Options dialog passed its checks: every option is saved, with the Run entry.
-    void saveOptions(std::wstring_view runCommandLine);
+    // False when the store refused a write; the live options stay as the user chose them.
+    bool saveOptions(std::wstring_view runCommandLine);
     // Cancel or the close box: the stored options again, edits dropped.
     void reloadOptions() { loadOptions(muteSoundAvailable_); }
     // The Set Password dialog stored a password.
@@ -97,6 +105,8 @@ public:
     // A button released over the cover. True when the cover menu should open (a right-button
     // release that was not the end of a both-buttons press).
     bool coverMouseUp(MouseButton button);
+    // The cover menu closed: the cover goes back on top at once, not at the guard's next tick.
+    void coverMenuClosed();
     // The cover menu's "Disable": restores with the password rules and leaves the triggers
     // off with "Disabled" checked, also when the prompt is refused.
     void coverDisable();
@@ -105,9 +115,6 @@ public:
     // The volume dialog chose the level the restore gives back.
     void setSavedLevel(std::uint32_t level);
 
-    // Asks for the stored password until it is given or refused. True when accepted; with no
-    // password stored an empty answer (or Cancel) is accepted.
-    bool askForPassword();
 
     // A close request, the end of the session or Exit: gives back everything a hide changed.
     // From here on every event is ignored.
@@ -126,6 +133,10 @@ public:
     bool capturing() const { return capturing_; }
 
 private:
+    // Asks for the stored password until it is given or refused. True when accepted; with no
+    // password stored an empty answer (or Cancel) is accepted. A prompt that something else
+    // ended (a hide, the end of the program) counts as refused.
+    bool askForPassword();
     void bothButtonsClicked();
     void captureKeyPressed();
     void restore(HideSession::LevelBack levelBack, bool passwordGiven);

@@ -2,6 +2,8 @@
 
 #include <wtsapi32.h>
 
+#include <vector>
+
 #include "about/about_box_win32.h"
 #include "capture/capture_dialog_win32.h"
 #include "capture/screen_capture_win32.h"
@@ -12,7 +14,7 @@
 #include "win32/dialog.h"
 #include "win32/strings.h"
 #include "win32/system.h"
-#include "windows/force_foreground_win32.h"
+#include "win32/foreground.h"
 
 namespace veilora {
 
@@ -39,7 +41,8 @@ AppWin32::AppWin32()
       mixer_(trace_.get()),
       endpoint_(trace_.get()),
       desktop_(hooks_, cover_),
-      dialogs_([this] { return dialogOwner(); }),
+      dialogs_([this] { return dialogOwner(); },
+               [this](HWND dialog) { return dialog == optionsDialog_.hwnd(); }),
       optionsDialog_(*this, OptionsDialogFeatures{.captureButton = true}),
       help_(trace_.get()),
       menuTrace_(trace_.get()) {
@@ -121,7 +124,9 @@ bool AppWin32::startUp() {
         dialogs_.showMessage(kFirstRunMessage, "Veilora", MessageIcon::Exclamation);
         // OK saves (and "First Run" with it); Cancel saves nothing, so the next start asks
         // again. Either way start-up goes on.
-        if (!shutDown_) optionsDialog_.showModal();
+        // A hide during the message closed it: the dialog must not take the keyboard from
+        // beneath the cover, so the question comes again at the next start.
+        if (!shutDown_ && !app_->covered()) optionsDialog_.showModal();
         if (shutDown_) return true;  // ended while the message or the dialog was up
     }
 
@@ -160,6 +165,9 @@ void AppWin32::shutdown() {
     if (shutDown_) return;
     shutDown_ = true;
     if (app_) app_->end();
+    // Boxes without an owner (the About box, a message over a hidden window) would outlive
+    // the program's windows.
+    dialogs_.closeOpenBoxes();
     if (tray_) tray_->remove();
     if (monitor_) monitor_->shutdown();
     hooks_.shutdown();
@@ -252,7 +260,12 @@ void AppWin32::onTrayMenuRequested(POINT at) {
     auto item = [](C command, const wchar_t* text, bool checked = false, bool isDefault = false) {
         return PopupMenuItem{static_cast<UINT>(command), text, checked, isDefault};
     };
-    const PopupMenuItem items[] = {
+    std::vector<PopupMenuItem> items;
+    if (app_->soundHeldLowered()) {
+        // Nothing else would give the sound back after a hide without a cover.
+        items = {item(C::RestoreSound, L"Restore Sound"), PopupMenuItem::line()};
+    }
+    items.insert(items.end(), {
         item(C::Enabled, L"Enabled", app_->enabledMark()),
         item(C::Disabled, L"Disabled", app_->disabledMark()),
         PopupMenuItem::line(),
@@ -262,10 +275,11 @@ void AppWin32::onTrayMenuRequested(POINT at) {
         item(C::About, L"About"),
         PopupMenuItem::line(),
         item(C::Exit, L"Exit"),
-    };
+    });
     menuTrace_.menuOpening();
     const auto command = static_cast<C>(trackPopupMenu(hwnd(), at, items));
     if (trace_) trace_->event("menu-command", static_cast<long long>(command));
+    if (!app_->trayMenuAvailable()) return;  // a hide or the end came while it was open
     switch (command) {
         case C::Enabled: app_->clickEnableItem(0); break;
         case C::Disabled: app_->clickEnableItem(1); break;
@@ -275,6 +289,7 @@ void AppWin32::onTrayMenuRequested(POINT at) {
         case C::Help: help_.showContents(hwnd()); break;
         case C::About: showAboutBox(nullptr, trace_.get()); break;
         case C::Exit: shutdown(); break;
+        case C::RestoreSound: app_->giveSoundBack(); break;
         default: break;
     }
 }
@@ -283,11 +298,16 @@ Options& AppWin32::liveOptions() { return app_->options(); }
 
 bool AppWin32::coverPictureExists() { return win32::fileExists(picturePath()); }
 
-void AppWin32::acceptOptions() {
-    app_->saveOptions(runCommandLine(win32::programFolder(), win32::programName()));
+std::optional<std::string> AppWin32::acceptOptions() {
+    if (!app_->saveOptions(runCommandLine(win32::programFolder(), win32::programName()))) {
+        const DWORD error = registry_.lastError();
+        if (trace_) trace_->event("options-not-saved", static_cast<long long>(error));
+        return win32::narrow(imaging::apiError(error));
+    }
     if (tray_) showTrayIcon();
     if (isChecked(app_->options().hideMethodScr)) loadCoverPicture();
     if (trace_) trace_->event("options-saved");
+    return std::nullopt;
 }
 
 void AppWin32::cancelOptions() {
@@ -349,6 +369,7 @@ void AppWin32::onCoverMouseUp(MouseButton button) {
     menuTrace_.menuOpening();
     const auto command = static_cast<C>(trackPopupMenu(cover_.hwnd(), at, items));
     if (trace_) trace_->event("menu-command", static_cast<long long>(command));
+    app_->coverMenuClosed();
     if (app_->state() != AppState::Hidden) return;  // the cover went meanwhile
     switch (command) {
         case C::MinimizeAll: app_->coverMinimizeAll(); break;

@@ -68,7 +68,7 @@ private:
     // What the Options dialog asks of the program.
     Options& liveOptions() override;
     bool coverPictureExists() override;
-    void acceptOptions() override;
+    std::optional<std::string> acceptOptions() override;
     void cancelOptions() override;
     void showOptionsHelp() override;
     void startCapture() override;

@@ -1,6 +1,7 @@
 #include "app/dialogs_win32.h"
 
 #include "passwords/password_prompt_win32.h"
+#include "win32/dialog.h"
 #include "win32/message_box.h"
 
 namespace veilora {
@@ -17,9 +18,17 @@ bool DialogsWin32::confirm(std::string_view text, std::string_view title) {
 std::optional<PromptAnswer> DialogsWin32::promptPassword() {
     std::optional<TypedPassword> typed = readPasswordAtPrompt(owner_());
     if (!typed) return std::nullopt;
-    PromptAnswer answer{typed->representable() ? typed->ansi() : std::string(),
-                        typed->representable()};
-    return answer;
+    if (!typed->representable()) return PromptAnswer({}, false);
+    return PromptAnswer(typed->ansi());
+}
+
+void DialogsWin32::closeOpenBoxes() {
+    win32::cancelThreadDialogs(
+        [](HWND window, void* self) {
+            const auto& stays = static_cast<DialogsWin32*>(self)->stays_;
+            return stays && stays(window);
+        },
+        this);
 }
 
 }  // namespace veilora

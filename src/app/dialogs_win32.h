@@ -12,14 +12,18 @@ namespace veilora {
 
 class DialogsWin32 final : public Dialogs {
 public:
-    explicit DialogsWin32(std::function<HWND()> owner) : owner_(std::move(owner)) {}
+    // `stays`: a dialog that outlives a hide (the Options dialog).
+    DialogsWin32(std::function<HWND()> owner, std::function<bool(HWND)> stays)
+        : owner_(std::move(owner)), stays_(std::move(stays)) {}
 
     void showMessage(std::string_view text, std::string_view title, MessageIcon icon) override;
     bool confirm(std::string_view text, std::string_view title) override;
     std::optional<PromptAnswer> promptPassword() override;
+    void closeOpenBoxes() override;
 
 private:
     std::function<HWND()> owner_;
+    std::function<bool(HWND)> stays_;
 };
 
 }  // namespace veilora

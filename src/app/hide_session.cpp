@@ -18,6 +18,14 @@ void HideSession::saveLevel() {
     // have chosen the one to give back.
     if (levelRead_) return;
     levelRead_ = true;
+    // A level still waiting to be given back is the user's own: the mixer may well hold the
+    // lowered one, and reading it would lose the user's level for good.
+    if (const auto waiting = waitingLevel()) {
+        trace("level-waiting", *waiting);
+        savedLevel_ = waiting;
+        lowered_ = true;
+        return;
+    }
     savedLevel_ = volume_.getMixerControlValue();
     if (savedLevel_) {
         trace("level-read", *savedLevel_);
@@ -83,20 +91,26 @@ void HideSession::endIfUnchanged() {
 }
 
 void HideSession::recover() {
+    const auto level = waitingLevel();
+    if (!level) return;
+    trace("level-recovered", *level);
+    savedLevel_ = level;
+    lowered_ = true;
+    undo(LevelBack::IfLowered);
+}
+
+std::optional<std::uint32_t> HideSession::waitingLevel() {
     settings_.setCompany(kCompanyName);
     settings_.setAppName(kProductName);
     const std::string stored = settings_.getSetting(kRestoreLevelSection, kRestoreLevelValue);
-    if (stored.empty()) return;
+    if (stored.empty()) return std::nullopt;
     std::uint32_t level = 0;
     const auto [end, error] = std::from_chars(stored.data(), stored.data() + stored.size(), level);
     if (error != std::errc() || end != stored.data() + stored.size() || level > 65535) {
         forgetStoredLevel();  // not a level this program wrote: nothing to give back
-        return;
+        return std::nullopt;
     }
-    trace("level-recovered", level);
-    savedLevel_ = level;
-    lowered_ = true;
-    undo(LevelBack::IfLowered);
+    return level;
 }
 
 void HideSession::setSavedLevel(std::uint32_t level) {

@@ -41,13 +41,17 @@ public:
     void recover();
 
     bool covered() const { return covered_; }
+    // The speakers may hold a lowered level that this session will give back.
+    bool lowered() const { return lowered_; }
     bool active() const { return covered_ || blocked_ || lowered_; }
     std::optional<std::uint32_t> savedLevel() const { return savedLevel_; }
     // The volume dialog chooses the level the restore gives back.
     void setSavedLevel(std::uint32_t level);
 
 private:
-    void giveLevelBack();
+    // The level an earlier hide stored and could not give back yet; a value this program did
+    // not write is removed.
+    std::optional<std::uint32_t> waitingLevel();
     void forgetStoredLevel();
     void trace(std::string_view name, long long value);
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "windows/force_foreground_win32.h"
+#include "win32/foreground.h"
 
 namespace veilora {
 
@@ -152,6 +152,11 @@ void CoverWindow::setTopmost(bool topmost) {
     if (topmost) raiseOwnedWindows();
 }
 
+void CoverWindow::raise() {
+    ::SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    raiseOwnedWindows();
+}
+
 void CoverWindow::raiseOwnedWindows() {
     // The dialogs the cover owns (its tools, the prompt, messages) belong above it. Not every
     // system moves owned windows along when their owner is raised, so they are raised too.
@@ -208,11 +213,18 @@ LRESULT CoverWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             paint();
             return 0;
         case WM_TIMER:
-            if (wParam == kGuardTimer && shown_ && wantTopmost_) {
-                ::SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0,
-                               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-                raiseOwnedWindows();
+            if (wParam == kGuardTimer && shown_ && wantTopmost_) raise();
+            return 0;
+        case WM_ACTIVATE:
+            // Whatever took the keyboard (the shell after minimizing everything, another
+            // program's window) may have come up above: the cover goes back on top at once
+            // rather than at the guard's next tick.
+            if (LOWORD(wParam) == WA_INACTIVE && shown_ && wantTopmost_) {
+                ::PostMessageW(hwnd(), win32::kMsgCoverRaise, 0, 0);
             }
+            return Window::handleMessage(message, wParam, lParam);
+        case win32::kMsgCoverRaise:
+            if (shown_ && wantTopmost_) raise();
             return 0;
         case WM_ERASEBKGND:
             return 1;  // painting covers every pixel

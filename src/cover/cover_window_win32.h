@@ -50,6 +50,8 @@ private:
     void conceal();
     void handOverActivation();
     void raiseOwnedWindows();
+    // Back to the top of the topmost band, its dialogs above it, without the keyboard.
+    void raise();
 
     Events& events_;
     TraceSink* trace_;

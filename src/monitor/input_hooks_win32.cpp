@@ -1,5 +1,6 @@
 #include "monitor/input_hooks_win32.h"
 
+#include <memory>
 #include <optional>
 
 #include "monitor/screen_point.h"
@@ -57,40 +58,44 @@ InputHooks::~InputHooks() {
     g_hooks = nullptr;
 }
 
-bool InputHooks::request(Request what) {
+bool InputHooks::request(HookRequest what) {
     if (!thread_) return false;
-    if (!::PostThreadMessageW(threadId_, what, 0, 0)) return false;
+    auto ticket = std::make_shared<HookTicket>(what);
+    auto posted = std::make_unique<std::shared_ptr<HookTicket>>(ticket);
+    if (!::PostThreadMessageW(threadId_, kRequest, 0, reinterpret_cast<LPARAM>(posted.get()))) {
+        return false;
+    }
+    posted.release();  // the hook thread's now
     // The hook thread is ours and never blocks; the limit only keeps a broken system from
     // freezing the interface.
-    if (::WaitForSingleObject(ready_.get(), kRequestTimeoutMs) != WAIT_OBJECT_0) return false;
-    return lastResult_;
+    return ticket->await(std::chrono::milliseconds(kRequestTimeoutMs)).value_or(false);
 }
 
 bool InputHooks::installMouseHook(HWND target, UINT message) {
     if (shutDown_) return false;
     target_ = target;
     message_ = message;
-    return request(kInstallMouse);
+    return request(HookRequest::InstallMouse);
 }
 
-void InputHooks::removeMouseHook() { request(kRemoveMouse); }
+void InputHooks::removeMouseHook() { request(HookRequest::RemoveMouse); }
 
-bool InputHooks::installKeyboardHook() { return !shutDown_ && request(kInstallKeyboard); }
+bool InputHooks::installKeyboardHook() { return !shutDown_ && request(HookRequest::InstallKeyboard); }
 
 // Waits: once the cover is gone the keys must pass at once.
-void InputHooks::removeKeyboardHook() { request(kRemoveKeyboard); }
+void InputHooks::removeKeyboardHook() { request(HookRequest::RemoveKeyboard); }
 
 void InputHooks::reinstall() {
-    if (!shutDown_) request(kReinstall);
+    if (!shutDown_) request(HookRequest::Reinstall);
 }
 
 void InputHooks::shutdown() {
     shutDown_ = true;
-    request(kRemoveKeyboard);
-    request(kRemoveMouse);
+    request(HookRequest::RemoveKeyboard);
+    request(HookRequest::RemoveMouse);
 }
 
-void InputHooks::dropMouseHookForTest() { request(kDropMouseForTest); }
+void InputHooks::dropMouseHookForTest() { request(HookRequest::DropMouseForTest); }
 
 DWORD WINAPI InputHooks::threadMain(void* self) {
     static_cast<InputHooks*>(self)->runThread();
@@ -149,42 +154,12 @@ void InputHooks::runThread() {
     const UINT_PTR watchdog = ::SetTimer(nullptr, 0, kWatchdogMs, nullptr);
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         switch (msg.message) {
-            case kInstallMouse:
-                mouseWanted_ = true;
-                lastResult_ = mouseHook_ ? true : setMouseHook();
-                ::SetEvent(ready_.get());
+            case kRequest: {
+                std::unique_ptr<std::shared_ptr<HookTicket>> ticket(
+                    reinterpret_cast<std::shared_ptr<HookTicket>*>(msg.lParam));
+                (*ticket)->answer(*this);
                 break;
-            case kRemoveMouse:
-                mouseWanted_ = false;
-                mouseHook_.reset();
-                lastResult_ = true;
-                ::SetEvent(ready_.get());
-                break;
-            case kInstallKeyboard:
-                keyboardWanted_ = true;
-                lastResult_ = keyboardHook_ ? true : setKeyboardHook();
-                ::SetEvent(ready_.get());
-                break;
-            case kRemoveKeyboard:
-                keyboardWanted_ = false;
-                keyboardHook_.reset();
-                lastResult_ = true;
-                ::SetEvent(ready_.get());
-                break;
-            case kReinstall:
-                if (mouseWanted_) setMouseHook();
-                if (keyboardWanted_) setKeyboardHook();
-                if (trace_) trace_->event("hook-reinstalled", 3);
-                lastResult_ = true;
-                ::SetEvent(ready_.get());
-                break;
-            case kDropMouseForTest:
-                // The handle stays with its owner, which believes the hook is still in place.
-                ::UnhookWindowsHookEx(mouseHook_.get());
-                if (trace_) trace_->event("hook-dropped", 1);
-                lastResult_ = true;
-                ::SetEvent(ready_.get());
-                break;
+            }
             case WM_TIMER:
                 if (msg.wParam == watchdog) checkHooks();
                 break;
@@ -198,6 +173,36 @@ void InputHooks::runThread() {
                 break;
         }
     }
+}
+
+bool InputHooks::carryOut(HookRequest request) {
+    switch (request) {
+        case HookRequest::InstallMouse:
+            mouseWanted_ = true;
+            return mouseHook_ ? true : setMouseHook();
+        case HookRequest::RemoveMouse:
+            mouseWanted_ = false;
+            mouseHook_.reset();
+            return true;
+        case HookRequest::InstallKeyboard:
+            keyboardWanted_ = true;
+            return keyboardHook_ ? true : setKeyboardHook();
+        case HookRequest::RemoveKeyboard:
+            keyboardWanted_ = false;
+            keyboardHook_.reset();
+            return true;
+        case HookRequest::Reinstall:
+            if (mouseWanted_) setMouseHook();
+            if (keyboardWanted_) setKeyboardHook();
+            if (trace_) trace_->event("hook-reinstalled", 3);
+            return true;
+        case HookRequest::DropMouseForTest:
+            // The handle stays with its owner, which believes the hook is still in place.
+            ::UnhookWindowsHookEx(mouseHook_.get());
+            if (trace_) trace_->event("hook-dropped", 1);
+            return true;
+    }
+    return false;
 }
 
 LRESULT CALLBACK InputHooks::mouseProc(int code, WPARAM wParam, LPARAM lParam) {

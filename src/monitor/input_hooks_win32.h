@@ -2,7 +2,8 @@
 //
 // The hook procedures only classify the event, pass it on and post a small message to the
 // user-interface thread, so a busy interface never slows the system's mouse or keyboard.
-// Installing and removing a hook are requests to that thread and return when done.
+// Installing and removing a hook are requests to that thread and return when done; each
+// request has its own answer, and one answered too late is undone (see hook_requests.h).
 //
 // The system removes a low-level hook that answers too slowly, without telling its owner.
 // A watchdog on the hook thread looks once a second whether input arrived that a hook
@@ -13,6 +14,7 @@
 
 #include <atomic>
 
+#include "monitor/hook_requests.h"
 #include "monitor/task_switch_filter.h"
 #include "ports/ports.h"
 #include "win32/handles.h"
@@ -33,7 +35,7 @@ enum class MouseEventKind : WPARAM {
 // physical state of the other button at the moment of the press in this bit.
 inline constexpr WPARAM kOtherButtonHeld = 0x100;
 
-class InputHooks {
+class InputHooks : private HookWork {
 public:
     // Only one instance may exist: the hook procedures find it through a static pointer.
     explicit InputHooks(TraceSink* trace);
@@ -62,17 +64,14 @@ public:
     void dropMouseHookForTest();
 
 private:
-    enum Request : UINT {
-        kInstallMouse = WM_APP + 100,
-        kRemoveMouse,
-        kInstallKeyboard,
-        kRemoveKeyboard,
-        kReinstall,
-        kDropMouseForTest,
+    // Thread messages: a request (lParam: a heap-held std::shared_ptr<HookTicket>), the end.
+    enum Message : UINT {
+        kRequest = WM_APP + 100,
         kQuit,
     };
 
-    bool request(Request what);
+    bool request(HookRequest what);
+    bool carryOut(HookRequest request) override;  // on the hook thread
     static DWORD WINAPI threadMain(void* self);
     void runThread();
     bool setMouseHook();
@@ -84,8 +83,7 @@ private:
     TraceSink* trace_;
     win32::KernelHandle thread_;
     DWORD threadId_ = 0;
-    win32::KernelHandle ready_;  // thread started / request done
-    bool lastResult_ = false;
+    win32::KernelHandle ready_;  // thread started
     bool shutDown_ = false;  // touched only on the interface thread
     std::atomic<HWND> target_{nullptr};
     std::atomic<UINT> message_{0};

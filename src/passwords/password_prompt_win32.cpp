@@ -2,28 +2,14 @@
 
 #include "passwords/password_text_win32.h"
 #include "res/resource.h"
-#include "windows/force_foreground_win32.h"
+#include "win32/foreground.h"
 
 namespace veilora {
 
 namespace {
 
-struct PromptState {
-    bool converted = false;  // read as a TypedPassword rather than as wide text
-    std::wstring text;
-    std::optional<TypedPassword> typed;
-};
-
-void readAnswer(PromptState& state, HWND edit) {
-    if (state.converted) {
-        state.typed.emplace(readPasswordField(edit));
-        return;
-    }
-    const int length = ::GetWindowTextLengthW(edit);
-    state.text.assign(static_cast<size_t>(length) + 1, L'\0');
-    ::GetWindowTextW(edit, state.text.data(), length + 1);
-    state.text.resize(static_cast<size_t>(length));
-}
+// What the prompt got: nothing on Cancel.
+using PromptState = std::optional<TypedPassword>;
 
 INT_PTR CALLBACK promptProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -41,7 +27,7 @@ INT_PTR CALLBACK promptProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
                 HWND edit = ::GetDlgItem(dialog, IDC_PASSWORD);
                 if (LOWORD(wParam) == IDOK && state) {
                     try {
-                        readAnswer(*state, edit);
+                        state->emplace(readPasswordField(edit));
                     } catch (...) {
                         // No exception may cross into the system's code; an unread answer
                         // is an empty one.
@@ -65,22 +51,11 @@ INT_PTR runPrompt(HWND owner, PromptState& state) {
 
 }  // namespace
 
-std::optional<std::wstring> runPasswordPrompt(HWND owner) {
-    PromptState state;
-    std::optional<std::wstring> answer;
-    if (runPrompt(owner, state) == IDOK) answer = state.text;
-    if (!state.text.empty()) {
-        ::SecureZeroMemory(state.text.data(), state.text.size() * sizeof(wchar_t));
-    }
-    return answer;
-}
-
 std::optional<TypedPassword> readPasswordAtPrompt(HWND owner) {
     PromptState state;
-    state.converted = true;
     if (runPrompt(owner, state) != IDOK) return std::nullopt;
-    if (!state.typed) return TypedPassword(std::optional<std::string>(std::string()));
-    return std::move(state.typed);
+    if (!state) return TypedPassword();
+    return state;
 }
 
 }  // namespace veilora

@@ -5,18 +5,14 @@
 #include <windows.h>
 
 #include <optional>
-#include <string>
 
 #include "passwords/password_text.h"
 
 namespace veilora {
 
-// Runs the prompt modally above `owner`. The typed text, or nullopt on Cancel.
-std::optional<std::wstring> runPasswordPrompt(HWND owner);
-
-// The same prompt, its answer converted like every password (see passwordToAnsi): compare
-// with TypedPassword::matches, which no text the code page cannot hold passes. nullopt on
-// Cancel.
+// Runs the prompt modally above `owner`; its answer converted like every password (see
+// passwordToAnsi): compare with TypedPassword::matches, which no text the code page cannot
+// hold passes. nullopt on Cancel.
 std::optional<TypedPassword> readPasswordAtPrompt(HWND owner);
 
 }  // namespace veilora

@@ -4,13 +4,6 @@
 
 namespace veilora {
 
-void wipe(std::string& text) noexcept {
-    // Through a volatile pointer, so the stores survive although the text dies right after.
-    volatile char* bytes = text.data();
-    for (std::size_t i = 0; i < text.size(); ++i) bytes[i] = 0;
-    text.clear();
-}
-
 // Texts are copied and the source wiped rather than moved: a moved-from short string keeps
 // its characters in a buffer that wipe() can no longer reach.
 TypedPassword::TypedPassword(std::optional<std::string>&& ansi) : representable_(ansi.has_value()) {

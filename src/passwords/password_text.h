@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "ports/notice.h"
+#include "ports/wipe.h"
 
 namespace veilora {
 
@@ -15,15 +16,24 @@ namespace veilora {
 // character is at least one byte, so whatever can be set can also be typed at the prompt.
 inline constexpr std::size_t kMaxPasswordLength = 255;
 
-// Overwrites the text before letting it go; the compiler may not drop the writes.
-void wipe(std::string& text) noexcept;
-
 // A typed password converted to the ANSI code page, wiped when it goes away.
 class TypedPassword {
   public:
     TypedPassword() = default;
     // nullopt: the code page cannot hold every typed character.
     explicit TypedPassword(std::optional<std::string>&& ansi);  // wipes `ansi`
+    // Made in place, so that no other copy of the text ever exists: `fill` writes `size`
+    // bytes into the buffer it is given and says whether they are the typed text.
+    template <typename Fill>
+    static TypedPassword filledBy(std::size_t size, Fill&& fill) {
+        TypedPassword typed;
+        typed.ansi_.resize(size);
+        if (!fill(typed.ansi_.data())) {
+            wipe(typed.ansi_);
+            typed.representable_ = false;
+        }
+        return typed;  // a move wipes its source
+    }
     TypedPassword(const TypedPassword&) = delete;
     TypedPassword& operator=(const TypedPassword&) = delete;
     TypedPassword(TypedPassword&& other);

@@ -13,9 +13,9 @@ void wipeWide(std::wstring& text) {
 
 }  // namespace
 
-std::optional<std::string> passwordToAnsi(std::wstring_view typed) {
-    if (typed.empty()) return std::string();
-    if (typed.size() > INT_MAX / 4) return std::nullopt;
+TypedPassword passwordToAnsi(std::wstring_view typed) {
+    if (typed.empty()) return TypedPassword();
+    if (typed.size() > INT_MAX / 4) return TypedPassword(std::nullopt);
     const int size = static_cast<int>(typed.size());
     // Ask to be told of substitutions; UTF-8 as the ANSI code page allows neither the
     // best-fit switch nor the default-character report, only the invalid-character error.
@@ -25,26 +25,23 @@ std::optional<std::string> passwordToAnsi(std::wstring_view typed) {
     BOOL* usedDefaultSlot = utf8 ? nullptr : &usedDefault;
     const int needed = ::WideCharToMultiByte(CP_ACP, flags, typed.data(), size, nullptr, 0, nullptr,
                                              usedDefaultSlot);
-    if (needed <= 0 || usedDefault) return std::nullopt;
-    std::string ansi(static_cast<size_t>(needed), '\0');
-    if (::WideCharToMultiByte(CP_ACP, flags, typed.data(), size, ansi.data(), needed, nullptr,
-                              usedDefaultSlot) != needed ||
-        usedDefault) {
-        wipe(ansi);
-        return std::nullopt;
-    }
-    // Some code pages map characters to others without reporting it; only a text that comes
-    // back unchanged is the person's password.
-    std::wstring back(typed.size(), L'\0');
-    const int backSize =
-        ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, ansi.data(), needed, back.data(), size);
-    const bool exact = backSize == size && std::wstring_view(back) == typed;
-    wipeWide(back);
-    if (!exact) {
-        wipe(ansi);
-        return std::nullopt;
-    }
-    return ansi;
+    if (needed <= 0 || usedDefault) return TypedPassword(std::nullopt);
+    // Converted straight into the password's own buffer: no other copy to forget.
+    return TypedPassword::filledBy(static_cast<size_t>(needed), [&](char* ansi) {
+        if (::WideCharToMultiByte(CP_ACP, flags, typed.data(), size, ansi, needed, nullptr,
+                                  usedDefaultSlot) != needed ||
+            usedDefault) {
+            return false;
+        }
+        // Some code pages map characters to others without reporting it; only a text that
+        // comes back unchanged is the person's password.
+        std::wstring back(typed.size(), L'\0');
+        const int backSize = ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, ansi, needed,
+                                                   back.data(), size);
+        const bool exact = backSize == size && std::wstring_view(back) == typed;
+        wipeWide(back);
+        return exact;
+    });
 }
 
 void preparePasswordField(HWND edit) {
@@ -54,10 +51,10 @@ void preparePasswordField(HWND edit) {
 
 TypedPassword readPasswordField(HWND edit) {
     const int length = ::GetWindowTextLengthW(edit);
-    if (length <= 0) return TypedPassword(std::optional<std::string>(std::string()));
+    if (length <= 0) return TypedPassword();
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
     const int copied = ::GetWindowTextW(edit, text.data(), length + 1);
-    TypedPassword typed(passwordToAnsi(std::wstring_view(text.data(), copied > 0 ? copied : 0)));
+    TypedPassword typed = passwordToAnsi(std::wstring_view(text.data(), copied > 0 ? copied : 0));
     wipeWide(text);
     return typed;
 }

@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,9 +11,9 @@
 
 namespace veilora {
 
-// The typed text in the ANSI code page, character for character; nullopt when the code page
-// cannot hold one of the characters (no lookalike is substituted).
-std::optional<std::string> passwordToAnsi(std::wstring_view typed);
+// The typed text in the ANSI code page, character for character; not representable when the
+// code page cannot hold one of the characters (no lookalike is substituted).
+TypedPassword passwordToAnsi(std::wstring_view typed);
 
 // '*' for every character from the first key, and the shared length limit.
 void preparePasswordField(HWND edit);

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "ports/wipe.h"
+
 namespace veilora {
 
 struct ScreenSize {
@@ -71,10 +73,33 @@ public:
 enum class MessageIcon { None, Information, Exclamation, Critical };
 
 // What the masked prompt got: the typed text in the ANSI code page, or that it could not be
-// held there (such a text matches no stored password).
+// held there (such a text matches no stored password). The text is wiped wherever it goes:
+// copied and blanked rather than moved, since a moved-from short string keeps its characters.
 struct PromptAnswer {
     std::string text;
     bool representable = true;
+
+    explicit PromptAnswer(const std::string& typed = {}, bool fits = true)
+        : text(typed), representable(fits) {}
+    PromptAnswer(const PromptAnswer&) = default;
+    PromptAnswer(PromptAnswer&& other) : text(other.text), representable(other.representable) {
+        wipe(other.text);
+    }
+    // A shorter text would leave the end of the longer one in the buffer: blanked first.
+    PromptAnswer& operator=(const PromptAnswer& other) {
+        if (this != &other) {
+            wipe(text);
+            text = other.text;
+            representable = other.representable;
+        }
+        return *this;
+    }
+    PromptAnswer& operator=(PromptAnswer&& other) {
+        *this = static_cast<const PromptAnswer&>(other);
+        if (this != &other) wipe(other.text);
+        return *this;
+    }
+    ~PromptAnswer() { wipe(text); }
 };
 
 // Message boxes and the password prompt. Texts are in the ANSI code page.
@@ -87,6 +112,10 @@ public:
     // The masked "Enter Password" prompt; nullopt when the user cancels or the program ends
     // while it is open.
     virtual std::optional<PromptAnswer> promptPassword() = 0;
+    // Ends every message, prompt, modal dialog and menu of the program that is open, as
+    // cancelled: a hide leaves nothing of the program above the cover. The Options dialog
+    // itself stays, edits and all.
+    virtual void closeOpenBoxes() = 0;
 };
 
 // The screen capture: its hot key (F11), registered only while a capture is armed, and the

@@ -99,10 +99,12 @@ void loadBoxes(Options& options, const RegSettings& settings, const auto& boxes)
     }
 }
 
-void saveBoxes(const Options& options, RegSettings& settings, const auto& boxes) {
+bool saveBoxes(const Options& options, RegSettings& settings, const auto& boxes) {
     for (const Box* box : boxes) {
-        settings.saveSetting(kOptions, box->key, isChecked(stateOf(options, *box)) ? "1" : "0");
+        if (!settings.saveSetting(kOptions, box->key, isChecked(stateOf(options, *box)) ? "1" : "0"))
+            return false;
     }
+    return true;
 }
 
 void useOwnKeys(RegSettings& settings) {
@@ -132,13 +134,18 @@ Options loadOptions(RegSettings& settings, bool muteSoundAvailable) {
     return options;
 }
 
-void saveOptions(const Options& options, RegSettings& settings, std::wstring_view runCommandLine) {
+bool saveOptions(const Options& options, RegSettings& settings, std::wstring_view runCommandLine) {
     useOwnKeys(settings);
-    settings.saveSetting(kGeneral, "First Run", "False");
-    saveBoxes(options, settings, kSaveBeforeTray);
-    settings.saveSetting(kOptions, "Tray Icon", options.trayIconNormal ? "1" : "0");
-    saveBoxes(options, settings, kSaveAfterTray);
-    settings.runNextBoot(kProductName, runCommandLine, isChecked(options.startWithWindows) ? 1 : 0);
+    if (!settings.saveSetting(kGeneral, "First Run", "False") ||
+        !saveBoxes(options, settings, kSaveBeforeTray) ||
+        !settings.saveSetting(kOptions, "Tray Icon", options.trayIconNormal ? "1" : "0") ||
+        !saveBoxes(options, settings, kSaveAfterTray)) {
+        return false;
+    }
+    if (isChecked(options.startWithWindows)) return settings.runNextBoot(kProductName, runCommandLine, 1);
+    // An entry that is not there needs no removing: that is no failure.
+    settings.runNextBoot(kProductName, runCommandLine, 0);
+    return true;
 }
 
 std::wstring runCommandLine(std::wstring_view programFolder, std::wstring_view exeName) {

@@ -55,7 +55,8 @@ struct Options {
 Options loadOptions(RegSettings& settings, bool muteSoundAvailable);
 
 // Writes every option, changed or not, then adds or removes the start-at-log-on entry.
-void saveOptions(const Options& options, RegSettings& settings, std::wstring_view runCommandLine);
+// False at the first write the store refuses (nothing after it is tried).
+bool saveOptions(const Options& options, RegSettings& settings, std::wstring_view runCommandLine);
 
 // The quoted start-at-log-on command for exeName (without ".exe") in programFolder. Wide: a
 // folder name outside the code page must reach the Run entry intact.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 
 #include "ports/notice.h"
 #include "settings/options.h"
@@ -19,9 +20,10 @@ class OptionsDialogHost {
     virtual Options& liveOptions() = 0;
     // The cover picture file exists beside the program.
     virtual bool coverPictureExists() = 0;
-    // OK passed its checks and the dialog is hidden: apply the tray look, save every option,
-    // write or remove the Run entry, load the cover picture when "Show screen capture" is on.
-    virtual void acceptOptions() = 0;
+    // OK passed its checks: save every option, write or remove the Run entry, apply the tray
+    // look, load the cover picture when "Show screen capture" is on. When the store refuses
+    // a write, the system's reason; the dialog then says so and stays open.
+    virtual std::optional<std::string> acceptOptions() = 0;
     // Cancel or the close box hid the dialog: reload the options, dropping the edits.
     virtual void cancelOptions() = 0;
     // "Help": the help file at the Options topic. The dialog stays as it is.

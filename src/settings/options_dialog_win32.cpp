@@ -6,7 +6,7 @@
 #include "res/resource.h"
 #include "win32/message_box.h"
 #include "win32/strings.h"
-#include "windows/force_foreground_win32.h"
+#include "win32/foreground.h"
 
 namespace veilora {
 
@@ -173,9 +173,14 @@ void OptionsDialog::onOk() {
         if (target) focusControl(target);
         return;
     }
+    // Saved first: a store that refuses leaves the dialog open with the user's choices.
+    if (const auto reason = host_.acceptOptions()) {
+        const std::string text = "Your options could not be saved. " + *reason;
+        win32::showNotice(hwnd(), Notice{text, "Options Not Saved", MessageIcon::Critical});
+        return;
+    }
     accepted_ = true;
     ::ShowWindow(hwnd(), SW_HIDE);
-    host_.acceptOptions();
     close(IDOK);
 }
 

@@ -57,12 +57,14 @@ win32::RegKey openKey(RegistryRoot root, const std::string& keyPath, REGSAM acce
 
 // Asks for write rights, so a key the user may only read (the machine-wide
 // copy without administrator rights) counts as not created.
-win32::RegKey openOrCreateKey(RegistryRoot root, const std::string& keyPath) {
+win32::RegKey openOrCreateKey(RegistryRoot root, const std::string& keyPath,
+                              unsigned long* error = nullptr) {
     win32::RegKey key;
-    if (RegCreateKeyExW(rootKey(root), win32::widen(keyPath).c_str(), 0, nullptr,
-                        REG_OPTION_NON_VOLATILE,
-                        KEY_WRITE | KEY_QUERY_VALUE, nullptr, key.put(),
-                        nullptr) != ERROR_SUCCESS) {
+    const LONG rc = RegCreateKeyExW(rootKey(root), win32::widen(keyPath).c_str(), 0, nullptr,
+                                    REG_OPTION_NON_VOLATILE, KEY_WRITE | KEY_QUERY_VALUE, nullptr,
+                                    key.put(), nullptr);
+    if (rc != ERROR_SUCCESS) {
+        if (error) *error = static_cast<unsigned long>(rc);
         return {};
     }
     return key;
@@ -113,33 +115,44 @@ std::optional<RegistryValue> RegistryWin32::readValue(RegistryRoot root, const s
 }
 
 bool RegistryWin32::createKey(RegistryRoot root, const std::string& keyPath) {
-    return guarded(false, [&] { return static_cast<bool>(openOrCreateKey(root, keyPath)); });
+    return guarded(false,
+                   [&] { return static_cast<bool>(openOrCreateKey(root, keyPath, &lastError_)); });
 }
 
 bool RegistryWin32::writeValue(RegistryRoot root, const std::string& keyPath,
                                const std::string& name, std::uint32_t type, std::string_view data) {
     return guarded(false, [&] {
-        const win32::RegKey key = openOrCreateKey(root, keyPath);
+        const win32::RegKey key = openOrCreateKey(root, keyPath, &lastError_);
         if (!key) return false;
         const std::string bytes = toRegistry(type, data);
-        if (bytes.size() > ULONG_MAX) return false;
-        return RegSetValueExW(key.get(), win32::widen(name).c_str(), 0, type,
-                              reinterpret_cast<const BYTE*>(bytes.data()),
-                              static_cast<DWORD>(bytes.size())) == ERROR_SUCCESS;
+        if (bytes.size() > ULONG_MAX) {
+            lastError_ = ERROR_NOT_ENOUGH_MEMORY;
+            return false;
+        }
+        const LONG rc = RegSetValueExW(key.get(), win32::widen(name).c_str(), 0, type,
+                                       reinterpret_cast<const BYTE*>(bytes.data()),
+                                       static_cast<DWORD>(bytes.size()));
+        if (rc != ERROR_SUCCESS) lastError_ = static_cast<unsigned long>(rc);
+        return rc == ERROR_SUCCESS;
     });
 }
 
 bool RegistryWin32::writeWideText(RegistryRoot root, const std::string& keyPath,
                                   const std::string& name, std::wstring_view text) {
     return guarded(false, [&] {
-        const win32::RegKey key = openOrCreateKey(root, keyPath);
+        const win32::RegKey key = openOrCreateKey(root, keyPath, &lastError_);
         if (!key) return false;
         const std::wstring withNul(text);  // c_str() brings the NUL the value ends with
         const std::size_t bytes = (withNul.size() + 1) * sizeof(wchar_t);
-        if (bytes > ULONG_MAX) return false;
-        return RegSetValueExW(key.get(), win32::widen(name).c_str(), 0, REG_SZ,
-                              reinterpret_cast<const BYTE*>(withNul.c_str()),
-                              static_cast<DWORD>(bytes)) == ERROR_SUCCESS;
+        if (bytes > ULONG_MAX) {
+            lastError_ = ERROR_NOT_ENOUGH_MEMORY;
+            return false;
+        }
+        const LONG rc = RegSetValueExW(key.get(), win32::widen(name).c_str(), 0, REG_SZ,
+                                       reinterpret_cast<const BYTE*>(withNul.c_str()),
+                                       static_cast<DWORD>(bytes));
+        if (rc != ERROR_SUCCESS) lastError_ = static_cast<unsigned long>(rc);
+        return rc == ERROR_SUCCESS;
     });
 }
 

@@ -22,6 +22,12 @@ class RegistryWin32 final : public RegistryBackend {
                    const std::string& subkey) override;
     std::optional<std::vector<RegistryValue>> enumValues(RegistryRoot root,
                                                          const std::string& keyPath) override;
+
+    // The system's code for the last refused create or write (0 before any).
+    unsigned long lastError() const { return lastError_; }
+
+  private:
+    unsigned long lastError_ = 0;
 };
 
 }  // namespace veilora

@@ -6,7 +6,7 @@
 
 #include "res/resource.h"
 #include "sound/volume_level.h"
-#include "windows/force_foreground_win32.h"
+#include "win32/foreground.h"
 
 namespace veilora {
 

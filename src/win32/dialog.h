@@ -5,7 +5,11 @@
 
 #include <windows.h>
 
+#include <memory>
+
 namespace veilora::win32 {
+
+struct ModalLoopFilter;
 
 class Dialog {
   public:
@@ -40,10 +44,17 @@ class Dialog {
     HWND hwnd_ = nullptr;
     bool modal_ = false;
     bool detached_ = false;
+    std::shared_ptr<ModalLoopFilter> keyFilter_;  // while a modeless window exists
 };
+
+// Ends every visible dialog box of the calling thread (message boxes, modal dialogs, an open
+// menu) as if Cancel were pressed, innermost first; `stays` spares a dialog and what it
+// owns is still closed.
+void cancelThreadDialogs(bool (*stays)(HWND, void*), void* context);
 
 // For the program's message loop: lets a modeless dialog have its keyboard interface (Tab,
 // Enter, Esc, mnemonics). True when the message was handled and must not be dispatched.
+// The loops of message boxes and modal dialogs do the same for every open modeless dialog.
 bool routeDialogMessage(MSG& msg);
 
 }  // namespace veilora::win32

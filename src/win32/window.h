@@ -15,6 +15,7 @@ enum PrivateMessage : UINT {
     kMsgTestDropMouseHook,
     kMsgTestReportOwners,
     kMsgTaskRowsReady,  // a dialog's task list has new rows to take
+    kMsgCoverRaise,     // the cover takes its place on top again
 };
 
 struct WindowClass {

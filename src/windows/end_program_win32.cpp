@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "res/resource.h"
-#include "windows/force_foreground_win32.h"
+#include "win32/foreground.h"
 #include "windows/window_system_win32.h"
 
 namespace veilora {

@@ -212,7 +212,7 @@ bool TaskList::terminate(int index, WindowId window, std::uint32_t dialogDelayMs
     const VdmKind kind = vdm(index);
     // Copies: ending a program runs a message loop, and the list may change meanwhile.
     const TaskInfo task = tasks_[static_cast<std::size_t>(index - 1)];
-    const IconId icon = hIcon(index);
+    const IconId icon = task.hIcon;  // the program's own, or none: no stand-in
     switch (kind) {
         case VdmKind::Wow16:
             return ender_->endWowTask(task.hWnd, dialogDelayMs, task.caption, icon);
@@ -222,18 +222,6 @@ bool TaskList::terminate(int index, WindowId window, std::uint32_t dialogDelayMs
             break;
     }
     return ender_->endProgram(task.processId, dialogDelayMs, task.caption, icon);
-}
-
-WindowId topVisibleAncestor(WindowSystem& system, WindowId window) {
-    WindowId current = window;
-    // Windows cannot form a cycle, but a window system changing under us could look like
-    // one; the bound keeps the climb finite.
-    for (int depth = 0; depth < 1024; ++depth) {
-        const WindowId up = system.parent(current);
-        if (!up || !system.isVisible(up)) return current;
-        current = up;
-    }
-    return current;
 }
 
 }  // namespace veilora

@@ -88,8 +88,4 @@ private:
     IconId applicationIcon_;
 };
 
-// The climb used to bring a window to the front: the highest ancestor whose own parent is
-// hidden or absent; the window itself when its parent is not visible.
-WindowId topVisibleAncestor(WindowSystem& system, WindowId window);
-
 }  // namespace veilora

@@ -4,7 +4,7 @@
 
 #include "res/resource.h"
 #include "win32/window.h"
-#include "windows/force_foreground_win32.h"
+#include "win32/foreground.h"
 #include "windows/task_list.h"
 #include "windows/task_list_refresher_win32.h"
 #include "windows/window_system_win32.h"

@@ -1,15 +1,8 @@
 #include "windows/window_utils_win32.h"
 
 #include "win32/handles.h"
-#include "windows/task_list.h"
-#include "windows/window_system_win32.h"
 
 namespace veilora {
-
-HWND topVisibleAncestor(HWND window) {
-    WindowSystemWin32 system;
-    return toHwnd(topVisibleAncestor(system, toWindowId(window)));
-}
 
 DWORD setProcessPriority(DWORD processId, HWND window, DWORD priorityClass) {
     if (processId == 0 && window) ::GetWindowThreadProcessId(window, &processId);

@@ -1,6 +1,6 @@
 // Small window and process operations shared by the dialogs of the window-management and
 // sound subsystems. Bringing a window to the front is forceForeground
-// (windows/force_foreground_win32.h).
+// (win32/foreground.h).
 #pragma once
 
 #include <windows.h>
@@ -8,9 +8,6 @@
 #include <commctrl.h>
 
 namespace veilora {
-
-// The highest ancestor of `window` whose own parent is hidden or absent.
-HWND topVisibleAncestor(HWND window);
 
 // Sets the priority class of a process (with process id 0, the process of `window`) and
 // returns the class read back: 0 when the process cannot be opened.

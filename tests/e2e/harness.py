@@ -571,6 +571,11 @@ class Session:
         """(title, class) of the visible windows that show something, topmost first."""
         return [(w["title"], w["class"]) for w in self.window_info() if w.get("region") != "empty"]
 
+    def above_cover(self):
+        """What shows above the showing cover, topmost first."""
+        order = self.z_order()
+        return order[:[cls for _, cls in order].index("VeiloraCover")]
+
     def static_texts(self, title):
         return [c["text"] for c in self.controls(title) if c["class"] == "static" and c["text"]]
 

@@ -58,6 +58,7 @@ class CoverToolsTest(E2ETestCase):
         s.hide_by_key(program)
         s.choose(self.cover_menu(program), "Window Management")
         s.wait_window(WM)
+        wait_for(lambda: s.window_info(WM)[0]["foreground"] == "1", 10, "the dialog's keyboard")
         wait_for(lambda: {"Draft - Notepad", "Untitled - Notepad"} <= set(self.rows(program)), 10,
                  "both notepads in the list")
         self.assertNotIn("Veilora Cover", self.rows(program))
@@ -101,6 +102,7 @@ class CoverToolsTest(E2ETestCase):
 
         s.restore_by_double_click(program, 50, 700)
         s.wait_no_window(WM)
+        self.assertEqual(s.owner_counts(program)["image-list"], 0, "the pictures go with it")
 
     def test_a_window_that_comes_up_above_the_cover_goes_below_it_again(self):
         s = self.session

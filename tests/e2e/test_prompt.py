@@ -40,6 +40,25 @@ class PromptTest(E2ETestCase):
         s.key("Return")
         program.wait_event("restore")
 
+    def test_the_hide_key_ends_the_options_prompt_and_its_message_as_refused(self):
+        s = self.session
+        s.reg_add(GENERAL, "Offset", stored_password("pw"))
+        program = s.launch((0, 128, 0), **{"Hide Method Scr": "1", "PW Options": "1"})
+        for wrong_first in (False, True):
+            s.choose(s.open_tray_menu(program), "Options")
+            s.wait_window(PROMPT)
+            if wrong_first:
+                s.type_text("no")
+                s.key("Return")
+                s.wait_window("Error")
+            s.hide_by_key(program)
+            s.wait_no_window(PROMPT)
+            s.wait_no_window("Error")
+            self.assertEqual(s.above_cover(), [], "nothing of the program above the cover")
+            s.restore_by_double_click(program)
+            s.settle(program)
+            self.assertEqual(s.find_windows("Veilora - Options"), [], "refused: no Options")
+
     def test_a_close_request_while_the_prompt_is_open_ends_the_program_cleanly(self):
         s = self.session
         program = self.start(sound=True)

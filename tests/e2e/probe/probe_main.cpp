@@ -2,6 +2,7 @@
 // states, process ids, window flags). Output is UTF-8, one record per line.
 #include <windows.h>
 
+#include <sddl.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
 
@@ -275,6 +276,24 @@ int recreateTaskbar(const std::wstring& cls) {
     return 0;
 }
 
+// Lets everyone only read the key below HKEY_CURRENT_USER: a store that refuses writes.
+int denyWrites(const std::wstring& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, WRITE_DAC | KEY_READ, &key) != 0) {
+        return 3;
+    }
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    LONG rc = ERROR_INVALID_PARAMETER;
+    if (ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KR;;;WD)", SDDL_REVISION_1,
+                                                             &sd, nullptr)) {
+        rc = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd);
+        LocalFree(sd);
+    }
+    RegCloseKey(key);
+    std::printf("%ld\n", rc);
+    return rc == 0 ? 0 : 4;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -301,6 +320,8 @@ int wmain(int argc, wchar_t** argv) {
         rc = recreateTaskbar(argv[2]);
     } else if (command == L"hang" && argc > 2) {
         rc = hang(argv[2], argc > 3 && std::wstring(argv[3]) == L"topmost");
+    } else if (command == L"deny-writes" && argc > 2) {
+        rc = denyWrites(argv[2]);
     } else if (command == L"screen") {
         std::printf("%d %d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
         rc = 0;
@@ -317,7 +338,7 @@ int wmain(int argc, wchar_t** argv) {
         rc = 0;
     } else {
         std::fprintf(stderr, "usage: probe windows [all] | texts TITLE | pids EXE | send CLASS MSG WPARAM LPARAM | "
-                     "keylog FILE | hang TITLE [topmost] | new-taskbar CLASS | retitle OLD NEW | picture FILE | screen | virtual | held\n");
+                     "keylog FILE | deny-writes KEY | hang TITLE [topmost] | new-taskbar CLASS | retitle OLD NEW | picture FILE | screen | virtual | held\n");
     }
     std::fflush(stdout);
     return rc;

@@ -135,6 +135,7 @@ TEST_F(AppTest, TheLevelToGiveBackWaitsInTheRegistryUntilItIsWrittenBack) {
     fake.onSetLevel = [&] { storedAtWrite = storedLevel(); };
     play("H");
     EXPECT_EQ(storedAtWrite, "40000") << "stored before the speakers are lowered";
+    fake.onSetLevel = nullptr;
     a.setSavedLevel(20000);  // the volume dialog's choice
     EXPECT_EQ(a.lvl(), 20000);
     fake.mixerWrites = false;
@@ -142,20 +143,40 @@ TEST_F(AppTest, TheLevelToGiveBackWaitsInTheRegistryUntilItIsWrittenBack) {
     EXPECT_EQ(storedLevel(), "20000") << "a second lowering that fails keeps it";
     play("D");
     EXPECT_EQ(storedLevel(), "20000") << "not written back: kept for the next start";
-    fake.level = 30000;
-    play("H");  // lowering fails: nothing to give back later
-    EXPECT_EQ(storedLevel(), std::nullopt);
+    // The speakers still hold the lowered level: the next hide takes the waiting level as the
+    // user's, and a lowering that fails does not throw it away.
+    play("H");
+    EXPECT_EQ(a.lvl(), 20000);
+    EXPECT_EQ(storedLevel(), "20000");
     fake.mixerWrites = true;
-    fake.log.clear();
     play("D");
-    EXPECT_EQ(fake.took(), "hide-cover, unblock, set-level 30000, start-monitor")
-        << "with muting on the level goes back all the same";
+    EXPECT_EQ(fake.level, 20000u);
+    EXPECT_EQ(storedLevel(), std::nullopt);
     fake.mixer = false;  // a level that could not be read is neither lowered nor given back
     fake.log.clear();
     play("H");
     fake.mixer = true;
     play("D");
     EXPECT_EQ(fake.took(), "stop-monitor, block, show-cover, hide-cover, unblock, start-monitor");
+}
+
+// Only the tray menu can give it back: the hide key must stay a hide, however often pressed.
+TEST_F(AppTest, AHideWithoutACoverHoldsTheSoundUntilTheTrayGivesItBack) {
+    App& a = start({{"Hide Method Min", "1"}, {"Mute Sound", "1"}});
+    play("HH");
+    EXPECT_TRUE(a.soundHeldLowered());
+    fake.log.clear();
+    a.giveSoundBack();
+    EXPECT_EQ(fake.took(), "set-level 40000");
+    EXPECT_FALSE(a.soundHeldLowered());
+    EXPECT_EQ(storedLevel(), std::nullopt);
+    fake.level = 30000;  // the user's own later level
+    play("H");
+    EXPECT_EQ(a.lvl(), 30000);
+
+    App& covered = start({{"Hide Method Scr", "1"}, {"Mute Sound", "1"}});
+    play("H");
+    EXPECT_FALSE(covered.soundHeldLowered()) << "the cover's double-click gives it back";
 }
 
 TEST_F(AppTest, StartUpGivesBackALevelLeftByARunThatDied) {
@@ -220,9 +241,12 @@ TEST_F(AppTest, TheCoversReleasesMinimizeAllAndDisable) {
     App& c = start({{"Hide Method Scr", "1"}, {"Both Buttons", "1"}});
     play("LR");
     EXPECT_FALSE(c.coverMouseUp(MouseButton::Right));
+    fake.log.clear();
     EXPECT_TRUE(c.coverMouseUp(MouseButton::Right));
+    c.coverMenuClosed();
     c.coverMinimizeAll();
-    EXPECT_EQ(fake.count("minimize"), 1);
+    EXPECT_EQ(fake.took(), "topmost, minimize, topmost")
+        << "on top again once the menu closes, and after what minimizing let come up";
 
     App& a = start({{"Hide Method Scr", "1"}}, false);
     play("H");  // hides although disabled
@@ -250,6 +274,43 @@ TEST_F(AppTest, TheOptionsOpenOnlyAfterThePassword) {
     fake.answers = {PromptAnswer{"pw"}};
     EXPECT_FALSE(a.requestOptions());
     EXPECT_EQ(a.state(), AppState::Ending);
+}
+
+// Someone walks up while the user is busy with the program: the hide key covers at once and
+// what was being asked counts as refused, whatever the answer it was about to get.
+TEST_F(AppTest, AHideEndsTheOpenQuestionsAsRefusedAndCoversTheScreen) {
+    App& a = startWithPassword("pw", {{"PW Options", "1"}, {"Hide Method Scr", "1"}});
+    fake.duringPrompt = [&] {
+        EXPECT_FALSE(a.trayMenuAvailable()) << "no second question inside the first";
+        play("H");
+    };
+    fake.answers = {PromptAnswer{"pw"}};
+    EXPECT_FALSE(a.requestOptions());
+    EXPECT_TRUE(a.covered());
+    EXPECT_EQ(fake.boxesClosed, 1);
+    play("H");
+    EXPECT_EQ(fake.boxesClosed, 1) << "a hide while covered closes nothing of the cover's";
+    fake.duringPrompt = nullptr;
+    fake.answers = {PromptAnswer{"pw"}};
+    play("D");
+
+    fake.duringMessage = [&] { play("H"); };  // inside "Incorrect password"
+    fake.answers = {PromptAnswer{"wrong"}, PromptAnswer{"pw"}};
+    EXPECT_FALSE(a.requestOptions());
+    EXPECT_EQ(fake.answers.size(), 1u) << "not asked again";
+    EXPECT_TRUE(a.covered());
+    fake.answers = {PromptAnswer{"pw"}};
+    fake.duringMessage = nullptr;
+    play("D");
+
+    App& b = start({{"Hide Method Min", "1"}});
+    b.armCapture(true);
+    fake.duringMessage = [&] { play("H"); };  // inside the capture question
+    fake.confirmAnswer = false;
+    EXPECT_FALSE(b.requestOptions());
+    EXPECT_TRUE(b.capturing()) << "no answer: the capture stays armed";
+    EXPECT_EQ(fake.count("disarm"), 0);
+    EXPECT_EQ(b.state(), AppState::Idle);
 }
 
 TEST_F(AppTest, F11CapturesOnceWhenArmedNeverTheCoverAndOnlyCancelOnTheQuestionDisarmsIt) {

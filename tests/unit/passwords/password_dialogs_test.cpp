@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+#include <string_view>
+
 #include "passwords/password_codec.h"
+#include "ports/ports.h"
 #include "support/password_dialogs_fixture.h"
 
 namespace veilora {
@@ -86,6 +90,16 @@ TEST(Wipe, LeavesNoCharacterBehind) {
     EXPECT_EQ(assigned.ansi(), std::string(40, 'p'));
     assigned = unrepresentable();
     EXPECT_FALSE(assigned.representable());
+
+    // A short password lives inside the object that took it from the prompt: passed on, that
+    // object holds none of its characters once it is gone.
+    alignas(PromptAnswer) unsigned char typedInto[sizeof(PromptAnswer)];
+    auto* answer = new (typedInto) PromptAnswer(std::string("Zq#4"));
+    const std::optional<PromptAnswer> passedOn(std::move(*answer));
+    answer->~PromptAnswer();
+    EXPECT_EQ(passedOn->text, "Zq#4");
+    const std::string_view left(reinterpret_cast<const char*>(typedInto), sizeof typedInto);
+    EXPECT_EQ(left.find("q#4"), std::string_view::npos);
 }
 
 }  // namespace

@@ -65,8 +65,15 @@ TEST_F(OptionsTest, WhatIsStoredLoadsAndIsSavedBackInOrderThenTheRunEntry) {
     EXPECT_EQ(registry.writes(), saved);
     EXPECT_EQ(registry.calls.front().keyPath, kGeneralKey);
     options.startWithWindows = kUnchecked;
-    saveOptions(options, settings, L"ignored");
+    EXPECT_TRUE(saveOptions(options, settings, L"ignored"));
     EXPECT_FALSE(registry.get(RegistryRoot::CurrentUser, std::string(kRunKeyPath), "Veilora"));
+    EXPECT_TRUE(saveOptions(options, settings, L"ignored")) << "no entry to remove is no failure";
+
+    // A store that refuses: the save says so at once instead of claiming success.
+    registry.writeFails = RegistryRoot::CurrentUser;
+    registry.calls.clear();
+    EXPECT_FALSE(saveOptions(options, settings, L"ignored"));
+    EXPECT_EQ(registry.writes().size(), 1u);
 }
 
 TEST(RunCommandLine, IsQuotedWithOneBackslashBeforeTheFileName) {

@@ -57,9 +57,11 @@ public:
         const char* icons[] = {"message", "information", "exclamation", "critical"};
         log.push_back(icons[static_cast<int>(icon)] + (" " + std::string(title)) + ": " +
                       std::string(text));
+        if (duringMessage) duringMessage();
     }
     bool confirm(std::string_view text, std::string_view title) override {
         log.push_back("confirm " + std::string(title) + ": " + std::string(text));
+        if (duringMessage) duringMessage();
         return confirmAnswer;
     }
     std::optional<PromptAnswer> promptPassword() override {
@@ -70,6 +72,7 @@ public:
         answers.pop_front();
         return answer;
     }
+    void closeOpenBoxes() override { ++boxesClosed; }
     bool armCaptureKey() override {
         log.push_back("arm");
         return true;
@@ -107,6 +110,8 @@ public:
     bool confirmAnswer = true;
     std::optional<std::string> captureFailure;
     std::function<void()> duringPrompt;  // events that arrive inside the prompt's loop
+    std::function<void()> duringMessage;  // the same inside a message or question
+    int boxesClosed = 0;
 };
 
 }  // namespace veilora::test

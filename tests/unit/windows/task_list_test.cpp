@@ -132,28 +132,23 @@ TEST_F(TaskListTest, EachKindOfProgramIsRecognisedAndEndedItsOwnWay) {
     system.add(1, L"Win16").process = 201;
     system.add(2, L"DOS box").process = 202;
     system.add(3, L"Editor").process = 203;
+    system.add(4, L"Paint") = {.id = 4, .title = L"Paint", .process = 204, .icon = 9};
     system.wowProcesses = {201};
     system.modules = {{202, L"ntvdm.exe"}, {203, L"ntvdm.exe.bak"}};
     tasks.refresh();
     EXPECT_TRUE(tasks.terminate(1));
     EXPECT_FALSE(tasks.terminate(0, 2));
     EXPECT_TRUE(tasks.terminate(0, 3, 2000));
-    EXPECT_FALSE(tasks.terminate(4));
+    EXPECT_TRUE(tasks.terminate(0, 4));
+    EXPECT_FALSE(tasks.terminate(5));
+    // The end dialog shows the program's own icon, or none rather than a stand-in.
     EXPECT_EQ(system.ended, (std::vector<std::wstring>{L"wow 1", L"dos 202",
-                                                       L"program 203 2000 Editor 32517"}));
+                                                       L"program 203 2000 Editor 0",
+                                                       L"program 204 0 Paint 9"}));
     system.ntFamily = false;  // 16-bit programs are only looked for in the NT family
     TaskList old(system);
     old.refresh();
     EXPECT_EQ(old.vdm(1), VdmKind::Ordinary);
-}
-
-TEST_F(TaskListTest, TopVisibleAncestorClimbsWhileTheParentIsVisible) {
-    system.add(1, L"Dialog");
-    system.add(2, L"Group").parent = 1;
-    system.add(3, L"Button").parent = 2;
-    EXPECT_EQ(topVisibleAncestor(system, 3), 1u);
-    system.window(2).visible = false;
-    EXPECT_EQ(topVisibleAncestor(system, 3), 3u);
 }
 
 }  // namespace
