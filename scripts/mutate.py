@@ -3,11 +3,15 @@
 
 Each mutant is one small mistake of the kind a developer makes (a flipped comparison, an
 off-by-one, a dropped statement, a wrong constant, swapped arguments), kept as data in
-tests/mutants/*.txt. The sources are built once in a scratch copy (never the working tree;
-no sanitizers, warnings not errors, libstdc++ bounds checks on). For each mutant only its
-file is compiled again with the mistake planted and linked with the other objects into a
-test binary of its own, which is run. A mutant the tests fail on is killed; one they pass
-survives. Mutants change the core's .cpp files (headers are not recompiled per mutant).
+tests/mutants/*.txt. The sources are built once in a scratch copy (never the working tree),
+the way `make native` builds the unit tests (same build type, AddressSanitizer and UBSan;
+only warnings are not errors, as a planted fault may leave an unused variable): a mutant the
+tests catch only in some other build would slip through the tests as they really run. For
+each mutant only its file is compiled again with the mistake planted and linked with the
+other objects into a test binary of its own, which is run: first the tests beside the file's
+own folder (src/app/x.cpp: tests/unit/app), then all others, so that every test runs on a
+survivor. A mutant the tests fail on is killed; one they pass survives. Mutants change the
+core's .cpp files (headers are not recompiled per mutant).
 
 Data format (one file per area, read and edited by people):
 
@@ -26,12 +30,14 @@ original text must occur exactly once in the file, otherwise the mutant is inval
 The two marks are optional and only for survivors.
 
 Counting: a mutant is valid when its original text occurs exactly once and the mutated
-sources build; invalid ones are listed and left out. A valid mutant is killed when the
+sources build; invalid ones are listed, left out of the score, and fail the run (data that
+no longer fits the code tests nothing). A valid mutant is killed when the
 unit tests fail, crash or time out on it. The score of a file, and of the whole core, is
 killed / (valid - survivors marked equivalent). Survivors marked "covered end to end"
 still count as not killed here: the mark says where the fault is caught, not that the
-unit tests catch it. The run exits 1 when the core score is below 90 %, and 2 when it
-cannot run at all (bad data, or sources that fail without any mutant).
+unit tests catch it. The run exits 1 when the core score is below 90 %, when a mutant is
+invalid or does not build, or when nothing was counted; and 2 when it cannot run at all
+(bad data, or sources that fail without any mutant).
 """
 
 from __future__ import annotations
@@ -203,12 +209,25 @@ class Base:
         self.link: list[str] = []
         self.seconds = 0.0
 
+    def suites_for(self, source: str) -> list[str]:
+        """The test suites of the unit tests beside a core file's folder (src/app/x.cpp:
+        tests/unit/app): they run first, so that a mutant they kill costs no other test."""
+        parts = Path(source).parts
+        folder = self.tree / "tests" / "unit" / parts[1] if len(parts) > 2 else None
+        suites: list[str] = []
+        for test_file in sorted(folder.glob("*.cpp")) if folder and folder.is_dir() else []:
+            for suite in re.findall(r"^TEST(?:_F|_P)?\(\s*(\w+)\s*,",
+                                    test_file.read_text(encoding="utf-8"), re.M):
+                if suite not in suites:
+                    suites.append(suite)
+        return suites
+
     def prepare(self, jobs: int) -> None:
         start = time.monotonic()
         if not (self.build / "build.ninja").exists():
             run(["cmake", "-S", str(self.tree), "-B", str(self.build), "-G", "Ninja",
-                 "-DCMAKE_BUILD_TYPE=", "-DCMAKE_CXX_FLAGS=-O1 -D_GLIBCXX_ASSERTIONS",
-                 f"-DCMAKE_EXE_LINKER_FLAGS={linker_flag()}", "-DVEILORA_SANITIZE=OFF",
+                 "-DCMAKE_BUILD_TYPE=RelWithDebInfo", "-DVEILORA_SANITIZE=ON",
+                 f"-DCMAKE_EXE_LINKER_FLAGS={linker_flag()}",
                  "-DVEILORA_WERROR=OFF", "-DCMAKE_EXPORT_COMPILE_COMMANDS=ON",
                  "-DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST"])
         built = subprocess.run(["ninja", "-C", str(self.build), f"-j{jobs}", TARGET],
@@ -278,12 +297,15 @@ class Worker:
         finally:
             self.seconds["build"] += time.monotonic() - start
 
-    def test(self, binary: Path, timeout: float) -> tuple[bool, list[str]]:
+    def test(self, binary: Path, timeout: float,
+             only: str | None = None) -> tuple[bool, list[str]]:
         """Whether the tests pass, and the tests that failed (or why the run ended)."""
         # Every test, and unabridged so that a crash can be put down to the test it ended.
         command = [str(binary)]
         if not self.every_test:
             command += ["--gtest_brief=1", "--gtest_fail_fast"]
+        if only:
+            command.append(f"--gtest_filter={only}")
         # A mutant that crashes or hangs skips the tests' clean-up: their temporary files go
         # to a folder of the run's own, emptied after every run.
         scratch = self.root / "tmp"
@@ -319,7 +341,17 @@ class Worker:
         if unbuilt:
             m.outcome, m.detail = "unbuilt", unbuilt
         else:
-            passed, m.failed_tests = self.test(self.binary, self.test_seconds)
+            # The tests of the file's own area first, then the others: every test still runs
+            # on a survivor, but most mutants die in the first part.
+            start = time.monotonic()
+            near = ":".join(f"{suite}.*" for suite in self.base.suites_for(m.file))
+            if near and not self.every_test:
+                passed, m.failed_tests = self.test(self.binary, self.test_seconds, near)
+                if passed:
+                    left = self.test_seconds - (time.monotonic() - start)
+                    passed, m.failed_tests = self.test(self.binary, max(left, 1.0), "-" + near)
+            else:
+                passed, m.failed_tests = self.test(self.binary, self.test_seconds)
             m.outcome = "survived" if passed else "killed"
         report(m)
 
@@ -377,11 +409,15 @@ def report(mutants: list[Mutant], seconds: float) -> int:
             [m for m in mutants if m.outcome == "killed" and (m.equivalent or m.end_to_end)],
             lambda m: "")
     if not counted:
-        return 0
+        print("\nNo mutant was counted.")
+        return 1
     ok = killed / counted >= PASS_MARK
     print(f"\nCore score {100.0 * killed / counted:.1f} % of {counted} counted mutants: "
           f"{'at or above' if ok else 'BELOW'} {PASS_MARK:.0%}.")
-    return 0 if ok else 1
+    invalid = sum(m.outcome in ("invalid", "unbuilt") for m in mutants)
+    if invalid:
+        print(f"{invalid} mutant(s) invalid or not built: fix or drop them.")
+    return 0 if ok and not invalid else 1
 
 
 def report_by_test(mutants: list[Mutant], base: Base) -> None:

@@ -8,10 +8,14 @@ namespace {
 using enum AboutLink;
 
 TEST(AboutLinks, CaptionsTargetsAndOnlyAMissingProgramIsReportedWithTheLinksOwnMessage) {
+    EXPECT_EQ(linkTarget(WebPage), "https://www.fernwick.example/");
     EXPECT_EQ(linkTarget(SupportMail), "mailto:support@fernwick.example");
     EXPECT_EQ(linkCaption(WebPage), "www.fernwick.example");
     EXPECT_EQ(linkCaption(SupportMail), "support@fernwick.example");
-    EXPECT_EQ(launchFailureNotice(SupportMail, 31)->text, "Could not start your email program.");
+    EXPECT_EQ(launchFailureNotice(WebPage, 31),
+              (Notice{"Could not start your web browser.", "Oops!", MessageIcon::Exclamation}));
+    EXPECT_EQ(launchFailureNotice(SupportMail, 31),
+              (Notice{"Could not start your email program.", "Oops!", MessageIcon::Exclamation}));
     for (int result : {2, 32, 33, 42}) EXPECT_FALSE(launchFailureNotice(WebPage, result)) << result;
 }
 

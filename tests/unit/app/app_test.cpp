@@ -83,17 +83,30 @@ TEST_F(AppTest, MenuItemsAndToggleKeyMoveTheMarksButNeverArmTriggersUnderTheCove
 
 // ---------------------------------------------------------------- hiding and the level
 
-// Without muting, neither a hide nor a plain double-click touches the level.
+// Without muting, neither a hide nor a plain double-click nor the end touches the level.
 TEST_F(AppTest, AMinimizeOnlyHideKeepsTheTriggersListeningAndTheDoubleClickRestoresWithoutLevel) {
     App& a = start({{"Hide Method Min", "1"}});
     play("H");
     EXPECT_EQ(fake.took(), "stop-monitor, minimize, start-monitor");
     fake.level = 30000;
+    fake.mixer = false;
+    play("H");
+    fake.mixer = true;
     play("H");
     EXPECT_EQ(a.lvl(), 30000) << "nothing lasting changed: the next hide reads the level afresh";
+    start({{"Hide Method Min", "1"}, {"Mute Sound", "1"}});
+    play("H");
+    EXPECT_EQ(fake.took(), "stop-monitor, minimize, set-level 50, start-monitor");
+
     start({{"Hide Method Scr", "1"}});
     play("HD");
     EXPECT_EQ(fake.took(), "stop-monitor, block, show-cover, hide-cover, unblock, start-monitor");
+    play("H");
+    app->setSavedLevel(20000);  // the volume dialog's choice, kept only for a restore
+    fake.log.clear();
+    app->end();
+    EXPECT_EQ(fake.took(), "hide-cover, unblock");
+    EXPECT_EQ(storedLevel(), std::nullopt) << "nothing to give back at the next start";
 }
 
 TEST_F(AppTest, ACoverThatCannotShowLeavesNothingAndHidingAgainKeepsTheSavedLevelAndOneBlock) {
@@ -127,6 +140,8 @@ TEST_F(AppTest, TheLevelToGiveBackWaitsInTheRegistryUntilItIsWrittenBack) {
     a.setSavedLevel(20000);  // the volume dialog's choice
     EXPECT_EQ(a.lvl(), 20000);
     fake.mixerWrites = false;
+    play("H");
+    EXPECT_EQ(storedLevel(), "20000") << "a second lowering that fails keeps it";
     play("D");
     EXPECT_EQ(storedLevel(), "20000") << "not written back: kept for the next start";
     // The speakers still hold the lowered level: the next hide takes the waiting level as the
@@ -187,7 +202,7 @@ TEST_F(AppTest, OnlyThePasswordRestoresAndItWritesTheLevelBackAndClearsTheButton
     fake.log.clear();
     fake.answers = {PromptAnswer{"secret"}, std::nullopt, PromptAnswer{}};
     play("DD");  // an empty answer is refused while a password is stored
-    EXPECT_EQ(fake.took(), "not-topmost, prompt, message Error: Incorrect password, prompt, "
+    EXPECT_EQ(fake.took(), "not-topmost, prompt, exclamation Error: Incorrect password, prompt, "
                            "topmost, not-topmost, prompt, topmost");
     fake.level = 7;
     fake.answers = {PromptAnswer{"Secret"}};
@@ -199,7 +214,7 @@ TEST_F(AppTest, OnlyThePasswordRestoresAndItWritesTheLevelBackAndClearsTheButton
     play("H");
     fake.answers = {PromptAnswer{"", false}, std::nullopt};
     play("D");  // with no password stored, Cancel is accepted
-    EXPECT_EQ(fake.count("message Error: Incorrect password"), 1)
+    EXPECT_EQ(fake.count("exclamation Error: Incorrect password"), 1)
         << "a text the code page cannot hold matches nothing, not even no password";
     EXPECT_FALSE(open.covered());
 }
@@ -236,6 +251,7 @@ TEST_F(AppTest, TheCoversReleasesMinimizeAllAndDisable) {
 
     App& a = start({{"Hide Method Scr", "1"}}, false);
     play("H");  // hides although disabled
+    EXPECT_TRUE(a.covered());
     a.coverDisable();
     EXPECT_TRUE(a.disabledMark());
 
@@ -341,18 +357,19 @@ TEST_F(AppTest, F11CapturesOnceWhenArmedNeverTheCoverAndOnlyCancelOnTheQuestionD
     fake.log.clear();
     play("FF");
     EXPECT_EQ(fake.took(), "capture, load-picture, options-again, disarm, "
-                           "message Screen Capture: Screen captured succesfully.");
+                           "information Screen Capture: Screen captured succesfully.");
     fake.captureFailure = "Access is denied.";
     a.armCapture(true);
     play("F");
     EXPECT_EQ(fake.took(),
-              "arm, capture, options-again, disarm, message Screen Capture: Access is denied.");
+              "arm, capture, options-again, disarm, critical Screen Capture: Access is denied.");
 
     a.armCapture(true);
     EXPECT_FALSE(a.requestOptions()) << "OK on the capture question: the capture goes on";
     fake.confirmAnswer = false;
     EXPECT_TRUE(a.requestOptions());
     EXPECT_EQ(fake.log.back(), "disarm");
+    EXPECT_FALSE(a.capturing());
 }
 
 }  // namespace

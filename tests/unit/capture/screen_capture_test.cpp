@@ -35,8 +35,17 @@ TEST(CaptureSave, ReplacesTheOldPictureWithTheScreenAsAnUncompressedBitmapFile) 
         0x33, 0x22, 0x11, 0x66, 0x55, 0x44, 0, 0};
     MemoryFiles fs;
     fs.files[kTarget] = kOld;
+    fs.files[temporaryPathFor(kTarget, 7)] = kOld;  // left by a save that died: ours to replace
     EXPECT_TRUE(saveReplacing(*encodeCapture(image, CaptureDepth::TrueColour), kTarget, 7, fs));
     EXPECT_EQ(fs.files, (Files{{kTarget, expected}}));
+    // 256 colours: each pixel the index of its nearest halftone colour (levels 0, 64, 128, 192
+    // and 255; red + 5 x green + 25 x blue), rows padded; entry 56 is (64, 64, 128).
+    const auto halftone = encodeCapture(image, CaptureDepth::Colours256);
+    EXPECT_EQ(Bytes(halftone->pixels().begin(), halftone->pixels().end()),
+              (Bytes{62, 93, 0, 0, 30, 56, 0, 0}));
+    EXPECT_EQ(Bytes(halftone->infoBlock.begin() + 40 + 4 * 56,
+                    halftone->infoBlock.begin() + 44 + 4 * 56),
+              (Bytes{128, 64, 64, 0}));
     // Written beside the target, so that putting it in place is a rename.
     EXPECT_EQ(temporaryPathFor(kTarget, 0x89abcdef), kTarget + L".89abcdef.tmp");
 }
@@ -50,11 +59,16 @@ TEST(CaptureSave, AnyFailureKeepsTheOldPictureLeavesNoTemporaryFileAndSaysWhy) {
         for (bool textless : {false, true}) {
             MemoryFiles fs;
             fs.files[kTarget] = kOld;
+            const std::wstring leftover = temporaryPathFor(kTarget, 7);
+            fs.files[leftover] = kOld;
             fs.failAt = failAt;
             fs.textless = textless;
             const CaptureResult result = saveReplacing(*encoded, kTarget, 7, fs);
             EXPECT_FALSE(result) << failAt;
-            EXPECT_EQ(fs.files, (Files{{kTarget, kOld}})) << failAt;
+            // A file that could not be opened for us is left as it was.
+            Files expected{{kTarget, kOld}};
+            if (failAt == std::string("create")) expected[leftover] = kOld;
+            EXPECT_EQ(fs.files, expected) << failAt;
             EXPECT_EQ(result.systemError, code) << failAt;
             EXPECT_NE(result.error.find(std::to_wstring(code)), std::wstring::npos) << failAt;
             EXPECT_EQ(result.error.starts_with(L"text "), !textless) << failAt;

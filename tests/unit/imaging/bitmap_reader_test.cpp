@@ -9,7 +9,8 @@ namespace {
 using namespace testing;
 
 TEST_F(ImagingBitmapReader, ReadsBottomUpTopDownAndLongerHeaders) {
-    EXPECT_TRUE(readsBack(good)) << error;
+    for (std::size_t row = 0; row < 5; ++row) good[54 + 24 * row + 21] = 0xEE;  // padding
+    EXPECT_TRUE(readsBack(good)) << "the padding read is not kept: " << error;
     EXPECT_TRUE(readsBack({good.begin(), good.end() - 3})) << "no last padding: " << error;
     auto topDown = changed(22, static_cast<std::uint32_t>(-5));
     for (int row = 0; row < 5; ++row) {
@@ -31,6 +32,8 @@ TEST_F(ImagingBitmapReader, RefusesWhatItCannotReadWithAReason) {
         {changed(22, 0), "height"},     {changed(10, 50), "offset"},
         {changed(22, 0x7FFFFFFF), "cut short"},
         {changed(18, 0x7FFFFFFF), "cut short"},
+        {changed(18, 0x80000000), "width"},       {changed(22, 0x80000000), "height"},
+        {changed(28, 32), "32 bits per pixel"},  {{good.begin(), good.end() - 4}, "cut short"},
     };
     for (const auto& [bytes, reason] : cases) {
         EXPECT_FALSE(readBitmap(bytes, read, error));

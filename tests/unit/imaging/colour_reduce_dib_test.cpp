@@ -69,10 +69,14 @@ TEST(ImagingApplyPalette, ErrorGoesRightAndDownAwayFromTheEdges) {
     EXPECT_EQ(countOf(narrow, 0x808080), 4);
 }
 
-TEST(ImagingApplyPalette, MissingNearestEntryIsAnErrorNotACrash) {
+TEST(ImagingApplyPalette, MissingNearestEntryAndShortTargetsAreErrorsNotCrashes) {
     DibSection from = row({0, 0x010101}), to = filled(2, 1, 0);
     EXPECT_THROW(ColourReduceDib().applyPalette(from, to, paletteOf({0xFFFFFF}), false),
                  std::out_of_range);
+    DibSection tall = filled(2, 3, 0), narrow = filled(1, 3, 0);
+    EXPECT_THROW(ColourReduceDib().applyPalette(tall, to, paletteOf({0}), true),
+                 std::invalid_argument);
+    EXPECT_THROW(ColourReduceDib().blackAndWhite(tall, narrow), std::invalid_argument);
 }
 
 // The indexed search must give a linear scan's answers exactly (smallest squared distance,

@@ -50,8 +50,9 @@ TEST(ImagingSave, HeadersAndPixelsOfEveryDepth) {
     }
 }
 
-// A palette that is a grid of levels maps each channel to the nearest of its own levels.
-TEST(ImagingSave, GridPalettesMapEachChannelToItsNearestLevel) {
+// A palette that is a grid of levels maps each channel to the nearest of its own levels;
+// any other takes the colour nearest by the sum of squares.
+TEST(ImagingSave, PalettesMapEachPixelToTheNearestColourGridsChannelByChannel) {
     DibSection d = row({0x20A0E0, 0x21DFF0});  // 32 and 160 lie midway: the lower level wins
     std::optional<Palette> palette;
     EXPECT_EQ(saved(d, palette, Colour256).at(1078), 0 + 5 * 2 + 25 * 4);
@@ -71,6 +72,11 @@ TEST(ImagingSave, GridPalettesMapEachChannelToItsNearestLevel) {
     const auto b = saved(d, palette, Colour256);
     EXPECT_EQ(b.size(), 1078u + 4);
     EXPECT_EQ(le(b, 54 + 4 * 255), 0xE70709u);  // the 232nd added colour
+
+    // Squared 900 against 432, though absolute 30 against 36.
+    DibSection white = row({kWhite});
+    palette = paletteOf({0xE1FFFF, 0xF3F3F3});
+    EXPECT_EQ(saved(white, palette, Colour256).at(1078), 1);
 }
 
 TEST(ImagingSave, ReductionMethodsUseTheirPalettes) {
@@ -80,6 +86,13 @@ TEST(ImagingSave, ReductionMethodsUseTheirPalettes) {
                  std::invalid_argument);
     saved(d, palette, Colour256, ColourReductionMethod::Automatic);
     EXPECT_LE(palette.value().count(), 236);
+    EXPECT_TRUE(sameBits(d, photoLike(64, 40))) << "the optimal palette is not diffused";
+    std::optional<Palette> none;
+    saved(d, none, Colour256, ColourReductionMethod::NoneKeepImage);
+    EXPECT_TRUE(sameBits(d, photoLike(64, 40))) << "kept as it was";
+    EXPECT_TRUE(DibSectionSave().encode(d, none, TrueColour, ColourReductionMethod::Palette))
+        << "24 bits need no palette";
+    EXPECT_THROW(saved(d, none, OutputColourDepth(7)), std::invalid_argument);
 
     // At 8 bits each pixel is the table's first entry of the colour the reduction chose,
     // also when the palette repeats colours and rows are padded.
@@ -109,6 +122,9 @@ TEST(ImagingSave, ReductionMethodsUseTheirPalettes) {
     DibSection grey = filled(8, 8, 0x606060);
     const auto b = saved(grey, palette, Colour16, ColourReductionMethod::Automatic);
     EXPECT_GT(std::set(b.begin() + 118, b.end()).size(), 1u);
+    grey = filled(8, 8, 0x606060);  // and so is the caller's palette
+    const auto c = saved(grey, palette, Colour256, ColourReductionMethod::Palette);
+    EXPECT_GT(std::set(c.begin() + 1078, c.end()).size(), 1u);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include "imaging/dib_section_save.h"
 #include "imaging/imaging_error.h"
 #include "imaging_test_support.h"
@@ -29,6 +31,12 @@ TEST(ImagingDibSection, LoadPictureBltCopiesOnlyWhatLiesInTheSource) {
     part.loadPictureBlt(source, 3, 3, -1, -1);  // only one source pixel lies in range
     EXPECT_EQ(rgbAt(part, 0, 0), 0xABCDEFu);
     EXPECT_EQ(countOf(part, 0x445566), 15);
+
+    // Moved right and down within itself: every row comes from the picture as it was, and
+    // nothing is copied to where the source lies outside.
+    part.loadPictureBlt(part, -1, -1);
+    EXPECT_EQ(rgbAt(part, 1, 1), 0xABCDEFu);
+    EXPECT_EQ(countOf(part, 0xABCDEF), 2);
 }
 
 TEST(ImagingDibSection, ResampleInterpolatesAndGreyNoiseIsGrey) {
@@ -49,6 +57,19 @@ TEST(ImagingDibSection, FailuresToSaveAreReported) {
                                        ColourReductionMethod::None));
     EXPECT_FALSE(std::filesystem::exists(dir / "e.bmp"));
     EXPECT_FALSE(filled(2, 2, 0).savePicture("/dev/full"));  // no space left
+    ASSERT_TRUE(filled(4, 4, 0).savePicture(dir / "a.bmp"));
+    ASSERT_TRUE(filled(1, 1, 0).savePicture(dir / "a.bmp"));
+    EXPECT_EQ(readBytes(dir / "a.bmp").size(), 54u + 4) << "saving over a file replaces it";
+
+    // The system's own text for a failed file call where it has one, else the runtime's.
+    setOsErrorText([](unsigned long code) {
+        return std::string(code == 5 ? "Access is denied." : code == 0 ? "Done." : "");
+    });
+    EXPECT_EQ(fileErrorText(ENOENT, 5), "Access is denied.");
+    for (unsigned long code : {0ul, 6ul}) {
+        EXPECT_EQ(fileErrorText(ENOENT, code), "No such file or directory") << code;
+    }
+    setOsErrorText(nullptr);
 
     EXPECT_EQ(executableName(), "veilora");
     setExecutableName("viewer");

@@ -22,10 +22,18 @@ TEST(ImagingPalette, FixedPalettesHoldTheirListedEntries) {
     const std::uint32_t expected[][2] = {{8, 0xC0C0C0},   {9, 0x330000},   {216, 0xCCFFFF},
                                          {217, 0x080808}, {247, 0xF8F8F8}, {256, 0}};
     for (const auto& [index, colour] : expected) EXPECT_EQ(web.at(index), rgb(colour)) << index;
-    Palette mono;
+    Palette half, sixteen, mono;
+    half.createHalfTone();
+    EXPECT_EQ(half.at(2), rgb(0x400000));  // red varies fastest
+    EXPECT_EQ(half.at(125), rgb(0xFFFFFF));
+    EXPECT_EQ(half.at(126), rgb(0));
+    sixteen.create16Colour();
+    EXPECT_EQ(sixteen.at(9), rgb(0x808080));
+    EXPECT_EQ(sixteen.at(16), rgb(0xFFFFFF));
     mono.createMono();
     EXPECT_EQ(mono.at(2), rgb(0xFFFFFF));
     EXPECT_THROW(mono.red(0), std::out_of_range);
+    EXPECT_THROW(mono.red(3), std::out_of_range);
 }
 
 TEST(ImagingPalette, ClosestIndexUsesAbsoluteDifferencesAndLowestIndexOnTies) {
@@ -33,6 +41,7 @@ TEST(ImagingPalette, ClosestIndexUsesAbsoluteDifferencesAndLowestIndexOnTies) {
     // Absolute 30 against 36, though squared 900 against 432.
     EXPECT_EQ(paletteOf({0x1E0000, 0x0C0C0C}).closestIndex(0, 0, 0), 1);
     EXPECT_EQ(paletteOf({0xFFFFFF}).closestIndex(0, 0, 0), 0);  // 765 away is never near
+    EXPECT_EQ(Palette().closestIndex(0, 0, 0), 0);
 }
 
 TEST(ImagingPalette, RawRecordsRoundTripAtAPositionAndCheckTheirCount) {
@@ -67,14 +76,15 @@ TEST(ImagingPalette, JascFilesAreExactTextAndBadContentsAreErrorsNamingThePalett
     const auto bytes = readBytes(dir / "p.pal");
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "JASC\r\n0100\r\n2\r\n1 20 255\r\n0 0 0");
     // Only lines of exactly three parts are colours.
-    p.loadFromJascText("JASC\r\n0100\r\n4\r\n1  2 3\r\n4 5 6\r\n7 8\r\n\r\n010 011 012");
-    ASSERT_EQ(p.count(), 2);
+    p.loadFromJascText("JASC\r\n0100\r\n4\r\n1  2 3\r\n4 5 6\r\n7 8\r\n\r\n010 011 012\r\n-0 0 0");
+    ASSERT_EQ(p.count(), 3);
     EXPECT_EQ(p.at(2), rgb(0x0A0B0C));
 
     std::string many;
     for (int i = 0; i < 4098; ++i) many += "1 2 3\r\n";
     const std::pair<std::string, std::string> cases[] = {
         {"1 2 x", "13 veilora.cPalette: Type mismatch"},
+        {"1  2", "13 veilora.cPalette: Type mismatch"},
         {"1 -2 3", "6 veilora.cPalette: Overflow"},
         {"1 2 256", "6 veilora.cPalette: Overflow"},
         {many, "321 veilora.cPalette: Invalid file format"},
@@ -98,6 +108,13 @@ TEST(ImagingOctree, FewColoursComeBackExactly) {
     std::set<std::uint32_t> colours;
     for (const auto& e : p.entries()) colours.insert(e.red << 16 | e.green << 8 | e.blue);
     EXPECT_EQ(colours, (std::set<std::uint32_t>{0, 0xFF8000, 0x0000FF, 0x808080}));
+    p.createOptimal(d, 4, 6);
+    EXPECT_EQ(p.count(), 4) << "as many colours as asked for need no reduction";
+
+    // Merged leaves take their pixels' mean: 32 and 96 make 64.
+    p.createOptimal(row({0x200000, 0x600000}), 1, 2);
+    ASSERT_EQ(p.count(), 1);
+    EXPECT_EQ(p.at(1), rgb(0x400000));
 
     // Boxes split at their midpoint rounded half to even, which goes to the lower half; a
     // leaf's colour is its pixels' mean rounded half to even (127.5 and 130.5 here).
@@ -122,8 +139,10 @@ TEST(ImagingOctree, PhotographFitsTheLimitAndImpossibleLimitsAreErrors) {
     }
     p.createOptimal(d, 236, 1);  // one level: the root's eight children
     EXPECT_LE(p.count(), 8);
+    const int before = p.count();
     EXPECT_THROW(p.createOptimal(d, 4, 1), ReductionError);
-    EXPECT_THROW(p.createOptimal(d, 236, 9), std::out_of_range);
+    EXPECT_EQ(p.count(), before) << "left as it was";
+    for (int levels : {0, 9}) EXPECT_THROW(p.createOptimal(d, 236, levels), std::out_of_range);
 }
 
 }  // namespace

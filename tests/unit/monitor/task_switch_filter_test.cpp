@@ -8,7 +8,8 @@ namespace {
 constexpr std::uint32_t kDown = 0x100, kUp = 0x101, kSysDown = 0x104, kSysUp = 0x105;
 constexpr std::uint32_t kTab = 0x09, kEsc = 0x1B, kF4 = 0x73, kAltFlag = 0x20;
 constexpr std::uint32_t kLWin = 0x5B, kRWin = 0x5C, kD = 0x44, kM = 0x4D, kShift = 0xA0;
-constexpr ModifierState kNone{}, kAlt{.alt = true}, kCtrl{.ctrl = true}, kWin{.win = true};
+constexpr ModifierState kNone{}, kAlt{.alt = true}, kCtrl{.ctrl = true}, kWin{.win = true},
+    kCtrlAlt{.alt = true, .ctrl = true};
 constexpr std::uint64_t kOurs = kInjectedByVeilora;
 
 struct Step {
@@ -28,6 +29,8 @@ TEST(TaskSwitchFilter, TaskSwitchAndWindowsKeysAreSwallowedAndEachReleaseGoesThe
         {kDown, kTab, 0, kAlt, true}, {kUp, kTab, 0, kNone, true},  // Alt held before the hook
         {kDown, kEsc, 0, kAlt, true}, {kUp, kEsc, 0, kNone, true},
         {kDown, kEsc, 0, kCtrl, true}, {kUp, kEsc, 0, kNone, true},  // also Ctrl+Shift+Esc
+        {kDown, kEsc, kAltFlag, kNone, true}, {kUp, kEsc, 0, kNone, true},
+        {kDown, kTab, kAltFlag, kCtrlAlt, true}, {kUp, kTab, 0, kNone, true},
         // Ctrl+Tab, Tab alone, Esc alone (it reaches the prompt), Alt+F4 and other messages pass.
         {kDown, kTab, 0, kCtrl, false}, {kDown, kTab, 0, kNone, false},
         {kDown, kEsc, 0, kNone, false}, {kSysDown, kF4, kAltFlag, kAlt, false},

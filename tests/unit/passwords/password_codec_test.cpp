@@ -54,7 +54,9 @@ TEST(PasswordCodec, StoredTextsFollowTheMaskTheKeyAndTheWrap) {
     EXPECT_EQ(encodePassword(std::string(9, '\x01'), draws(kKey12345678, kNoBits)).substr(18, 2),
               "32");
 
-    // The mask's bits: only ones count, and only the last 64 digits.
+    // The mask's bits: only ones count, and only the last 64 digits; 0 has no digit.
+    EXPECT_EQ(numberToBits(0), "");
+    EXPECT_EQ(numberToBits(5), "101");
     EXPECT_EQ(bitsToNumber("1x2"), 4u);
     EXPECT_EQ(bitsToNumber("1" + std::string(64, '0') + "1"), 1u);
 }

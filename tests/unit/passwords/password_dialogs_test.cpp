@@ -20,14 +20,16 @@ const std::string kCannotStore =
     ": The new password contains characters that cannot be stored. Please use other characters.";
 
 TEST_F(PasswordDialogsTest, SetStoresOnlyTwoEqualStorableTextsAndReportsAFailedWrite) {
-    EXPECT_EQ(set(typed("secret"), typed("secreT")), "new Error: Passwords do not match.");
-    EXPECT_EQ(set(unrepresentable(), typed("?")), "new Error: Passwords do not match.");
-    EXPECT_EQ(set(unrepresentable(), unrepresentable()), "new Error" + kCannotStore);
-    EXPECT_EQ(set(typed("a\xff"), typed("a\xff")), "new Error" + kCannotStore);
+    EXPECT_EQ(set(typed("secret"), typed("secreT")),
+              "new exclamation Error: Passwords do not match.");
+    EXPECT_EQ(set(unrepresentable(), typed("?")), "new exclamation Error: Passwords do not match.");
+    EXPECT_EQ(set(unrepresentable(), unrepresentable()), "new exclamation Error" + kCannotStore);
+    EXPECT_EQ(set(typed("a\xff"), typed("a\xff")), "new exclamation Error" + kCannotStore);
     const std::string zero("a\0b", 3), tooLong(256, 'x');
-    EXPECT_EQ(set(typed(zero), typed(zero)), "new Error" + kCannotStore);
-    EXPECT_EQ(set(typed(tooLong), typed(tooLong)),
-              "new Error: The new password is too long. Please use at most 255 characters.");
+    EXPECT_EQ(set(typed(zero), typed(zero)), "new exclamation Error" + kCannotStore);
+    EXPECT_EQ(
+        set(typed(tooLong), typed(tooLong)),
+        "new exclamation Error: The new password is too long. Please use at most 255 characters.");
     EXPECT_EQ(set(typed(""), typed("")), "new") << "OK is disabled; a stray command does nothing";
     EXPECT_EQ(stored(), "<none>");
 
@@ -37,29 +39,37 @@ TEST_F(PasswordDialogsTest, SetStoresOnlyTwoEqualStorableTextsAndReportsAFailedW
     longest.back() = '\xfe';
     for (const std::string& password : {std::string("Secret 1"), longest}) {
         EXPECT_EQ(set(typed(password), typed(password)),
-                  "stored Success: Password succesfully set.");
+                  "stored information Success: Password succesfully set.");
         EXPECT_EQ(stored(), password);
     }
     registry.writeFails = RegistryRoot::CurrentUser;
-    EXPECT_EQ(set(typed("secret"), typed("secret")),
-              "none Error: The password could not be stored in the registry. Nothing has been "
-              "changed.");
+    EXPECT_EQ(
+        set(typed("secret"), typed("secret")),
+        "none critical Error: The password could not be stored in the registry. Nothing has been "
+        "changed.");
 }
 
 TEST_F(PasswordDialogsTest, ChangeNeedsAStoredPasswordThenTheOldOneThenTwoEqualNewOnes) {
     store("damaged");
-    EXPECT_TRUE(change(typed(""), typed("n"), typed("n")).starts_with("none Critical Error: "));
+    for (const char* old : {"", "x"}) {
+        EXPECT_TRUE(change(typed(old), typed("n"), typed("n"))
+                        .starts_with("none critical Critical Error: "))
+            << "nothing stored comes first: " << old;
+    }
     settings.setCompany("Elsewhere");  // the program's own key all the same
     store(encodePassword("Old"));
-    EXPECT_EQ(change(typed("old"), typed("n"), typed("n")), "old Error: Incorrect Old Password");
+    EXPECT_EQ(change(typed("old"), typed("n"), typed("m")),
+              "old exclamation Error: Incorrect Old Password")
+        << "the old password comes before the new ones";
     EXPECT_EQ(change(unrepresentable(), typed("n"), typed("n")),
-              "old Error: Incorrect Old Password");
+              "old exclamation Error: Incorrect Old Password");
     EXPECT_EQ(change(typed("Old"), typed("new"), typed("other")),
-              "new Error: New passwords do not match.");
-    EXPECT_EQ(change(typed("Old"), typed("\xff"), typed("\xff")), "new Error" + kCannotStore);
+              "new exclamation Error: New passwords do not match.");
+    EXPECT_EQ(change(typed("Old"), typed("\xff"), typed("\xff")),
+              "new exclamation Error" + kCannotStore);
     EXPECT_EQ(stored(), "Old");
     EXPECT_EQ(change(typed("Old"), typed("new"), typed("new")),
-              "stored Success: Password succesfully changed.");
+              "stored information Success: Password succesfully changed.");
     EXPECT_EQ(stored(), "new");
 }
 
@@ -74,6 +84,12 @@ TEST(Wipe, LeavesNoCharacterBehind) {
     EXPECT_EQ(converted, "") << "what it was made from";
     TypedPassword moved(std::move(typed));
     EXPECT_EQ(typed.ansi(), "") << "what it was moved from";
+    TypedPassword assigned = test::typed("x");
+    assigned = std::move(moved);
+    EXPECT_EQ(moved.ansi(), "") << "what it was assigned from";
+    EXPECT_EQ(assigned.ansi(), std::string(40, 'p'));
+    assigned = unrepresentable();
+    EXPECT_FALSE(assigned.representable());
 
     // A short password lives inside the object that took it from the prompt: passed on, that
     // object holds none of its characters once it is gone.

@@ -21,24 +21,28 @@ Options on(std::initializer_list<CheckState O::*> boxes, bool passwordStored = f
 
 // The picture, then the password, then a hiding method: the first failure is the answer
 // (its exact text is the end-to-end options test's).
-TEST(OptionsOk, TheFirstFailingCheckAnswersAndPointsAtItsControl) {
-    // The options, whether the picture is there, and the refusal's title and focus.
-    const std::tuple<Options, bool, std::string_view, OptionsFocus> cases[] = {
-        {on({&O::hideMethodScr, &O::pwOptions}), false, "Screen Image File Missing", CaptureButton},
-        {on({&O::hideMethodScr, &O::pwOptions}), true, "Attention", Unchanged},
-        {on({&O::hideMethodMin, &O::pwHideScreenCap}), false, "Attention", Unchanged},
-        {on({&O::pwHideScreenCap}, true), false, "Error", MinimizeAllWindows},
-        // A grey box is saved as "0": nothing would hide.
-        {on({&O::hideMethodMin, &O::hideMethodScr}, false, CheckState::Grayed), true, "Error",
-         MinimizeAllWindows},
-        {on({&O::hideMethodMin, &O::pwHideScreenCap}, true), false, "", Unchanged},
-        {on({&O::hideMethodMin, &O::pwOptions}, true), false, "", Unchanged},
-        {on({&O::hideMethodScr}), true, "", Unchanged},
+TEST(OptionsOk, TheFirstFailingCheckAnswersWithItsIconAndPointsAtItsControl) {
+    using enum MessageIcon;
+    // The options, whether the picture is there, and the refusal's title, icon and focus.
+    const std::tuple<Options, bool, std::string_view, MessageIcon, OptionsFocus> cases[] = {
+        {on({&O::hideMethodScr, &O::pwOptions}), false, "Screen Image File Missing", Exclamation,
+         CaptureButton},
+        {on({&O::hideMethodScr, &O::pwOptions}), true, "Attention", Exclamation, Unchanged},
+        {on({&O::hideMethodMin, &O::pwHideScreenCap}), false, "Attention", Exclamation, Unchanged},
+        {on({&O::pwOptions}), false, "Attention", Exclamation, Unchanged},
+        {on({&O::pwHideScreenCap}, true), false, "Error", None, MinimizeAllWindows},
+        // A grey box is saved as "0": nothing would hide, and no picture is wanted.
+        {on({&O::hideMethodMin, &O::hideMethodScr}, false, CheckState::Grayed), false, "Error",
+         None, MinimizeAllWindows},
+        {on({&O::hideMethodMin, &O::pwHideScreenCap}, true), false, "", None, Unchanged},
+        {on({&O::hideMethodMin, &O::pwOptions}, true), false, "", None, Unchanged},
+        {on({&O::hideMethodScr}), true, "", None, Unchanged},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
-        const auto& [options, pictureExists, title, focus] = cases[i];
+        const auto& [options, pictureExists, title, icon, focus] = cases[i];
         const auto refusal = checkOptionsForOk(options, pictureExists);
         EXPECT_EQ(refusal ? refusal->notice.title : "", title) << "case " << i;
+        EXPECT_EQ(refusal ? refusal->notice.icon : None, icon) << "case " << i;
         EXPECT_EQ(refusal ? refusal->focus : Unchanged, focus) << "case " << i;
     }
 }

@@ -57,8 +57,10 @@ TEST_F(OptionsTest, WhatIsStoredLoadsAndIsSavedBackInOrderThenTheRunEntry) {
         registry.putString(kOptionsKey, saved[i].substr(0, at),
                            i == 1 ? "2" : saved[i].substr(at + 1));
     }
+    registry.putString(kGeneralKey, "First Run", "no");
     settings.setCompany("Elsewhere");
     Options options = load();
+    EXPECT_EQ(options.firstRun, "no");
     registry.calls.clear();
     settings.setCompany("Elsewhere");
     saveOptions(options, settings, L"\"C:\\veilora.exe\"");

@@ -21,7 +21,7 @@ struct RegSettingsTest : ::testing::Test {
 
 TEST_F(RegSettingsTest, KeyPathFollowsCompanyAndAppNameTrimmedOrTheirDefaults) {
     settings.setCompany("  Acme Tools ");
-    settings.setAppName(" Tool");
+    settings.setAppName(" Tool ");
     EXPECT_EQ(settings.keyPath("General"), "Software\\Acme Tools\\Tool\\General");
     settings.setCompany("");
     settings.setAppName("   ");
@@ -39,6 +39,7 @@ TEST_F(RegSettingsTest, TextsKeepTheirNulOnlyTextsAreListedAndDeletingTakesAValu
     EXPECT_TRUE(settings.saveSetting("S", "Blob", "ab", "bin"));
     EXPECT_EQ(registry.get(kUser, kApp + "\\S", "Blob")->type, kRegBinary);
     EXPECT_EQ(settings.getSetting("S", "NoBytes", "d"), "d") << "zero bytes are no text";
+    EXPECT_EQ(settings.getSetting("S", "Empty", "d"), "");
     EXPECT_THAT(settings.getAllSettings("S"), ElementsAre(Pair("Empty", ""), Pair("NoBytes", ""),
                                                           Pair("A", "1"), Pair("", "x")));
 
@@ -49,6 +50,9 @@ TEST_F(RegSettingsTest, TextsKeepTheirNulOnlyTextsAreListedAndDeletingTakesAValu
 
 TEST_F(RegSettingsTest, AFailedWriteFailsTheSaveAlsoOfTheMachineWideCopyWhenAskedFor) {
     EXPECT_TRUE(settings.saveSetting("G", "A", "1", {}, "wt"));
+    registry.createFails = kMachine;  // a user without administrator rights
+    EXPECT_TRUE(settings.saveSetting("G", "B", "1", {}, "wt"));
+    registry.createFails.reset();
     registry.writeFails = kMachine;
     EXPECT_FALSE(settings.saveSetting("G", "C", "1", {}, "wt"));
     registry.writeFails = kUser;
@@ -63,6 +67,7 @@ TEST_F(RegSettingsTest, RunNextBootAddsAndRemovesTheRunEntry) {
     EXPECT_FALSE(settings.runNextBoot("Veilora", L"x", 2));
     EXPECT_TRUE(settings.runNextBoot("Veilora", L"", 0));
     EXPECT_FALSE(registry.get(kUser, runKey, "Veilora"));
+    EXPECT_FALSE(settings.runNextBoot("Veilora", L"", 0)) << "nothing was there to remove";
 }
 
 }  // namespace

@@ -23,6 +23,7 @@ TEST(VolumeLevel, PositionsAndLevelsMeetAtTheNearestWithHalvesToTheEvenNeighbour
         EXPECT_EQ(sliderPositionFromLevel(level), position) << level;
     }
     EXPECT_EQ(levelFromSliderPosition(11), 65535u);
+    EXPECT_EQ(levelFromSliderPosition(-1), 0u);
 }
 
 TEST(EndpointScale, EveryLevelComesBackAsTheSameNumberAndScalarsOutsideTheScaleAreClamped) {

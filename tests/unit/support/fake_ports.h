@@ -62,8 +62,11 @@ public:
         level = value;
         return true;
     }
-    void showMessage(std::string_view text, std::string_view title, MessageIcon) override {
-        log.push_back("message " + std::string(title) + ": " + std::string(text));
+    // Logged under the icon's name: what the box shows besides its text.
+    void showMessage(std::string_view text, std::string_view title, MessageIcon icon) override {
+        const char* icons[] = {"message", "information", "exclamation", "critical"};
+        log.push_back(icons[static_cast<int>(icon)] + (" " + std::string(title)) + ": " +
+                      std::string(text));
         if (duringMessage) duringMessage();
     }
     bool confirm(std::string_view text, std::string_view title) override {

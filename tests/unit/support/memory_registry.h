@@ -16,6 +16,10 @@ namespace veilora::test {
 
 class MemoryRegistry : public RegistryBackend {
   public:
+    // Every user has the Run key.
+    MemoryRegistry() { makeKey(RegistryRoot::CurrentUser, kRunKey); }
+    static constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
     struct Call {
         std::string op, keyPath, name, data;  // op: read create write deleteValue deleteKey enum
     };
@@ -66,7 +70,8 @@ class MemoryRegistry : public RegistryBackend {
     bool writeValue(RegistryRoot root, const std::string& path, const std::string& name,
                     std::uint32_t type, std::string_view data) override {
         calls.push_back({"write", path, name, std::string(data)});
-        if (createFails == root || writeFails == root) return false;
+        // As in the real registry, a value goes only into a key that is there.
+        if (createFails == root || writeFails == root || !hasKey(root, path)) return false;
         put(root, path, name, type, data);
         return true;
     }

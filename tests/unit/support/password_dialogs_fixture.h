@@ -22,13 +22,17 @@ inline TypedPassword unrepresentable() {
     return TypedPassword(std::optional<std::string>());
 }
 
-// What OK did: "stored" or the field it focuses, then the message's title and text.
+// What OK did: "stored" or the field it focuses, then the message's icon, title and text.
 // Built by appending: `"..." + std::string&&` inlined at -O3 draws a false -Wrestrict from
 // GCC 12's insert-at-front.
 inline std::string outcome(const PasswordOutcome& o) {
     const char* fields[] = {"none", "old", "new", "repeat"};
+    const char* icons[] = {"no-icon", "information", "exclamation", "critical"};
     std::string line = o.stored ? "stored" : fields[static_cast<int>(o.focus)];
-    if (o.notice) line.append(" ").append(o.notice->title).append(": ").append(o.notice->text);
+    if (o.notice) {
+        line.append(" ").append(icons[static_cast<int>(o.notice->icon)]).append(" ");
+        line.append(o.notice->title).append(": ").append(o.notice->text);
+    }
     return line;
 }
 

@@ -18,7 +18,7 @@ inline constexpr IconId kLogoIcon = 32517, kApplicationIcon = 32512;
 struct FakeWindow {
     WindowId id = 0;
     std::wstring title;
-    bool visible = true;
+    bool visible = true, minimized = false;
     bool cloaked = false;
     WindowId parent = 0, owner = 0;
     std::uint32_t exStyle = 0;
@@ -94,8 +94,10 @@ public:
         return which == StockIcon::WindowsLogo ? kLogoIcon : kApplicationIcon;
     }
 
-    bool isMinimized(WindowId) override { return false; }
-    void restore(WindowId) override {}
+    bool isMinimized(WindowId id) override { return get(id).minimized; }
+    void restore(WindowId id) override {
+        if (FakeWindow* w = find(id)) w->minimized = false;
+    }
     bool setForeground(WindowId id) override { return (foregroundWindow = id) != 0; }
     WindowId foreground() override { return foregroundWindow; }
 

@@ -123,7 +123,9 @@ TEST_F(TaskListTest, SettersKeepTheirRangeAndBadIndexesDoNothing) {
         EXPECT_EQ(tasks.processId(index) + tasks.status(index), 0u);
         EXPECT_FALSE(tasks.valid(index) || tasks.activate(index));
     }
+    system.window(1).minimized = true;
     EXPECT_TRUE(tasks.activate(0, 1));
+    EXPECT_FALSE(system.window(1).minimized) << "restored before it is brought forward";
 }
 
 TEST_F(TaskListTest, EachKindOfProgramIsRecognisedAndEndedItsOwnWay) {

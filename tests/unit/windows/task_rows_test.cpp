@@ -27,11 +27,11 @@ TEST_F(TaskRows, TasksThatStopQualifyingLeaveTheListAtTheNextCollection) {
 TEST_F(TaskRows, TheShownListIsEditedInPlaceNeverRebuiltAndKeyedByTheHandle) {
     EXPECT_EQ(taskKey(0x1A2B0), L"h1A2B0");
     EXPECT_EQ(taskKey(0), L"h0");
-    const ListUpdate update =
-        planListUpdate({{1, L"Editor"}, {2, L"Viewer"}, {3, L"Mail"}},
-                       {{3, L"Mail", 0}, {1, L"Editor - notes.txt", 0}, {4, L"Calculator", 0}});
+    const ListUpdate update = planListUpdate(
+        {{1, L"Editor"}, {2, L"Viewer"}, {3, L"Mail"}},
+        {{3, L"Mail", 0}, {1, L"Editor - notes.txt", 0}, {4, L"Calculator", 0}, {5, L"Clock", 0}});
     EXPECT_EQ(update.remove, (std::vector<WindowId>{2}));
-    EXPECT_EQ(listed(update.append), L"4 Calculator 0;");
+    EXPECT_EQ(listed(update.append), L"4 Calculator 0;5 Clock 0;");
     EXPECT_EQ(listed(update.retitle), L"1 Editor - notes.txt 0;");
 }
 
@@ -39,9 +39,11 @@ TEST(EndProgramTexts, CaptionTrimsTheTaskNameAndPromptsFallBackToTheFirst) {
     EXPECT_EQ(endProgramCaption(L"  Notes \t"), L"Notes - End Program");
     EXPECT_EQ(endProgramCaption(L"   "), L"End Program");
     EXPECT_EQ(endProgramCaption(L""), L"End Program");
-    EXPECT_EQ(endPromptFromNumber(2), EndPrompt::EndingCountdown);
-    EXPECT_EQ(endPromptFromNumber(7), EndPrompt::NotResponding);
-    EXPECT_TRUE(endPromptText(endPromptFromNumber(1)).starts_with(L"The system cannot end"));
+    EXPECT_EQ(endPromptText(endPromptFromNumber(1)),
+              L"The system cannot end this program because it is waiting for a response from "
+              L"you.");
+    EXPECT_EQ(endPromptText(endPromptFromNumber(2)), L"Ending Program...Please wait.");
+    EXPECT_EQ(endPromptText(endPromptFromNumber(7)), L"This program is not responding.");
 }
 
 }  // namespace
