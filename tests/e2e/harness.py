@@ -716,6 +716,11 @@ class Session:
     def type_text(self, text):
         self.xdotool("type", "--delay", 30, text)
 
+    def enter(self, text):
+        """Types `text` and presses Enter, as into a password prompt."""
+        self.type_text(text)
+        self.key("Return")
+
     # ------------------------------------------------------------------ menus and the tray
     TRAY_ICON = (1013, 758)  # the first icon's centre on the taskbar
 
@@ -752,6 +757,18 @@ class Session:
         wait_for(lambda: (lambda g: g.pixel(*spot(item)) != g.pixel(*spot(other)))(self.grab()),
                  10, f"the menu to highlight '{text}'")
         self.xdotool("click", 1)
+
+    def from_tray(self, program, item, window=None):
+        """Chooses `item` from the tray menu and waits for the window titled `window`."""
+        self.choose(self.open_tray_menu(program), item)
+        if window:
+            self.wait_window(window)
+
+    def save_options(self, program):
+        """OK in the open Options dialog, and a wait until the program saved them."""
+        saved = program.count("options-saved")
+        self.click_control("Veilora - Options", 1)  # IDOK
+        program.wait_event("options-saved", saved + 1)
 
     def click_control(self, title, control_id):
         """Clicks the middle of a dialog's control."""
