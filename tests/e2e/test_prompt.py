@@ -36,8 +36,7 @@ class PromptTest(E2ETestCase):
         prompt = next(i for i, w in enumerate(order) if w[0] == PROMPT)
         cover = next(i for i, w in enumerate(order) if w[1] == "VeiloraCover")
         self.assertLess(prompt, cover, f"the prompt stays above the cover: {order}")
-        s.type_text("pw")
-        s.key("Return")
+        s.enter("pw")
         program.wait_event("restore")
 
     def test_the_hide_key_ends_the_options_prompt_and_its_message_as_refused(self):
@@ -45,11 +44,9 @@ class PromptTest(E2ETestCase):
         s.reg_add(GENERAL, "Offset", stored_password("pw"))
         program = s.launch((0, 128, 0), **{"Hide Method Scr": "1", "PW Options": "1"})
         for wrong_first in (False, True):
-            s.choose(s.open_tray_menu(program), "Options")
-            s.wait_window(PROMPT)
+            s.from_tray(program, "Options", PROMPT)
             if wrong_first:
-                s.type_text("no")
-                s.key("Return")
+                s.enter("no")
                 s.wait_window("Error")
             s.hide_by_key(program)
             s.wait_no_window(PROMPT)
@@ -85,8 +82,7 @@ class PromptTest(E2ETestCase):
         wait_for(lambda: (s.cover() or {}).get("foreground") == "1", 10, "the cover's focus")
         s.double_click(512, 400)
         s.wait_window(PROMPT)
-        s.type_text("pw")
-        s.key("Return")
+        s.enter("pw")
         program.wait_event("restore")
 
 
