@@ -492,6 +492,18 @@ class Session:
         program.kill()
         wait_for(lambda: not self.probe("pids", "veilora.exe").split(), 20, "the program's end")
 
+    def restart(self, program, **start):
+        """Kills the program and starts it again, ready (`start` as for start())."""
+        self.stop(program)
+        program = self.start(**start)
+        program.wait_ready()
+        return program
+
+    def hang(self, title):
+        """A window titled `title` whose program stops answering."""
+        hung = self.spawn(str(self.probe_path()), "hang", title)
+        wait_for(lambda: "hung" in hung.output(), 20, "the program to stop answering")
+
     @staticmethod
     def windows_path(path):
         """The name Wine gives a Linux path."""
