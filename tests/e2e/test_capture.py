@@ -101,9 +101,7 @@ class CaptureTest(E2ETestCase):
                          '"' + s.windows_path(folder / "veilora.exe") + '"')
 
         # The next start loads the picture from there for its cover.
-        s.stop(program)
-        program = s.start(exe=folder / "veilora.exe")
-        program.wait_ready()
+        program = s.restart(program, exe=folder / "veilora.exe")
         s.hide_by_key(program)
         wait_for(lambda: s.grab().pixel(700, 500) == block_colour(700, 500), 10, "the cover")
 
