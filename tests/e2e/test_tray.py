@@ -23,8 +23,7 @@ class TrayTest(E2ETestCase):
         return any(w["class"] == "#32768" for w in self.session.window_info())
 
     def close_menu(self):
-        s = self.session
-        s.click(500, 300)
+        self.session.click(500, 300)
         wait_for(lambda: not self.menu_open(), 10, "the menu to close")
 
     def icon_pixels(self, screen):
@@ -56,13 +55,11 @@ class TrayTest(E2ETestCase):
         s.move(0, 300)
         s.settle(program)
         self.assertEqual(program.count("hidem"), 0)
-        items = s.open_tray_menu(program)
-        self.assertEqual([i["checked"] for i in items[:2]], [False, True])
+        self.assertEqual([i["checked"] for i in s.open_tray_menu(program)[:2]], [False, True])
         self.close_menu()
         s.key("ctrl+e")
         program.wait_event("hotkey")
-        items = s.open_tray_menu(program)
-        self.assertEqual([i["checked"] for i in items[:2]], [True, False])
+        self.assertEqual([i["checked"] for i in s.open_tray_menu(program)[:2]], [True, False])
         self.close_menu()
         s.move(0, 300)
         program.wait_event("hidem")
