@@ -58,8 +58,7 @@ class CoverToolsTest(E2ETestCase):
         wait_for(lambda: {"Draft - Notepad", "Untitled - Notepad"} <= set(self.rows(program)), 10,
                  "both notepads in the list")
         self.assertNotIn("Veilora Cover", self.rows(program))
-        order = [title for title, _ in s.z_order()]
-        self.assertLess(order.index(WM), order.index("Veilora Cover"), "the dialog is on top")
+        self.assertIn(WM, [title for title, _ in s.above_cover()], "the dialog is on top")
         self.assertEqual(s.cover()["topmost"], "1", "the cover is topmost again")
 
         # Task switching stays blocked while the dialog is open.
@@ -106,11 +105,8 @@ class CoverToolsTest(E2ETestCase):
         s.hide_by_key(program)
         s.spawn(str(s.probe_path()), "hang", "Pushy Window", "topmost")
         s.wait_window("Pushy Window")
-
-        def cover_first():
-            order = [cls for _, cls in s.z_order()]
-            return order.index("VeiloraCover") < order.index("VeiloraProbeHung")
-        wait_for(cover_first, 10, "the cover above the newcomer")
+        wait_for(lambda: ("Pushy Window", "VeiloraProbeHung") not in s.above_cover(), 10,
+                 "the cover above the newcomer")
 
     def test_a_hung_program_never_holds_up_the_list_or_the_restore(self):
         s = self.session
