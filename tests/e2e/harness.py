@@ -492,6 +492,18 @@ class Session:
         program.kill()
         wait_for(lambda: not self.probe("pids", "veilora.exe").split(), 20, "the program's end")
 
+    def restart(self, program, **start):
+        """Kills the program and starts it again, ready (`start` as for start())."""
+        self.stop(program)
+        program = self.start(**start)
+        program.wait_ready()
+        return program
+
+    def hang(self, title):
+        """A window titled `title` whose program stops answering."""
+        hung = self.spawn(str(self.probe_path()), "hang", title)
+        wait_for(lambda: "hung" in hung.output(), 20, "the program to stop answering")
+
     @staticmethod
     def windows_path(path):
         """The name Wine gives a Linux path."""
@@ -716,6 +728,11 @@ class Session:
     def type_text(self, text):
         self.xdotool("type", "--delay", 30, text)
 
+    def enter(self, text):
+        """Types `text` and presses Enter, as into a password prompt."""
+        self.type_text(text)
+        self.key("Return")
+
     # ------------------------------------------------------------------ menus and the tray
     TRAY_ICON = (1013, 758)  # the first icon's centre on the taskbar
 
@@ -752,6 +769,18 @@ class Session:
         wait_for(lambda: (lambda g: g.pixel(*spot(item)) != g.pixel(*spot(other)))(self.grab()),
                  10, f"the menu to highlight '{text}'")
         self.xdotool("click", 1)
+
+    def from_tray(self, program, item, window=None):
+        """Chooses `item` from the tray menu and waits for the window titled `window`."""
+        self.choose(self.open_tray_menu(program), item)
+        if window:
+            self.wait_window(window)
+
+    def save_options(self, program):
+        """OK in the open Options dialog, and a wait until the program saved them."""
+        saved = program.count("options-saved")
+        self.click_control("Veilora - Options", 1)  # IDOK
+        program.wait_event("options-saved", saved + 1)
 
     def click_control(self, title, control_id):
         """Clicks the middle of a dialog's control."""

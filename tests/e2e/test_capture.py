@@ -27,8 +27,7 @@ class CaptureTest(E2ETestCase):
     def arm(self, program, true_colour=False, cancel=False):
         """Options from the tray, the capture button, a depth, OK (or Cancel)."""
         s = self.session
-        s.choose(s.open_tray_menu(program), "Options")
-        s.wait_window(OPTIONS)
+        s.from_tray(program, "Options", OPTIONS)
         s.click_control(OPTIONS, CAPTURE_BUTTON)
         s.wait_window(DEPTH)
         if true_colour:
@@ -36,24 +35,27 @@ class CaptureTest(E2ETestCase):
         s.click_control(DEPTH, IDCANCEL if cancel else IDOK)
         s.wait_no_window(DEPTH)
 
-    def capture(self, program, picture):
-        """Shows `picture` over the whole screen and presses F11."""
+    def capture(self, program):
+        """Shows a screen of `block_colour` over the whole screen, presses F11 and closes the
+        message that follows; returns the message's texts."""
         s = self.session
+        picture = s.dir / "screen.bmp"
+        if not picture.exists():
+            write_bmp24(picture, 1024, 768, block_colour)
         shown = s.spawn(str(s.probe_path()), "picture", s.windows_path(picture))
         wait_for(lambda: "shown" in shown.output(), 10, "the test picture")
         s.key("F11")
         s.wait_window(DEPTH)  # "Screen captured succesfully." has the same title
         shown.kill()
-        return s.static_texts(DEPTH)
+        texts = s.static_texts(DEPTH)
+        s.key("Return")
+        return texts
 
     def test_true_colour_and_256_colours_save_the_screen_and_the_next_cover_shows_it(self):
         s = self.session
-        picture = s.dir / "screen.bmp"
-        write_bmp24(picture, 1024, 768, block_colour)
         program = self.start()
         self.arm(program, true_colour=True)
-        self.assertIn("Screen captured succesfully.", self.capture(program, picture))
-        s.key("Return")
+        self.assertIn("Screen captured succesfully.", self.capture(program))
         s.wait_window(OPTIONS)  # it comes back
         width, height, bits, _, rows = read_bmp(s.prog_dir / "scrcap.bmp")
         self.assertEqual((width, height, bits), (1024, 768, 24))
@@ -67,8 +69,7 @@ class CaptureTest(E2ETestCase):
         s.restore_by_double_click(program)
 
         self.arm(program)  # 256 colours, as the dialog opens
-        self.capture(program, picture)
-        s.key("Return")
+        self.capture(program)
         width, height, bits, table, rows = read_bmp(s.prog_dir / "scrcap.bmp")
         self.assertEqual((width, height, bits), (1024, 768, 8))
         halftone = {(r, g, b) for r in LEVELS for g in LEVELS for b in LEVELS}
@@ -87,33 +88,25 @@ class CaptureTest(E2ETestCase):
         folder = s.dir / "Женя" / "Программы" / "Veilora"
         folder.mkdir(parents=True)
         shutil.copy2(s.prog_dir / "veilora.exe", folder / "veilora.exe")
-        picture = s.dir / "screen.bmp"
-        write_bmp24(picture, 1024, 768, block_colour)
         s.set_options(**{"Hide Method Scr": "1", "Start Enabled": "1", "ScrEdge Left": "0",
                          "Start with Windows": "1"})
         program = s.start(exe=folder / "veilora.exe")
         program.wait_ready()
         self.arm(program, true_colour=True)
-        self.assertIn("Screen captured succesfully.", self.capture(program, picture))
-        s.key("Return")
+        self.assertIn("Screen captured succesfully.", self.capture(program))
         s.wait_window(OPTIONS)
         self.assertEqual(read_bmp(folder / "scrcap.bmp")[:3], (1024, 768, 24))
-        s.click_control(OPTIONS, IDOK)  # the picture is there now: OK saves
-        program.wait_event("options-saved")
+        s.save_options(program)  # the picture is there now: OK saves
         self.assertEqual(s.reg_read_exactly(RUN, "Veilora"),
                          '"' + s.windows_path(folder / "veilora.exe") + '"')
 
         # The next start loads the picture from there for its cover.
-        s.stop(program)
-        program = s.start(exe=folder / "veilora.exe")
-        program.wait_ready()
+        program = s.restart(program, exe=folder / "veilora.exe")
         s.hide_by_key(program)
         wait_for(lambda: s.grab().pixel(700, 500) == block_colour(700, 500), 10, "the cover")
 
     def test_f11_works_only_between_the_depth_dialog_and_one_capture(self):
         s = self.session
-        picture = s.dir / "screen.bmp"
-        write_bmp24(picture, 1024, 768, block_colour)
         program = self.start()
         self.arm(program, cancel=True)
         s.key("F11")
@@ -128,8 +121,7 @@ class CaptureTest(E2ETestCase):
         self.assertEqual(program.count("hotkey"), 0)
         s.click_control(DEPTH, IDOK)
         s.wait_no_window(DEPTH)
-        self.capture(program, picture)
-        s.key("Return")
+        self.capture(program)
         s.wait_window(OPTIONS)
         s.key("F11")
         s.settle(program)
@@ -140,13 +132,11 @@ class CaptureTest(E2ETestCase):
         s = self.session
         program = self.start()
         self.arm(program)
-        s.choose(s.open_tray_menu(program), "Options")
-        s.wait_window("Screen Capture in Progress")
+        s.from_tray(program, "Options", "Screen Capture in Progress")
         s.key("Return")  # OK: still armed, no Options dialog
         s.wait_no_window("Screen Capture in Progress")
         self.assertEqual(s.find_windows(OPTIONS), [])
-        s.choose(s.open_tray_menu(program), "Options")
-        s.wait_window("Screen Capture in Progress")
+        s.from_tray(program, "Options", "Screen Capture in Progress")
         s.key("Escape")  # Cancel: disarmed, the Options dialog comes
         s.wait_window(OPTIONS)
         s.key("F11")

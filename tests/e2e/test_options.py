@@ -19,35 +19,23 @@ FIRST_RUN = ("Since this is the first time you have run Veilora, you should conf
 
 
 class OptionsTest(E2ETestCase):
-    def open_options(self, program):
-        s = self.session
-        s.choose(s.open_tray_menu(program), "Options")
-
-    def test_options_behind_the_password(self):
+    def test_options_behind_the_password_cancelled(self):
         s = self.session
         s.reg_add(GENERAL, "Offset", stored_password("opt"))
         program = s.launch(**{"Hide Method Min": "1", "PW Options": "1"})
-        self.open_options(program)
-        s.wait_window(PROMPT)
+        s.from_tray(program, "Options", PROMPT)
         s.key("Escape")
         s.wait_no_window(PROMPT)
         s.settle(program)
+        # The right password opens them: the second start's test goes that way.
         self.assertEqual(s.find_windows(OPTIONS), [], "Cancel shows nothing")
-        self.open_options(program)
-        s.wait_window(PROMPT)
-        # Typed only once the field has the keyboard: on a busy machine keys come sooner.
-        wait_for(lambda: s.focused(PROMPT) == 102, 10, "the password field's focus")
-        s.type_text("opt")
-        s.key("Return")
-        s.wait_window(OPTIONS)
 
     def test_ok_checks_in_order_then_saves_everything(self):
         s = self.session
         program = s.launch(**{"Hide Method Scr": "1", "Hide Method Min": "0",
                               "PW Hide Screen Cap": "1", "Start with Windows": "0",
                               "Start Enabled": "1"})
-        self.open_options(program)
-        s.wait_window(OPTIONS)
+        s.from_tray(program, "Options", OPTIONS)
         self.assertEqual(s.control(OPTIONS, MUTE)["enabled"], "0",
                          "locked: from Windows 7 on only the mixer answers here")
         # Each refusal with its exact message and focus (the order of the checks is the core's).
@@ -71,29 +59,24 @@ class OptionsTest(E2ETestCase):
         s.click_control(OPTIONS, MINIMIZE)
         s.click_control(OPTIONS, START_WINDOWS)
         s.click_control(OPTIONS, WHEEL)
-        s.click_control(OPTIONS, IDOK)
-        program.wait_event("options-saved")
+        s.save_options(program)
         s.wait_no_window(OPTIONS)
         for name, value in {"Hide Method Min": "1", "Hide Method Scr": "0", "Mouse Wheel": "1",
                             "PW Hide Screen Cap": "0", "Start with Windows": "1"}.items():
             self.assertEqual(s.reg_query(OPTIONS_KEY, name), ("REG_SZ", value), name)
-        exe = s.windows_path(s.prog_dir / "veilora.exe")
-        self.assertEqual(s.reg_query(RUN, "Veilora"), ("REG_SZ", f'"{exe}"'))
+        self.assertIsNotNone(s.reg_query(RUN, "Veilora"), "its exact text: the capture test's")
         # The options act at once: the wheel hides now.
         s.click(button=5)
         program.wait_event("hidem")
 
-        self.open_options(program)
-        s.wait_window(OPTIONS)
+        s.from_tray(program, "Options", OPTIONS)
         s.click_control(OPTIONS, START_WINDOWS)
-        s.click_control(OPTIONS, IDOK)
-        program.wait_event("options-saved", 2)
+        s.save_options(program)
         self.assertIsNone(s.reg_query(RUN, "Veilora"), "the Run entry follows the box")
 
         # A store that refuses writes: OK says so with the system's reason and stays open.
         self.assertEqual(s.probe("deny-writes", r"Software\Fernwick\Veilora\Options").strip(), "0")
-        self.open_options(program)
-        s.wait_window(OPTIONS)
+        s.from_tray(program, "Options", OPTIONS)
         s.click_control(OPTIONS, WHEEL)
         s.click_control(OPTIONS, IDOK)
         program.wait_event("options-not-saved")
@@ -105,8 +88,7 @@ class OptionsTest(E2ETestCase):
         s = self.session
         program = s.launch(**{"Hide Method Min": "1", "Mouse Wheel": "0"})
         for close in ("cancel", "close box"):
-            self.open_options(program)
-            s.wait_window(OPTIONS)
+            s.from_tray(program, "Options", OPTIONS)
             s.click_control(OPTIONS, WHEEL)
             self.assertEqual(s.control(OPTIONS, WHEEL)["checked"], "1")
             reloads = program.count("options-reloaded")
@@ -125,8 +107,7 @@ class OptionsTest(E2ETestCase):
     def test_set_and_change_the_password_then_the_prompt_takes_the_new_one(self):
         s = self.session
         program = s.launch((9, 9, 9), **{"Hide Method Scr": "1"})
-        self.open_options(program)
-        s.wait_window(OPTIONS)
+        s.from_tray(program, "Options", OPTIONS)
         self.assertEqual(s.control(OPTIONS, PASSWORD_BUTTON)["text"], "Set &Password")
         s.click_control(OPTIONS, PASSWORD_BUTTON)
         s.wait_window("Set Password")
@@ -150,20 +131,17 @@ class OptionsTest(E2ETestCase):
                  ("Success", "Password succesfully changed."))
 
         s.click_control(OPTIONS, PW_COVER)
-        s.click_control(OPTIONS, IDOK)
-        program.wait_event("options-saved")
+        s.save_options(program)
         s.hide_by_key(program)
         s.double_click(512, 400)
         s.wait_window(PROMPT)
-        s.type_text("second")
-        s.key("Return")
+        s.enter("second")
         program.wait_event("restore")
 
     def test_a_hide_closes_the_options_boxes_and_leaves_the_dialog_as_it_was(self):
         s = self.session
         program = s.launch((9, 9, 9), **{"Hide Method Scr": "1", "Mouse Wheel": "0"})
-        self.open_options(program)
-        s.wait_window(OPTIONS)
+        s.from_tray(program, "Options", OPTIONS)
         s.click_control(OPTIONS, WHEEL)
         s.click_control(OPTIONS, PASSWORD_BUTTON)
         s.wait_window("Set Password")
@@ -173,16 +151,14 @@ class OptionsTest(E2ETestCase):
         self.assertEqual(s.above_cover(), [])
         s.restore_by_double_click(program)
         self.assertEqual(s.control(OPTIONS, WHEEL)["checked"], "1", "still there, edits and all")
-        s.click_control(OPTIONS, IDOK)
-        program.wait_event("options-saved")
+        s.save_options(program)
         self.assertEqual(s.reg_query(OPTIONS_KEY, "Mouse Wheel"), ("REG_SZ", "1"))
         self.assertIsNone(s.reg_query(GENERAL, "Offset"), "the closed dialog stored nothing")
 
     def test_hot_keys_of_ones_own_choosing_but_not_one_another_program_holds(self):
         s = self.session
         program = s.launch(**{"Hide Method Min": "1"})
-        self.open_options(program)
-        s.wait_window(OPTIONS)
+        s.from_tray(program, "Options", OPTIONS)
         s.click_control(OPTIONS, HIDE_KEY)
         s.key("ctrl+shift+h")
         # Taken by another program only now: a held key never reaches the field.
@@ -194,8 +170,7 @@ class OptionsTest(E2ETestCase):
         self.assertEqual(s.focused(OPTIONS), HIDE_KEY)
         s.click_control(OPTIONS, HIDE_KEY)
         s.key("F8")
-        s.click_control(OPTIONS, IDOK)
-        program.wait_event("options-saved")
+        s.save_options(program)
         self.assertEqual(s.reg_query(OPTIONS_KEY, "Hide Key"), ("REG_SZ", "119"))
         self.assertEqual(s.reg_query(OPTIONS_KEY, "Toggle Key"), ("REG_SZ", "581"))
         # At once, without a restart: the new key hides, the old one is free again.
@@ -206,14 +181,12 @@ class OptionsTest(E2ETestCase):
         self.assertEqual(program.values("hotkey"), [3, 3])
 
         # The program's own keys can be typed into the fields too: here they trade places.
-        self.open_options(program)
-        s.wait_window(OPTIONS)
+        s.from_tray(program, "Options", OPTIONS)
         s.click_control(OPTIONS, HIDE_KEY)
         s.key("ctrl+e")
         s.click_control(OPTIONS, TOGGLE_KEY)
         s.key("F8")
-        s.click_control(OPTIONS, IDOK)
-        program.wait_event("options-saved", 2)
+        s.save_options(program)
         self.assertEqual([s.reg_query(OPTIONS_KEY, name)[1] for name in ("Hide Key", "Toggle Key")],
                          ["581", "119"])
         s.key("ctrl+e")
@@ -234,7 +207,7 @@ class OptionsTest(E2ETestCase):
         s.choose(s.open_tray_menu(program), "&Help")
         program.wait_event("help-open", 2)
         s.wait_help_viewer()
-        self.open_options(program)
+        s.choose(s.open_tray_menu(program), "Options")
         s.wait_window(OPTIONS)
         s.click_control(OPTIONS, HELP)
         program.wait_event("help-open", 3)
@@ -275,8 +248,7 @@ class FirstRunTest(E2ETestCase):
         self.assertEqual(s.reg_query(OPTIONS_KEY, "Hide Method Min"), ("REG_SZ", "1"))
         s.key("grave")
         program.wait_event("hidem")
-        s.stop(program)
-        s.start().wait_ready()
+        s.restart(program)
         self.assertEqual(s.find_windows("Veilora"), [], "no question after OK")
 
 
@@ -285,8 +257,7 @@ class AboutTest(E2ETestCase):
         s = self.session
         program = s.launch(**{"Hide Method Min": "1"})
         for close in ("Return", "Escape"):
-            s.choose(s.open_tray_menu(program), "About")
-            s.wait_window("About...")
+            s.from_tray(program, "About", "About...")
             self.assertIn("Version 2.2", s.static_texts("About..."))
             s.key(close)
             s.wait_no_window("About...")
@@ -294,8 +265,7 @@ class AboutTest(E2ETestCase):
         # No program for web or mail addresses: the shell says so, and the box tells the person.
         for scheme in ("http", "https", "mailto"):
             s.wine("reg", "delete", f"HKCR\\{scheme}", "/f")
-        s.choose(s.open_tray_menu(program), "About")
-        s.wait_window("About...")
+        s.from_tray(program, "About", "About...")
         for link, text in ((405, "Could not start your web browser."),
                            (406, "Could not start your email program.")):
             s.click_control("About...", link)
@@ -309,13 +279,12 @@ class AboutTest(E2ETestCase):
 
         # While the box runs, the Options dialog still has its keyboard: Tab moves on, Esc
         # closes it. A second About brings the open box forward instead of another one.
-        s.choose(s.open_tray_menu(program), "Options")
-        s.wait_window(OPTIONS)
+        s.from_tray(program, "Options", OPTIONS)
         first = wait_for(lambda: s.focused(OPTIONS), 10, "a focused control")
         s.key("Tab")
         wait_for(lambda: s.focused(OPTIONS) not in (None, first), 10, "Tab to move the focus")
         commands = program.count("menu-command")
-        s.choose(s.open_tray_menu(program), "About")
+        s.from_tray(program, "About")
         program.wait_event("menu-command", commands + 1)
 
         def order():
@@ -334,8 +303,7 @@ class AboutTest(E2ETestCase):
         program = s.launch((9, 9, 9), **{"Hide Method Scr": "1"})
         for opened in ("About box", "tray menu"):
             if opened == "About box":
-                s.choose(s.open_tray_menu(program), "About")
-                s.wait_window("About...")
+                s.from_tray(program, "About", "About...")
             else:
                 s.open_tray_menu(program)
             s.hide_by_key(program)
@@ -345,9 +313,8 @@ class AboutTest(E2ETestCase):
             s.restore_by_double_click(program)
 
         # The tray menu still works while the box is open; Exit leaves nothing behind.
-        s.choose(s.open_tray_menu(program), "About")
-        s.wait_window("About...")
-        s.choose(s.open_tray_menu(program), "Exit")
+        s.from_tray(program, "About", "About...")
+        s.from_tray(program, "Exit")
         self.assertEqual(program.wait(20), 0)
         s.wait_no_window("About...")
 

@@ -32,12 +32,8 @@ class PromptTest(E2ETestCase):
         s.move(0, 300)  # the armed edge
         program.wait_event("hide-ignored")
         s.settle(program)
-        order = s.z_order()
-        prompt = next(i for i, w in enumerate(order) if w[0] == PROMPT)
-        cover = next(i for i, w in enumerate(order) if w[1] == "VeiloraCover")
-        self.assertLess(prompt, cover, f"the prompt stays above the cover: {order}")
-        s.type_text("pw")
-        s.key("Return")
+        self.assertIn(PROMPT, [title for title, _ in s.above_cover()], "the prompt stays on top")
+        s.enter("pw")
         program.wait_event("restore")
 
     def test_the_hide_key_ends_the_options_prompt_and_its_message_as_refused(self):
@@ -45,11 +41,9 @@ class PromptTest(E2ETestCase):
         s.reg_add(GENERAL, "Offset", stored_password("pw"))
         program = s.launch((0, 128, 0), **{"Hide Method Scr": "1", "PW Options": "1"})
         for wrong_first in (False, True):
-            s.choose(s.open_tray_menu(program), "Options")
-            s.wait_window(PROMPT)
+            s.from_tray(program, "Options", PROMPT)
             if wrong_first:
-                s.type_text("no")
-                s.key("Return")
+                s.enter("no")
                 s.wait_window("Error")
             s.hide_by_key(program)
             s.wait_no_window(PROMPT)
@@ -76,17 +70,14 @@ class PromptTest(E2ETestCase):
     def test_a_hung_program_in_front_stalls_neither_the_cover_nor_the_prompt(self):
         s = self.session
         program = self.start()
-        hung = s.spawn(str(s.probe_path()), "hang", "Hung Window")
-        s.wait_window("Hung Window")
-        wait_for(lambda: "hung" in hung.output(), 10, "the program to stop answering")
+        s.hang("Hung Window")
         # The edge, not the hide key: under Wine keys go through the foreground program's
         # queue, and a hung program never passes them on.
         s.hide_by_edge(program)
         wait_for(lambda: (s.cover() or {}).get("foreground") == "1", 10, "the cover's focus")
         s.double_click(512, 400)
         s.wait_window(PROMPT)
-        s.type_text("pw")
-        s.key("Return")
+        s.enter("pw")
         program.wait_event("restore")
 
 

@@ -3,7 +3,7 @@
 import shutil
 import unittest
 
-from harness import BASE_ENV, EXE_DIR, E2ETestCase, stored_password
+from harness import BASE_ENV, EXE_DIR, E2ETestCase, stored_password, wait_for
 
 GENERAL = r"HKCU\Software\Fernwick\Veilora\General"
 OPTIONS = "Veilora - Options"
@@ -23,8 +23,9 @@ class StartupTest(E2ETestCase):
         self.assertEqual(second.wait(20), 0)
         first.wait_event("options-requested")
         s.wait_window(PROMPT)
-        s.type_text("pw")
-        s.key("Return")
+        # Typed only once the field has the keyboard: on a busy machine keys come sooner.
+        wait_for(lambda: s.focused(PROMPT) == 102, 10, "the password field's focus")
+        s.enter("pw")
         s.wait_window(OPTIONS)
         self.assertTrue(first.running())
 
@@ -61,7 +62,7 @@ class PlantedLibraryTest(E2ETestCase):
         native_first = BASE_ENV["WINEDLLOVERRIDES"] + ";winmm,wtsapi32,hhctrl.ocx,vdmdbg=n,b"
         program = s.start(env={"WINEDLLOVERRIDES": native_first})
         program.wait_ready()
-        s.choose(s.open_tray_menu(program), "&Help")  # the help viewer's library
+        s.from_tray(program, "&Help")  # the help viewer's library
         program.wait_event("help-open")
         s.key("grave")
         program.wait_event("level-read-back")

@@ -8,16 +8,16 @@ import unittest
 from harness import E2ETestCase, wait_for
 
 
+def launch_muted(session, sound=True):
+    return session.launch((0, 0, 0), sound, **{
+        "Hide Method Scr": "1", "Start Enabled": "1", "ScrEdge Left": "0", "Mute Sound": "1"})
+
 class VolumeTest(E2ETestCase):
     windows_version = "winxp"  # the mute option can be changed only before version 6
 
-    def start(self, mute, sound=True):
-        return self.session.launch((0, 0, 0), sound, **{
-            "Hide Method Scr": "1", "Start Enabled": "1", "ScrEdge Left": "0", "Mute Sound": mute})
-
     def test_muting_lowers_to_50_and_hiding_again_keeps_the_users_level_and_one_key_block(self):
         s = self.session
-        program = self.start(mute="1")
+        program = launch_muted(s)
         s.hide_by_key(program)
         s.key("grave")
         program.wait_event("hidem", 2)
@@ -33,15 +33,12 @@ class VolumeTest(E2ETestCase):
 
     def test_a_level_left_lowered_by_a_killed_program_comes_back_at_the_next_start(self):
         s = self.session
-        program = self.start(mute="1")
+        program = launch_muted(s)
         s.key("grave")
         program.wait_event("level-read-back")
         (_, before), lowered = program.levels()
         self.assertEqual(lowered, ("level-write", 50, 50))
-        s.stop(program)  # killed hard: no chance to give anything back
-
-        again = s.start()
-        again.wait_ready()
+        again = s.restart(program)  # killed hard: no chance to give anything back
         self.assertEqual(again.levels(), [("level-write", before, before)])
         self.assertEqual(again.values("level-recovered"), [before])
         self.assertIsNone(s.reg_query(r"HKCU\Software\Fernwick\Veilora\General",
@@ -49,7 +46,7 @@ class VolumeTest(E2ETestCase):
 
     def test_without_any_sound_system_everything_runs_quietly(self):
         s = self.session
-        program = self.start(mute="1", sound=False)
+        program = launch_muted(s, sound=False)
         s.hide_by_key(program)
         s.restore_by_double_click(program)
         wait_for(lambda: s.cover() is None, 10, "the cover to go")
@@ -68,8 +65,7 @@ class VolumeBackendTest(E2ETestCase):
 
     def test_an_endpoint_that_refuses_writes_leaves_the_sound_to_the_mixer(self):
         s = self.session
-        program = s.launch((0, 0, 0), True, **{
-            "Hide Method Scr": "1", "Start Enabled": "1", "ScrEdge Left": "0", "Mute Sound": "1"})
+        program = launch_muted(s)
         self.assertEqual(program.values("volume-backend"), ["mixer"])
         self.assertEqual(program.values("level-write-result"), [0], "the endpoint's refusal")
         s.hide_by_key(program)
