@@ -4,11 +4,18 @@
 #include <array>
 #include <cstdlib>
 #include <stdexcept>
+#include <span>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "imaging/dib_section.h"
 #include "imaging/nearest_colour.h"
 #include "imaging/palette.h"
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace veilora::imaging {
 
@@ -24,32 +31,92 @@ inline void spread3(std::uint8_t* pixel, int errBlue, int errGreen, int errRed, 
     spread(pixel[2], errRed, weight);
 }
 
-// The same by table lookups, for the hot walk: shares of every error a channel can have,
-// and every sum a share can make kept to 0..255.
-template <int kWeight>
-constexpr std::array<std::int16_t, 511> shareTable() {
-    std::array<std::int16_t, 511> table{};
-    for (int e = -255; e <= 255; ++e)
-        table[static_cast<std::size_t>(e + 255)] = static_cast<std::int16_t>(e * kWeight / 16);
-    return table;
-}
-constexpr auto kSevenSixteenths = shareTable<7>();
-constexpr auto kFourSixteenths = shareTable<4>();
-constexpr auto kClampByte = [] {
-    std::array<std::uint8_t, 768> table{};
-    for (int v = -256; v < 512; ++v)
-        table[static_cast<std::size_t>(v + 256)] = static_cast<std::uint8_t>(std::clamp(v, 0, 255));
-    return table;
-}();
+// A pixel's channels, or their errors or shares, side by side for the hot walk.
+#ifdef __SSE2__
+struct Bgr {
+    __m128i lanes = _mm_setzero_si128();  // 16-bit blue, green, red, then zeros
 
-inline void addShares(std::uint8_t* pixel, int blue, int green, int red) {
-    pixel[0] = kClampByte[static_cast<std::size_t>(pixel[0] + blue + 256)];
-    pixel[1] = kClampByte[static_cast<std::size_t>(pixel[1] + green + 256)];
-    pixel[2] = kClampByte[static_cast<std::size_t>(pixel[2] + red + 256)];
+    Bgr() = default;
+    explicit Bgr(__m128i l) : lanes(l) {}
+    // From blue | green << 8 | red << 16.
+    explicit Bgr(std::uint32_t packed)
+        : lanes(_mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(packed)),
+                                  _mm_setzero_si128())) {}
+    std::uint32_t packed() const {
+        return static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(lanes, lanes)));
+    }
+    std::uint8_t blue() const { return static_cast<std::uint8_t>(_mm_extract_epi16(lanes, 0)); }
+    std::uint8_t green() const { return static_cast<std::uint8_t>(_mm_extract_epi16(lanes, 1)); }
+    std::uint8_t red() const { return static_cast<std::uint8_t>(_mm_extract_epi16(lanes, 2)); }
+    friend Bgr operator-(Bgr a, Bgr b) { return Bgr(_mm_sub_epi16(a.lanes, b.lanes)); }
+};
+
+// Each channel kept to 0..255.
+inline Bgr addClamped(Bgr a, Bgr b) {
+    const __m128i sum = _mm_add_epi16(a.lanes, b.lanes);
+    return Bgr(_mm_unpacklo_epi8(_mm_packus_epi16(sum, sum), _mm_setzero_si128()));
 }
 
-inline int share(const std::array<std::int16_t, 511>& table, int error) {
-    return table[static_cast<std::size_t>(error + 255)];
+// The error's shares, (error x weight) / 16 per channel with the fraction dropped toward
+// zero: 7/16 to the right and 4/16 below, each only when wanted.
+inline void shares(Bgr error, bool right, bool below, Bgr& toRight, Bgr& toBelow) {
+    // Both shares at once: the right one in the low lanes, the one below in the high lanes.
+    alignas(16) static constexpr std::int16_t kWeights[8] = {7, 7, 7, 0, 4, 4, 4, 0};
+    alignas(16) static constexpr std::int16_t kKeep[4][8] = {
+        {0, 0, 0, 0, 0, 0, 0, 0},
+        {-1, -1, -1, -1, 0, 0, 0, 0},
+        {0, 0, 0, 0, -1, -1, -1, -1},
+        {-1, -1, -1, -1, -1, -1, -1, -1}};
+    auto load = [](const std::int16_t* lanes) {
+        return _mm_load_si128(reinterpret_cast<const __m128i*>(lanes));
+    };
+    const __m128i t = _mm_mullo_epi16(_mm_unpacklo_epi64(error.lanes, error.lanes), load(kWeights));
+    const __m128i bias = _mm_and_si128(_mm_srai_epi16(t, 15), _mm_set1_epi16(15));
+    const __m128i both = _mm_and_si128(_mm_srai_epi16(_mm_add_epi16(t, bias), 4),
+                                       load(kKeep[int{right} | int{below} << 1]));
+    toRight = Bgr(_mm_move_epi64(both));
+    toBelow = Bgr(_mm_srli_si128(both, 8));
+}
+#else
+struct Bgr {
+    int b = 0, g = 0, r = 0;
+
+    Bgr() = default;
+    Bgr(int blue, int green, int red) : b(blue), g(green), r(red) {}
+    explicit Bgr(std::uint32_t packed)
+        : b(packed & 0xFF), g(packed >> 8 & 0xFF), r(packed >> 16 & 0xFF) {}
+    std::uint32_t packed() const {
+        return static_cast<std::uint32_t>(b) | static_cast<std::uint32_t>(g) << 8 |
+               static_cast<std::uint32_t>(r) << 16;
+    }
+    std::uint8_t blue() const { return static_cast<std::uint8_t>(b); }
+    std::uint8_t green() const { return static_cast<std::uint8_t>(g); }
+    std::uint8_t red() const { return static_cast<std::uint8_t>(r); }
+    friend Bgr operator-(Bgr x, Bgr y) { return {x.b - y.b, x.g - y.g, x.r - y.r}; }
+};
+
+inline Bgr addClamped(Bgr x, Bgr y) {
+    return {std::clamp(x.b + y.b, 0, 255), std::clamp(x.g + y.g, 0, 255),
+            std::clamp(x.r + y.r, 0, 255)};
+}
+
+inline void shares(Bgr error, bool right, bool below, Bgr& toRight, Bgr& toBelow) {
+    auto share = [](Bgr e, int weight) {
+        return Bgr{e.b * weight / 16, e.g * weight / 16, e.r * weight / 16};
+    };
+    toRight = right ? share(error, 7) : Bgr{};
+    toBelow = below ? share(error, 4) : Bgr{};
+}
+#endif
+
+inline Bgr loadPixel(const std::uint8_t* p) {
+    return Bgr(std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16);
+}
+
+inline void storeColour(std::uint8_t* p, std::uint32_t packed) {
+    p[0] = static_cast<std::uint8_t>(packed);
+    p[1] = static_cast<std::uint8_t>(packed >> 8);
+    p[2] = static_cast<std::uint8_t>(packed >> 16);
 }
 
 // Rounded half to even, as the grey formula wants.
@@ -172,11 +239,6 @@ void ColourReduceDib::map(DibSection& from, DibSection* to, const EntryIndices* 
         return;
     }
 
-    // Strips of columns walked row by row touch memory in order. A pixel's share from the
-    // row above is held back until its own turn, so it still arrives after the share from
-    // its left neighbour, as in the column walk: the results are the same to the bit.
-    // Two rows go side by side, the lower one a pixel behind, so that the processor can
-    // work on one pixel while the other waits for its neighbour's error.
     NearestColour nearest(palette.entries(), ColourDistance::SumOfAbsolute);
     auto find = [&](std::uint8_t r, std::uint8_t g, std::uint8_t b) {
         return nearest.find(r, g, b);
@@ -209,42 +271,63 @@ void ColourReduceDib::map(DibSection& from, DibSection* to, const EntryIndices* 
         run.complete();
         return;
     }
-    constexpr int kStripPixels = 64;
-    std::array<ColourError, kStripPixels> fromAbove;
-    auto step = [&](int x, int y, ColourError& held) __attribute__((always_inline)) {
-        std::uint8_t* p = bits + y * stride + x;
-        if (held.blue | held.green | held.red) {
-            addShares(p, held.blue, held.green, held.red);
-            held = {0, 0, 0};
-        }
-        ColourError e;
-        if (!mapPixel(p, target(x, y), palette, find, e, sink, x, y)) return;
-        if (sharesRight(x)) {
-            addShares(p + 3, share(kSevenSixteenths, e.blue), share(kSevenSixteenths, e.green),
-                      share(kSevenSixteenths, e.red));
-        }
-        if (sharesDown(x, y)) {
-            held = {share(kFourSixteenths, e.blue), share(kFourSixteenths, e.green),
-                    share(kFourSixteenths, e.red)};
-        }
+    // Rows go in memory order, each a pixel behind the one above it, so that several rows
+    // are under way at once: a pixel waits for its left neighbour's error, but not for the
+    // pixels of the other rows. A pixel still receives its left neighbour's share before the
+    // one from above, as in the column walk: the results are the same to the bit. Shares
+    // stay in registers (from the left) and in one line of held shares (from above) instead
+    // of going through the image, which receives every pixel's final value once.
+    const int width = from.width();
+    std::vector<Bgr> fromAbove(static_cast<std::size_t>(width));
+    constexpr int kRows = 4;
+    struct Row {
+        std::uint8_t* pixels;
+        std::uint8_t* target;   // or null
+        std::uint8_t* indices;  // or null
+        Bgr fromLeft;
     };
-    for (int x0 = 0; x0 <= lastByteColumn; x0 += 3 * kStripPixels) {
-        const int n = std::min(kStripPixels, (lastByteColumn - x0) / 3 + 1);
-        fromAbove.fill({0, 0, 0});
-        int y = 0;
-        for (; y + 1 <= lastRow; y += 2) {
-            step(x0, y, fromAbove[0]);
-            for (int i = 1; i < n; ++i) {
-                step(x0 + 3 * i, y, fromAbove[static_cast<std::size_t>(i)]);
-                step(x0 + 3 * (i - 1), y + 1, fromAbove[static_cast<std::size_t>(i - 1)]);
+    std::array<Row, kRows> rows{};
+    auto step = [&](Row& row, int i) __attribute__((always_inline)) {
+        std::uint8_t* p = row.pixels + 3 * i;
+        Bgr& held = fromAbove[static_cast<std::size_t>(i)];
+        const Bgr v = addClamped(addClamped(loadPixel(p), row.fromLeft), held);
+        const std::uint32_t colour = v.packed();
+        storeColour(p, colour);
+        const NearestColour::Match m = nearest.match(colour);
+        if (m.index == 0) noNearestEntry(palette, v.red(), v.green(), v.blue());
+        if (row.target) storeColour(row.target + 3 * i, m.colour);
+        if (row.indices) row.indices[i] = static_cast<std::uint8_t>(m.index - 1);
+        const Bgr error = v - Bgr(m.colour);
+        // Error goes right (7/16) when more than 3 in all, never into the last column, and
+        // straight down (4/16, nothing for 3 or less), never from the first or last column.
+        shares(error, m.distance > 3 && i < width - 2, i >= 1 && i < width - 1, row.fromLeft,
+               held);
+    };
+    for (int y0 = 0; y0 <= lastRow; y0 += kRows) {
+        const int count = std::min(kRows, lastRow - y0 + 1);
+        for (int k = 0; k < count; ++k) {
+            const int y = y0 + k;
+            rows[static_cast<std::size_t>(k)] = {bits + y * stride,
+                                                 toBits ? toBits + y * toStride : nullptr,
+                                                 sink.bits ? sink.bits + y * sink.stride : nullptr,
+                                                 Bgr{}};
+        }
+        // Row k is at pixel t - k; all rows are within the image from t = kRows - 1 to width - 1.
+        auto edge = [&](int t) {
+            for (int k = 0; k < count; ++k) {
+                if (t - k >= 0 && t - k < width) step(rows[static_cast<std::size_t>(k)], t - k);
             }
-            step(x0 + 3 * (n - 1), y + 1, fromAbove[static_cast<std::size_t>(n - 1)]);
+        };
+        int t = 0;
+        if (count == kRows) {
+            for (; t < kRows - 1; ++t) edge(t);
+            [&]<std::size_t... k>(std::index_sequence<k...>) {
+                for (; t < width; ++t) (step(rows[k], t - static_cast<int>(k)), ...);
+            }(std::make_index_sequence<kRows>());
         }
-        if (y == lastRow) {
-            for (int i = 0; i < n; ++i) step(x0 + 3 * i, y, fromAbove[static_cast<std::size_t>(i)]);
-        }
-        for (int i = 0; i < n; ++i) run.progress(x0 + 3 * i);
+        for (; t < width + count - 1; ++t) edge(t);
     }
+    for (int x = 0; x <= lastByteColumn; x += 3) run.progress(x);
     run.complete();
 }
 

@@ -15,7 +15,9 @@ NearestColour::NearestColour(std::span<const PaletteEntry> colours, ColourDistan
     for (std::size_t i = 0; i < colours.size() && colours_.size() < 0xFFFF; ++i) {
         const PaletteEntry& e = colours[i];
         if (seen.insert(std::uint32_t{e.red} << 16 | std::uint32_t{e.green} << 8 | e.blue).second) {
-            colours_.push_back({e.red, e.green, e.blue, static_cast<std::uint32_t>(i + 1)});
+            colours_.push_back({e.red, e.green, e.blue, static_cast<std::uint32_t>(i + 1),
+                                std::uint32_t{e.blue} | std::uint32_t{e.green} << 8 |
+                                    std::uint32_t{e.red} << 16});
         }
     }
     grid_ = detectGrid();
@@ -63,48 +65,106 @@ std::uint32_t NearestColour::build(int level, std::uint32_t at) {
         // A parent list that fits one group costs no more to scan than a shorter one.
         if (parent != kAll && (parent & 0xFF) == 1) return cells_[k][at] = parent;
     }
-    parent_.clear();
-    if (parent == kAll) {
-        for (std::size_t i = 0; i < colours_.size(); ++i) {
-            parent_.push_back(static_cast<std::uint16_t>(i));
-        }
-    } else {
-        for (std::uint32_t i = parent >> 8; i < (parent >> 8) + (parent & 0xFF); ++i) {
-            for (std::uint16_t p : groups_[i].position) {
-                if (parent_.empty() || parent_.back() != p) parent_.push_back(p);  // no padding
-            }
-        }
-    }
-
     // A colour can be nearest somewhere in the cube only if its nearest point of the cube
     // is no farther than the farthest point of the cube is from some colour.
     const int size = 256 >> k;
     const int lo[3] = {static_cast<int>(cr) * size, static_cast<int>(cg) * size,
                        static_cast<int>(cb) * size};
     int bound = INT_MAX;
-    nearest_.clear();
-    for (std::uint16_t p : parent_) {
-        const int v[3] = {colours_[p].red, colours_[p].green, colours_[p].blue};
-        int dn[3], df[3];
-        for (int ch = 0; ch < 3; ++ch) {
-            const int low = lo[ch], high = lo[ch] + size - 1;
-            dn[ch] = v[ch] < low ? low - v[ch] : (v[ch] > high ? v[ch] - high : 0);
-            df[ch] = std::max(v[ch] - low, high - v[ch]);
-        }
-        nearest_.push_back(distance(dn[0], dn[1], dn[2]));
-        bound = std::min(bound, distance(df[0], df[1], df[2]));
-    }
     scratch_.clear();
-    for (std::size_t i = 0; i < parent_.size(); ++i) {
-        if (nearest_[i] <= bound) scratch_.push_back(parent_[i]);  // <= keeps every tie
+    if (!keepCandidatesFast(parent, lo, size, bound)) {
+        parent_.clear();
+        if (parent == kAll) {
+            for (std::size_t i = 0; i < colours_.size(); ++i) {
+                parent_.push_back(static_cast<std::uint16_t>(i));
+            }
+        } else {
+            for (std::uint32_t i = parent >> 8; i < (parent >> 8) + (parent & 0xFF); ++i) {
+                for (std::uint16_t p : groups_[i].position) {
+                    if (parent_.empty() || parent_.back() != p) parent_.push_back(p);  // no padding
+                }
+            }
+        }
+
+        nearest_.clear();
+        for (std::uint16_t p : parent_) {
+            const int v[3] = {colours_[p].red, colours_[p].green, colours_[p].blue};
+            int dn[3], df[3];
+            for (int ch = 0; ch < 3; ++ch) {
+                const int low = lo[ch], high = lo[ch] + size - 1;
+                dn[ch] = v[ch] < low ? low - v[ch] : (v[ch] > high ? v[ch] - high : 0);
+                df[ch] = std::max(v[ch] - low, high - v[ch]);
+            }
+            nearest_.push_back(distance(dn[0], dn[1], dn[2]));
+            bound = std::min(bound, distance(df[0], df[1], df[2]));
+        }
+        for (std::size_t i = 0; i < parent_.size(); ++i) {
+            if (nearest_[i] <= bound) scratch_.push_back(parent_[i]);  // <= keeps every tie
+        }
     }
     // One colour that wins everywhere, and is never the full 765 away, is the answer.
     if (scratch_.size() == 1 && (!absolute_ || bound < 765)) {
-        return cells_[k][at] = colours_[scratch_[0]].index | kSingle;
+        return cells_[k][at] = scratch_[0] | kSingle;
     }
     // Long lists (crowded palettes) are not worth their memory: scan everything.
     if (scratch_.empty() || scratch_.size() > 8 * kMaxGroups) return cells_[k][at] = kAll;
     return cells_[k][at] = store(scratch_, groups_);
+}
+
+bool NearestColour::keepCandidatesFast(std::uint32_t parent, const int lo[3], int size,
+                                       int& bound) {
+#ifdef __SSE2__
+    if (!absolute_) return false;
+    // Eight colours at a time, straight from the parent's groups (or all of them).
+    const Group* first = parent == kAll ? all_.data() : groups_.data() + (parent >> 8);
+    const std::size_t count = parent == kAll ? all_.size() : parent & 0xFF;
+    near_.resize(count);
+    const __m128i zero = _mm_setzero_si128();
+    __m128i farthest = _mm_set1_epi16(SHRT_MAX);
+    for (std::size_t i = 0; i < count; ++i) {
+        const Group& g = first[i];
+        const std::int16_t* channels[3] = {g.red, g.green, g.blue};
+        __m128i dn = zero, df = zero;
+        for (int ch = 0; ch < 3; ++ch) {
+            const __m128i v = _mm_load_si128(reinterpret_cast<const __m128i*>(channels[ch]));
+            const __m128i low = _mm_set1_epi16(static_cast<short>(lo[ch]));
+            const __m128i high = _mm_set1_epi16(static_cast<short>(lo[ch] + size - 1));
+            const __m128i below = _mm_sub_epi16(low, v), above = _mm_sub_epi16(v, high);
+            dn = _mm_add_epi16(dn, _mm_max_epi16(_mm_max_epi16(below, above), zero));
+            df = _mm_add_epi16(df, _mm_max_epi16(_mm_sub_epi16(v, low), _mm_sub_epi16(high, v)));
+        }
+        _mm_store_si128(reinterpret_cast<__m128i*>(near_[i].lane), dn);
+        farthest = _mm_min_epi16(farthest, df);
+    }
+    farthest = _mm_min_epi16(farthest, _mm_srli_si128(farthest, 8));
+    farthest = _mm_min_epi16(farthest, _mm_srli_si128(farthest, 4));
+    farthest = _mm_min_epi16(farthest, _mm_srli_si128(farthest, 2));
+    bound = static_cast<std::int16_t>(_mm_cvtsi128_si32(farthest));
+    const __m128i limit = _mm_set1_epi16(static_cast<short>(bound));
+    for (std::size_t i = 0; i < count; ++i) {
+        const int beyond = _mm_movemask_epi8(_mm_cmpgt_epi16(
+            _mm_load_si128(reinterpret_cast<const __m128i*>(near_[i].lane)), limit));
+        const std::uint16_t* position = first[i].position;
+        for (int lane = 0; lane < 8; ++lane) {
+            // A copy of the previous lane is padding.
+            if ((beyond >> (2 * lane) & 1) || (lane > 0 && position[lane] == position[lane - 1])) {
+                continue;
+            }
+            scratch_.push_back(position[lane]);
+        }
+    }
+    return true;
+#else
+    (void)parent, (void)lo, (void)size, (void)bound;
+    return false;
+#endif
+}
+
+NearestColour::Match NearestColour::matchGrid(int red, int green, int blue) const {
+    const Colour& c = gridColour(red, green, blue);
+    const int distance = std::abs(red - c.red) + std::abs(green - c.green) + std::abs(blue - c.blue);
+    if (distance >= 765) return {0, 0, 0};
+    return {static_cast<int>(c.index), distance, c.packed};
 }
 
 bool NearestColour::detectGrid() {

@@ -77,14 +77,48 @@ class NearestColour {
     // 1-based index into the list given to the constructor.
     int find(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
         if (grid_) return gridAnswer(red, green, blue);
+        const std::uint32_t cell = cellOf(red, green, blue);
+        if (cell & kSingle) return static_cast<int>(colours_[cell & ~kSingle].index);
+        const nearest_detail::Best best = scan(cell, red, green, blue);
+        if (best.distance == INT_MAX || (absolute_ && best.distance >= 765)) return 0;
+        return static_cast<int>(colours_[best.position].index);
+    }
+
+    // find with what error diffusion wants next: the colour found and its distance. For
+    // SumOfAbsolute lists only.
+    struct Match {
+        int index;              // 0 when there is none (the rest is then unset)
+        int distance;           // the sum of absolute differences
+        std::uint32_t colour;   // blue | green << 8 | red << 16
+    };
+    // Of a colour given as blue | green << 8 | red << 16.
+    Match match(std::uint32_t colour) {
+        const auto red = static_cast<std::uint8_t>(colour >> 16);
+        const auto green = static_cast<std::uint8_t>(colour >> 8);
+        const auto blue = static_cast<std::uint8_t>(colour);
+        if (grid_) return matchGrid(red, green, blue);
         constexpr unsigned shift = 8 - kLevels;
-        const std::uint32_t at = (std::uint32_t{red} >> shift) << (2 * kLevels) |
-                                 (std::uint32_t{green} >> shift) << kLevels |
-                                 std::uint32_t{blue} >> shift;
+        constexpr std::uint32_t mask = (1u << kLevels) - 1;
+        const std::uint32_t at = (colour >> (16 + shift - 2 * kLevels) & mask << (2 * kLevels)) |
+                                 (colour >> (8 + shift - kLevels) & mask << kLevels) |
+                                 (colour >> shift & mask);
         std::uint32_t cell = cells_[kLevels][at];
         if (cell == kUnbuilt) cell = build(kLevels, at);
-        if (cell & kSingle) return static_cast<int>(cell & ~kSingle);
-        return scan(cell, red, green, blue);
+        if (cell & kSingle) {
+            const Colour& c = colours_[cell & ~kSingle];
+            return {static_cast<int>(c.index),
+                    std::abs(red - c.red) + std::abs(green - c.green) + std::abs(blue - c.blue),
+                    c.packed};
+        }
+        nearest_detail::Best best;
+        if ((cell & 0xFF) == 1) {  // one group, as in most cubes of a photograph
+            nearest_detail::scanGroupAbsolute(groups_[cell >> 8], red, green, blue, best);
+        } else {
+            best = scan(cell, red, green, blue);
+        }
+        if (best.distance >= 765) return {0, 0, 0};
+        const Colour& c = colours_[best.position];
+        return {static_cast<int>(c.index), best.distance, c.packed};
     }
 
     // For a grid list, answers without any search: per channel (red, green, blue) the
@@ -105,17 +139,28 @@ class NearestColour {
     };
     struct Colour {
         std::uint8_t red, green, blue;
-        std::uint32_t index;  // 1-based, in the list given
+        std::uint32_t index;   // 1-based, in the list given
+        std::uint32_t packed;  // blue | green << 8 | red << 16
     };
     static constexpr int kLevels = 5;  // the smallest cubes are 8 values wide
     static constexpr std::uint32_t kMaxGroups = 8;
-    // A cell is unbuilt, the answer itself (kSingle set), a reference to all colours, or
-    // the place of its groups: start x 256 + count.
+    // A cell is unbuilt, the answer's place in colours_ (kSingle set), a reference to all
+    // colours, or the place of its groups: start x 256 + count.
     static constexpr std::uint32_t kUnbuilt = 0xFFFFFFFF;
     static constexpr std::uint32_t kSingle = 0x80000000;
     static constexpr std::uint32_t kAll = 0x7FFFFFFF;
 
-    int scan(std::uint32_t cell, int red, int green, int blue) const {
+    // The smallest cube's cell of a colour, built when first met.
+    std::uint32_t cellOf(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+        constexpr unsigned shift = 8 - kLevels;
+        const std::uint32_t at = (std::uint32_t{red} >> shift) << (2 * kLevels) |
+                                 (std::uint32_t{green} >> shift) << kLevels |
+                                 std::uint32_t{blue} >> shift;
+        const std::uint32_t cell = cells_[kLevels][at];
+        return cell == kUnbuilt ? build(kLevels, at) : cell;
+    }
+
+    nearest_detail::Best scan(std::uint32_t cell, int red, int green, int blue) const {
         using namespace nearest_detail;
         const Group* g = cell == kAll ? all_.data() : groups_.data() + (cell >> 8);
         const Group* end = cell == kAll ? g + all_.size() : g + (cell & 0xFF);
@@ -127,21 +172,27 @@ class NearestColour {
                 scanGroupScalar<false>(*g, red, green, blue, best);
             }
         }
-        if (best.distance == INT_MAX || (absolute_ && best.distance >= 765)) return 0;
-        return static_cast<int>(colours_[best.position].index);
+        return best;
     }
 
+    const Colour& gridColour(int red, int green, int blue) const {
+        return colours_[gridTables_.place[0][static_cast<std::size_t>(red)] +
+                        gridTables_.place[1][static_cast<std::size_t>(green)] +
+                        gridTables_.place[2][static_cast<std::size_t>(blue)]];
+    }
     int gridAnswer(int red, int green, int blue) const {
-        const Colour& c = colours_[gridTables_.place[0][static_cast<std::size_t>(red)] +
-                                   gridTables_.place[1][static_cast<std::size_t>(green)] +
-                                   gridTables_.place[2][static_cast<std::size_t>(blue)]];
+        const Colour& c = gridColour(red, green, blue);
         if (absolute_ &&
             std::abs(red - c.red) + std::abs(green - c.green) + std::abs(blue - c.blue) >= 765) {
             return 0;
         }
         return static_cast<int>(c.index);
     }
+    Match matchGrid(int red, int green, int blue) const;
     std::uint32_t build(int level, std::uint32_t at);
+    // Into scratch_, the colours of a parent list that can be nearest somewhere in the cube
+    // from lo, size wide, and their bound; false when there is no quicker way than build's.
+    bool keepCandidatesFast(std::uint32_t parent, const int lo[3], int size, int& bound);
     std::uint32_t store(std::span<const std::uint16_t> positions, std::vector<Group>& into);
     bool detectGrid();
     int distance(int dr, int dg, int db) const;
@@ -153,6 +204,10 @@ class NearestColour {
     std::vector<Group> all_;
     std::vector<std::uint16_t> scratch_, parent_;
     std::vector<int> nearest_;
+    struct alignas(16) Lanes {
+        std::int16_t lane[8];
+    };
+    std::vector<Lanes> near_;
 
     bool grid_ = false;
     Grid gridTables_{};
