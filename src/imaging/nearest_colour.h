@@ -40,22 +40,43 @@ inline void scanGroupScalar(const auto& g, int red, int green, int blue, Best& b
     if (key / 8 < best.distance) best = {key / 8, g.position[key % 8]};
 }
 
-inline void scanGroupAbsolute(const auto& g, int red, int green, int blue, Best& best) {
 #ifdef __SSE2__
+// Each channel of a colour in all eight lanes.
+struct Spread {
+    __m128i red, green, blue;
+};
+
+// Of a colour given as blue | green << 8 | red << 16.
+inline Spread spread(std::uint32_t colour) {
+    const __m128i lanes =
+        _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(colour)), _mm_setzero_si128());
+    return {_mm_shuffle_epi32(_mm_shufflelo_epi16(lanes, 0xAA), 0),
+            _mm_shuffle_epi32(_mm_shufflelo_epi16(lanes, 0x55), 0),
+            _mm_shuffle_epi32(_mm_shufflelo_epi16(lanes, 0x00), 0)};
+}
+
+inline void scanGroupAbsolute(const auto& g, const Spread& c, Best& best) {
     const __m128i zero = _mm_setzero_si128();
-    auto absDiff = [&](int v, const std::int16_t* lanes) {
-        const __m128i d = _mm_sub_epi16(_mm_set1_epi16(static_cast<short>(v)),
-                                        _mm_load_si128(reinterpret_cast<const __m128i*>(lanes)));
+    auto absDiff = [&](__m128i v, const std::int16_t* lanes) {
+        const __m128i d =
+            _mm_sub_epi16(v, _mm_load_si128(reinterpret_cast<const __m128i*>(lanes)));
         return _mm_max_epi16(d, _mm_sub_epi16(zero, d));
     };
-    const __m128i d = _mm_add_epi16(_mm_add_epi16(absDiff(red, g.red), absDiff(green, g.green)),
-                                    absDiff(blue, g.blue));
+    const __m128i d = _mm_add_epi16(
+        _mm_add_epi16(absDiff(c.red, g.red), absDiff(c.green, g.green)), absDiff(c.blue, g.blue));
     __m128i key = _mm_add_epi16(_mm_slli_epi16(d, 3), _mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7));
     key = _mm_min_epi16(key, _mm_srli_si128(key, 8));
     key = _mm_min_epi16(key, _mm_srli_si128(key, 4));
     key = _mm_min_epi16(key, _mm_srli_si128(key, 2));
     const int k = _mm_cvtsi128_si32(key) & 0xFFFF;
     if (k / 8 < best.distance) best = {k / 8, g.position[k % 8]};
+}
+#endif
+
+inline void scanGroupAbsolute(const auto& g, int red, int green, int blue, Best& best) {
+#ifdef __SSE2__
+    auto all = [](int v) { return _mm_set1_epi16(static_cast<short>(v)); };
+    scanGroupAbsolute(g, Spread{all(red), all(green), all(blue)}, best);
 #else
     scanGroupScalar<true>(g, red, green, blue, best);
 #endif
@@ -91,8 +112,8 @@ class NearestColour {
         int distance;           // the sum of absolute differences
         std::uint32_t colour;   // blue | green << 8 | red << 16
     };
-    // Of a colour given as blue | green << 8 | red << 16.
-    Match match(std::uint32_t colour) {
+    // Of a colour given as blue | green << 8 | red << 16. Inline, as it runs once per pixel.
+    __attribute__((always_inline)) Match match(std::uint32_t colour) {
         const auto red = static_cast<std::uint8_t>(colour >> 16);
         const auto green = static_cast<std::uint8_t>(colour >> 8);
         const auto blue = static_cast<std::uint8_t>(colour);
@@ -112,7 +133,12 @@ class NearestColour {
         }
         nearest_detail::Best best;
         if ((cell & 0xFF) == 1) {  // one group, as in most cubes of a photograph
+#ifdef __SSE2__
+            nearest_detail::scanGroupAbsolute(groups_[cell >> 8], nearest_detail::spread(colour),
+                                              best);
+#else
             nearest_detail::scanGroupAbsolute(groups_[cell >> 8], red, green, blue, best);
+#endif
         } else {
             best = scan(cell, red, green, blue);
         }
