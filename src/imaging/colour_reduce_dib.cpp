@@ -4,7 +4,6 @@
 #include <array>
 #include <cstdlib>
 #include <stdexcept>
-#include <span>
 #include <string>
 #include <utility>
 #include <vector>

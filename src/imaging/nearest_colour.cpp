@@ -162,7 +162,8 @@ bool NearestColour::keepCandidatesFast(std::uint32_t parent, const int lo[3], in
 
 NearestColour::Match NearestColour::matchGrid(int red, int green, int blue) const {
     const Colour& c = gridColour(red, green, blue);
-    const int distance = std::abs(red - c.red) + std::abs(green - c.green) + std::abs(blue - c.blue);
+    const int distance =
+        std::abs(red - c.red) + std::abs(green - c.green) + std::abs(blue - c.blue);
     if (distance >= 765) return {0, 0, 0};
     return {static_cast<int>(c.index), distance, c.packed};
 }

@@ -108,9 +108,9 @@ class NearestColour {
     // find with what error diffusion wants next: the colour found and its distance. For
     // SumOfAbsolute lists only.
     struct Match {
-        int index;              // 0 when there is none (the rest is then unset)
-        int distance;           // the sum of absolute differences
-        std::uint32_t colour;   // blue | green << 8 | red << 16
+        int index;             // 0 when there is none (the rest is then unset)
+        int distance;          // the sum of absolute differences
+        std::uint32_t colour;  // blue | green << 8 | red << 16
     };
     // Of a colour given as blue | green << 8 | red << 16. Inline, as it runs once per pixel.
     __attribute__((always_inline)) Match match(std::uint32_t colour) {
