@@ -70,17 +70,24 @@ TEST(ImagingApplyPalette, ErrorGoesRightAndDownAwayFromTheEdges) {
 }
 
 TEST(ImagingApplyPalette, MissingNearestEntryAndShortTargetsAreErrorsNotCrashes) {
-    DibSection from = row({0, 0x010101}), to = filled(2, 1, 0);
-    EXPECT_THROW(ColourReduceDib().applyPalette(from, to, paletteOf({0xFFFFFF}), false),
-                 std::out_of_range);
+    DibSection to = filled(2, 1, 0);
+    for (auto search : {ColourReduceDib::Search::Indexed, ColourReduceDib::Search::Linear}) {
+        for (bool diffuse : {false, true}) {
+            DibSection from = row({0, 0x010101});
+            ColourReduceDib reducer;
+            reducer.setSearch(search);
+            EXPECT_THROW(reducer.applyPalette(from, to, paletteOf({0xFFFFFF}), diffuse),
+                         std::out_of_range);
+        }
+    }
     DibSection tall = filled(2, 3, 0), narrow = filled(1, 3, 0);
     EXPECT_THROW(ColourReduceDib().applyPalette(tall, to, paletteOf({0}), true),
                  std::invalid_argument);
     EXPECT_THROW(ColourReduceDib().blackAndWhite(tall, narrow), std::invalid_argument);
 }
 
-// The indexed search must give a linear scan's answers exactly (smallest squared distance,
-// lowest index on ties), and the strip walk the column walk's image to the bit: the diffusion
+// The indexed search must give a linear scan's answers exactly (smallest squared or absolute
+// distance, lowest index on ties), and the strip walk the column walk's image to the bit: the diffusion
 // carries every difference on through the image.
 TEST(ImagingApplyPalette, FastMappingMatchesTheReferenceSearchAndWalk) {
     std::mt19937 random(5);
@@ -103,6 +110,7 @@ TEST(ImagingApplyPalette, FastMappingMatchesTheReferenceSearchAndWalk) {
     for (std::size_t i = 0; i < palettes.size(); ++i) {
         const Palette& table = palettes[i];
         NearestColour nearest(table.entries(), ColourDistance::SumOfSquares);
+        NearestColour nearestAbsolute(table.entries(), ColourDistance::SumOfAbsolute);
         for (int n = 0; n < 20000; ++n) {
             const std::uint32_t c = n < 256 ? n * 0x010101u : random() & 0xFFFFFF;
             const int r = static_cast<int>(c >> 16), g = (c >> 8) & 0xFF, b = c & 0xFF;
@@ -111,6 +119,8 @@ TEST(ImagingApplyPalette, FastMappingMatchesTheReferenceSearchAndWalk) {
                        (b - e.blue) * (b - e.blue);
             });
             ASSERT_EQ(nearest.find(r, g, b), best - table.entries().begin() + 1)
+                << std::hex << c << " in palette " << i;
+            ASSERT_EQ(nearestAbsolute.match(c).index, table.closestIndex(r, g, b))
                 << std::hex << c << " in palette " << i;
         }
         for (bool diffuse : {false, true}) {
