@@ -283,22 +283,15 @@ TEST_F(AppTest, TheWindowsTheHideMinimizedComeBackOnlyWhenAskedAndStillMinimized
 
 // ---------------------------------------------------------------- options and capture
 
-TEST_F(AppTest, TheOptionsOpenOnlyAfterThePassword) {
-    App& a = startWithPassword("pw", {{"PW Options", "1"}});
+TEST_F(AppTest, TheOptionsOpenOnlyAfterThePasswordAndAHideEndsTheOpenQuestionsAsRefused) {
+    App& a = startWithPassword("pw", {{"PW Options", "1"}, {"Hide Method Scr", "1"}});
     fake.answers = {PromptAnswer{"wrong"}, std::nullopt};
     EXPECT_FALSE(a.requestOptions());
     fake.answers = {PromptAnswer{"pw"}};
     EXPECT_TRUE(a.requestOptions());
-    fake.duringPrompt = [&] { a.end(); };
-    fake.answers = {PromptAnswer{"pw"}};
-    EXPECT_FALSE(a.requestOptions());
-    EXPECT_EQ(a.state(), AppState::Ending);
-}
 
-// Someone walks up while the user is busy with the program: the hide key covers at once and
-// what was being asked counts as refused, whatever the answer it was about to get.
-TEST_F(AppTest, AHideEndsTheOpenQuestionsAsRefusedAndCoversTheScreen) {
-    App& a = startWithPassword("pw", {{"PW Options", "1"}, {"Hide Method Scr", "1"}});
+    // Someone walks up while the user is busy with the program: the hide key covers at once and
+    // what was being asked counts as refused, whatever the answer it was about to get.
     fake.duringPrompt = [&] {
         EXPECT_FALSE(a.trayMenuAvailable()) << "no second question inside the first";
         play("H");
