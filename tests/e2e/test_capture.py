@@ -33,7 +33,8 @@ class CaptureTest(E2ETestCase):
         if true_colour:
             s.click_control(DEPTH, TRUE_COLOUR)
         s.click_control(DEPTH, IDCANCEL if cancel else IDOK)
-        s.wait_no_window(DEPTH)
+        s.wait_no_window(DEPTH if cancel else OPTIONS)  # armed, the Options dialog goes
+        s.settle(program)  # under load a tray click sent sooner was seen to get lost
 
     def capture(self, program):
         """Shows a screen of `block_colour` over the whole screen, presses F11 and closes the
@@ -99,7 +100,8 @@ class CaptureTest(E2ETestCase):
         s.click_control(OPTIONS, CAPTURE_BUTTON, window=DEPTH)  # the Options dialog stays
         self.assertEqual(self.hot_keys_after_f11(program), 0, "not yet: the dialog is open")
         s.click_control(DEPTH, IDOK)
-        s.wait_no_window(DEPTH)
+        s.wait_no_window(OPTIONS)
+        s.settle(program)
         s.from_tray(program, "Options", QUESTION)
         s.key("Return")  # OK: still armed, no Options dialog
         s.wait_no_window(QUESTION)
