@@ -150,6 +150,17 @@ TEST_F(AppTest, TheLevelToGiveBackWaitsInTheRegistryUntilItIsWrittenBack) {
     play("H");
     fake.mixer = true;
     EXPECT_EQ(steps("D"), "stop-monitor, block, show-cover, hide-cover, unblock, start-monitor");
+    // A lowering that fails stores nothing, and with muting on the double-click still writes
+    // the level; a store that refuses the level does not make a second hide read the lowered one.
+    fake.mixerWrites = false;
+    play("H");
+    EXPECT_EQ(storedLevel(), std::nullopt);
+    fake.mixerWrites = true;
+    fake.log.clear();
+    EXPECT_EQ(steps("D"), "hide-cover, unblock, set-level 20000, start-monitor");
+    registry.writeFails = RegistryRoot::CurrentUser;
+    play("HHD");
+    EXPECT_EQ(fake.level, 20000u);
 }
 
 // Only the tray menu can give it back: the hide key must stay a hide, however often pressed.

@@ -71,8 +71,9 @@ TEST(ImagingApplyPalette, ErrorGoesRightAndDownAwayFromTheEdges) {
 
 TEST(ImagingApplyPalette, MissingNearestEntryAndShortTargetsAreErrorsNotCrashes) {
     DibSection from = row({0, 0x010101}), to = filled(2, 1, 0);
-    EXPECT_THROW(ColourReduceDib().applyPalette(from, to, paletteOf({0xFFFFFF}), false),
-                 std::out_of_range);
+    for (bool diffused : {false, true})
+        EXPECT_THROW(ColourReduceDib().applyPalette(from, to, paletteOf({0xFFFFFF}), diffused),
+                     std::out_of_range);
     DibSection tall = filled(2, 3, 0), narrow = filled(1, 3, 0);
     EXPECT_THROW(ColourReduceDib().applyPalette(tall, to, paletteOf({0}), true),
                  std::invalid_argument);
