@@ -98,35 +98,35 @@ class Mutant:
         return f"{self.data_file.relative_to(TOP)}:{self.line}"
 
 
-def parse(path: Path) -> list[Mutant]:
-    mutants: list[Mutant] = []
+def read_blocks(path: Path, marks: tuple[str, ...]) -> list[dict]:
+    """The mutants of one data file, each a dict of its line, file, reason, original and
+    replacement, and the text of each of the given marks ("equivalent", ...) it carries.
+    The end-to-end mutation run reads its data with this too."""
+    blocks: list[dict] = []
     current_file: str | None = None
-    mutant: Mutant | None = None
+    block: dict | None = None
     minus: list[str] = []
     plus: list[str] = []
 
     def finish() -> None:
-        nonlocal mutant, minus, plus
-        if mutant is not None:
+        nonlocal block, minus, plus
+        if block is not None:
             if not minus:
-                raise CannotRun(f"{path}:{mutant.line}: mutant without original text")
-            mutant.original = "\n".join(minus)
-            mutant.replacement = "\n".join(plus)
-            mutants.append(mutant)
-        mutant, minus, plus = None, [], []
+                raise CannotRun(f"{path}:{block['line']}: mutant without original text")
+            block["original"], block["replacement"] = "\n".join(minus), "\n".join(plus)
+            blocks.append(block)
+        block, minus, plus = None, [], []
 
-    for number, raw in enumerate(path.read_text(encoding="utf-8").splitlines(), 1):
-        line = raw.rstrip("\n")
-        if mutant is not None and (line == "-" or line.startswith("- ")):
+    for number, line in enumerate(path.read_text(encoding="utf-8").splitlines(), 1):
+        mark = next((k for k in marks if line.startswith(k + ":")), None)
+        if block is not None and (line == "-" or line.startswith("- ")):
             if plus:
                 raise CannotRun(f"{path}:{number}: original text after the replacement")
             minus.append(line[2:])
-        elif mutant is not None and (line == "+" or line.startswith("+ ")):
+        elif block is not None and (line == "+" or line.startswith("+ ")):
             plus.append(line[2:])
-        elif mutant is not None and line.startswith("equivalent:"):
-            mutant.equivalent = line.split(":", 1)[1].strip()
-        elif mutant is not None and line.startswith("covered end to end:"):
-            mutant.end_to_end = line.split(":", 1)[1].strip()
+        elif block is not None and mark:
+            block[mark] = line.split(":", 1)[1].strip()
         elif not line.strip() or line.lstrip().startswith("#"):
             continue
         elif m := re.fullmatch(r"\[(.+)\]\s*", line):
@@ -136,11 +136,17 @@ def parse(path: Path) -> list[Mutant]:
             finish()
             if current_file is None:
                 raise CannotRun(f"{path}:{number}: mutant before any [file] line")
-            mutant = Mutant(path, number, current_file, line[2:].strip())
+            block = {"line": number, "file": current_file, "reason": line[2:].strip()}
         else:
             raise CannotRun(f"{path}:{number}: cannot read: {line!r}")
     finish()
-    return mutants
+    return blocks
+
+
+def parse(path: Path) -> list[Mutant]:
+    return [Mutant(path, b["line"], b["file"], b["reason"], b["original"], b["replacement"],
+                   equivalent=b.get("equivalent"), end_to_end=b.get("covered end to end"))
+            for b in read_blocks(path, ("equivalent", "covered end to end"))]
 
 
 def load_all(only: list[str]) -> list[Mutant]:
@@ -276,7 +282,9 @@ class Worker:
             pristine = (self.base.tree / m.file).read_text(encoding="utf-8")
             source.write_text(pristine.replace(m.original, m.replacement, 1), encoding="utf-8")
             obj = self.root / "mutant.o"
-            command = list(compile_command)
+            # Without debug information, which leaves the code as it is and takes most of
+            # the compile time; the objects it is linked with keep theirs.
+            command = [arg for arg in compile_command if arg != "-g"]
             command[command.index("-o") + 1] = str(obj)
             command[command.index("-c") + 1] = str(source)
             # Quoted includes next to the file are found where the file really lives.

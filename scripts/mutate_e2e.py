@@ -49,8 +49,7 @@ TEST_TIMEOUT = 900
 TEXT = {"encoding": "utf-8", "errors": "replace"}
 
 
-class CannotRun(Exception):
-    pass
+from mutate import CannotRun, read_blocks  # noqa: E402  (the same data format)
 
 
 @dataclasses.dataclass
@@ -78,46 +77,15 @@ class Mutant:
 
 
 def parse(path: Path) -> list[Mutant]:
-    mutants: list[Mutant] = []
-    current: str | None = None
-    mutant: Mutant | None = None
-    minus: list[str] = []
-    plus: list[str] = []
-
-    def finish() -> None:
-        nonlocal mutant, minus, plus
-        if mutant is not None:
-            if not minus or not mutant.tests:
-                raise CannotRun(f"{path}:{mutant.line}: a mutant needs original text and tests")
-            mutant.original, mutant.replacement = "\n".join(minus), "\n".join(plus)
-            mutants.append(mutant)
-        mutant, minus, plus = None, [], []
-
-    for number, line in enumerate(path.read_text(encoding="utf-8").splitlines(), 1):
-        if mutant is not None and (line == "-" or line.startswith("- ")):
-            if plus:
-                raise CannotRun(f"{path}:{number}: original text after the replacement")
-            minus.append(line[2:])
-        elif mutant is not None and (line == "+" or line.startswith("+ ")):
-            plus.append(line[2:])
-        elif mutant is not None and line.startswith("tests:"):
-            words = line.split(":", 1)[1].split()
-            if not words or len(words) % 2:
-                raise CannotRun(f"{path}:{number}: tests come as pairs of module and pattern")
-            mutant.tests = list(zip(words[::2], words[1::2]))
-        elif mutant is not None and line.startswith("equivalent:"):
-            mutant.equivalent = line.split(":", 1)[1].strip()
-        elif not line.strip() or line.lstrip().startswith("#"):
-            continue
-        elif m := re.fullmatch(r"\[(.+)\]\s*", line):
-            finish()
-            current = m.group(1)
-        elif line.startswith("* ") and current:
-            finish()
-            mutant = Mutant(path, number, current, line[2:].strip())
-        else:
-            raise CannotRun(f"{path}:{number}: cannot read: {line!r}")
-    finish()
+    mutants = []
+    for b in read_blocks(path, ("tests", "equivalent")):
+        words = b.get("tests", "").split()
+        if not words or len(words) % 2:
+            raise CannotRun(f"{path}:{b['line']}: a mutant needs tests, as pairs of module "
+                            "and pattern")
+        mutants.append(Mutant(path, b["line"], b["file"], b["reason"], b["original"],
+                              b["replacement"], list(zip(words[::2], words[1::2])),
+                              b.get("equivalent")))
     return mutants
 
 

@@ -46,6 +46,7 @@ TEMPLATE = WORK / "template-prefix"
 DESKTOP = "veilora"
 # The help file's own title, which the help viewer shows.
 HELP_VIEWER_TITLE = "Veilora Help"
+PASSWORD_PROMPT = "Veilora - Password Required"
 SCREEN_W, SCREEN_H = 1024, 768
 
 BASE_ENV = {
@@ -436,6 +437,11 @@ class Session:
         self.double_click(x, y)
         program.wait_event("restore", restored + 1)
 
+    def open_prompt(self, x=512, y=400):
+        """A double-click on the cover, and a wait for the password prompt it asks for."""
+        self.double_click(x, y)
+        self.wait_window(PASSWORD_PROMPT)
+
     def spawn(self, *args):
         """Starts a background wine process that the session ends at tear-down."""
         self.ensure_desktop()
@@ -446,6 +452,9 @@ class Session:
         program = Program(proc, log, self.dir / "none.trace")
         self.programs.append(program)
         return program
+
+    def wait_minimized(self, title):
+        wait_for(lambda: self.window_info(title)[0]["iconic"] == "1", 10, f"'{title}' minimized")
 
     def start_notepad(self):
         """Wine's notepad, waited for; its title is "Untitled - Notepad"."""
@@ -729,9 +738,15 @@ class Session:
         self.xdotool("type", "--delay", 30, text)
 
     def enter(self, text):
-        """Types `text` and presses Enter, as into a password prompt."""
+        """Types `text` and presses Enter."""
         self.type_text(text)
         self.key("Return")
+
+    def enter_password(self, text):
+        """Types `text` into the password prompt once its field has the keyboard (on a busy
+        machine keys come sooner and are lost), and presses Enter."""
+        wait_for(lambda: self.focused(PASSWORD_PROMPT) == 102, 10, "the password field's focus")
+        self.enter(text)
 
     # ------------------------------------------------------------------ menus and the tray
     TRAY_ICON = (1013, 758)  # the first icon's centre on the taskbar
@@ -753,6 +768,18 @@ class Session:
 
     def open_tray_menu(self, program):
         return self.open_menu(program, lambda: self.click(*self.TRAY_ICON, button=3))
+
+    def open_cover_menu(self, program, x=512, y=400):
+        """The showing cover's menu, opened by a right click on it."""
+        return self.open_menu(program, lambda: self.click(x, y, button=3))
+
+    def menu_open(self):
+        return any(w["class"] == "#32768" for w in self.window_info())
+
+    def close_menu(self):
+        """Closes an open popup menu by a click beside it."""
+        self.click(500, 300)
+        wait_for(lambda: not self.menu_open(), 10, "the menu to close")
 
     def choose(self, items, text):
         """Clicks the menu item `text` (menus take no keys under Wine)."""
@@ -782,10 +809,14 @@ class Session:
         self.click_control("Veilora - Options", 1)  # IDOK
         program.wait_event("options-saved", saved + 1)
 
-    def click_control(self, title, control_id):
-        """Clicks the middle of a dialog's control."""
-        c = next(c for c in self.controls(title) if c["id"] == control_id)
-        self.click(int(c["x"]) + int(c["w"]) // 2, int(c["y"]) + int(c["h"]) // 2)
+    def click_control(self, title, *control_ids, window=None):
+        """Clicks the middle of a dialog's controls, one after the other, then waits for the
+        window titled `window`."""
+        for control_id in control_ids:
+            c = self.control(title, control_id)
+            self.click(int(c["x"]) + int(c["w"]) // 2, int(c["y"]) + int(c["h"]) // 2)
+        if window:
+            self.wait_window(window)
 
     # ------------------------------------------------------------------ screen
     def screenshot(self, path):
@@ -861,7 +892,6 @@ class Image:
 # front of the body, K2 K5 K6 K8 behind it. "Tulip7" wraps (116 - 67 + 255 = F3).
 STORED_PASSWORDS = {
     "pw": "B27F93A336A0CB",
-    "opt": "B27F93A22FADA0CB",
     "Se7ret": "B27F938624702C9531A0CB",
     "secret": "B27F93A6249C2C9531A0CB",
     "Tulip7": "B27F938734A523A0F3A0CB",

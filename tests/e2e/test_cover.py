@@ -3,13 +3,12 @@
 import time
 import unittest
 
-from harness import E2ETestCase, stored_password, wait_for, write_bmp24
+from harness import PASSWORD_PROMPT as PROMPT, E2ETestCase, stored_password, wait_for, write_bmp24
 
 BACKGROUND = (58, 110, 165)
 VK_TAB, VK_ESC, VK_LALT = 0x09, 0x1B, 0xA4
 # The Windows keys and the keys sent with them: Tab, D, M.
 WINDOWS_KEYS = {0x5B, 0x5C, 0x09, 0x44, 0x4D}
-PROMPT = "Veilora - Password Required"
 
 
 def picture(x, y):
@@ -33,8 +32,7 @@ class CoverTest(E2ETestCase):
         s.hide_by_edge(program)
 
         info = s.cover()
-        self.assertEqual((info["x"], info["y"], info["w"], info["h"]), (0, 0, 1024, 768))
-        self.assertEqual(info["topmost"], "1")
+        self.assertEqual([info[k] for k in ("x", "y", "w", "h", "topmost")], [0, 0, 1024, 768, "1"])
         # The paint is traced when drawn, not when it reaches the screen: wait for the screen.
         screen = wait_for(lambda: (lambda g: g if g.pixel(5, 5) == (255, 0, 0) else None)(s.grab()),
                           10, "the picture on the screen")
@@ -85,9 +83,9 @@ class CoverTest(E2ETestCase):
         s.restore_by_double_click(program)
         wait_for(lambda: [w["iconic"] for w in state().values()].count("0") == 2, 10,
                  "the two windows back")
-        self.assertEqual(state()["Kept"]["iconic"], "1", "minimized before the hide: stays so")
-        self.assertEqual(order(), ["Lower", "Upper"])
-        self.assertEqual(state()["Lower"]["foreground"], "1")
+        # The one minimized before the hide stays so; the one active before is active again.
+        self.assertEqual((state()["Kept"]["iconic"], state()["Lower"]["foreground"], order()),
+                         ("1", "1", ["Lower", "Upper"]))
 
     def test_task_switching_is_blocked_from_the_moment_the_cover_shows(self):
         s = self.session
@@ -138,35 +136,30 @@ class CoverTest(E2ETestCase):
         # Keys can go missing under load, so the letters tell: none of "secret" but its c.
         self.assertFalse(set(text) & set("sert"), text)
 
-    def test_a_picture_that_cannot_be_read_leaves_the_plain_background(self):
-        s = self.session
-        (s.prog_dir / "scrcap.bmp").write_bytes(b"BM" + b"\xff" * 100)
-        program = s.launch(**{"Hide Method Scr": "1", "Start Enabled": "1", "ScrEdge Left": "1"})
-        s.hide_by_edge(program)
-        wait_for(lambda: s.grab().pixel(5, 5) == BACKGROUND, 10, "the background on the screen")
-        self.assertEqual(s.grab().pixel(1000, 700), BACKGROUND)
-
 
 class CoverPasswordTest(E2ETestCase):
     def test_wrong_password_cancel_and_right_password(self):
         s = self.session
         s.reg_add(r"HKCU\Software\Fernwick\Veilora\General", "Offset", stored_password("Se7ret"))
-        program = s.launch((200, 200, 0), **{"Hide Method Scr": "1", "Start Enabled": "1",
-                                             "ScrEdge Left": "0", "PW Hide Screen Cap": "1"})
+        (s.prog_dir / "scrcap.bmp").write_bytes(b"BM" + b"\xff" * 100)  # cannot be read
+        program = s.launch(**{"Hide Method Scr": "1", "Start Enabled": "1", "ScrEdge Left": "0",
+                              "PW Hide Screen Cap": "1"})
         keys = s.start_keylog()
         s.hide_by_key(program)
         s.key("alt+F4")  # a close request to the cover is no way past the password
         s.settle(program)
         self.assertIsNotNone(s.cover())
+        screen = s.grab()
+        self.assertEqual({screen.pixel(5, 5), screen.pixel(1000, 700)}, {BACKGROUND},
+                         "a picture that cannot be read leaves the plain background")
 
-        s.double_click(512, 400)
-        s.wait_window(PROMPT)
+        s.open_prompt()
         self.assertIn("Enter Password", s.static_texts(PROMPT))
         prompt = s.window_info(PROMPT)[0]
         middle = (prompt["x"] + prompt["w"] // 2, prompt["y"] + prompt["h"] // 2)
         wait_for(lambda: s.grab().pixel(*middle) != BACKGROUND, 10, "the prompt drawn on top")
         self.assertEqual(s.edit(PROMPT)["password"], str(ord("*")), "typed characters show as *")
-        s.enter("se7ret")
+        s.enter_password("se7ret")
         s.answer_message("Error", "Incorrect password")
         s.wait_window(PROMPT)
         s.key("Escape")
@@ -177,9 +170,8 @@ class CoverPasswordTest(E2ETestCase):
         passed = [vk for vk, state in s.try_task_switching(keys) if state == "down"]
         self.assertFalse({VK_TAB, VK_ESC} & set(passed), passed)
 
-        s.double_click(512, 400)
-        s.wait_window(PROMPT)
-        s.enter("Se7ret")
+        s.open_prompt()
+        s.enter_password("Se7ret")
         program.wait_event("restore")  # what the restore gives back: the cover test's
 
 
@@ -197,10 +189,10 @@ class TwoMonitorTest(E2ETestCase):
         s.hide_by_key(program)
         wait_for(lambda: s.grab().pixel(1400, 300) == BACKGROUND, 10, "the second monitor covered")
         screen = s.grab()
-        self.assertEqual(screen.pixel(5, 5), (255, 0, 0))
-        self.assertEqual(screen.pixel(1000, 700), (255, 255, 255), "the picture fills the primary")
-        self.assertEqual(screen.pixel(1030, 10), BACKGROUND)
-        self.assertEqual(screen.pixel(1820, 595), BACKGROUND)
+        # The picture fills the primary monitor; the second shows the background.
+        spots = ((5, 5), (1000, 700), (1030, 10), (1820, 595))
+        self.assertEqual([screen.pixel(x, y) for x, y in spots],
+                         [(255, 0, 0), (255, 255, 255), BACKGROUND, BACKGROUND])
 
 
 if __name__ == "__main__":

@@ -3,11 +3,10 @@
 import shutil
 import unittest
 
-from harness import BASE_ENV, EXE_DIR, E2ETestCase, stored_password, wait_for
+from harness import PASSWORD_PROMPT, BASE_ENV, EXE_DIR, E2ETestCase, stored_password
 
 GENERAL = r"HKCU\Software\Fernwick\Veilora\General"
 OPTIONS = "Veilora - Options"
-PROMPT = "Veilora - Password Required"
 
 
 class StartupTest(E2ETestCase):
@@ -17,15 +16,11 @@ class StartupTest(E2ETestCase):
         # With the invisible icon this is the way back to the options.
         first = s.launch(**{"Hide Method Min": "1", "Tray Icon": "0", "PW Options": "1"})
         second = s.start()
-        s.wait_window("Already Running")
-        self.assertIn("This program is already running.", s.static_texts("Already Running"))
-        s.key("Return")
+        s.answer_message("Already Running", "This program is already running.")
         self.assertEqual(second.wait(20), 0)
         first.wait_event("options-requested")
-        s.wait_window(PROMPT)
-        # Typed only once the field has the keyboard: on a busy machine keys come sooner.
-        wait_for(lambda: s.focused(PROMPT) == 102, 10, "the password field's focus")
-        s.enter("pw")
+        s.wait_window(PASSWORD_PROMPT)
+        s.enter_password("pw")
         s.wait_window(OPTIONS)
         self.assertTrue(first.running())
 
@@ -66,7 +61,7 @@ class PlantedLibraryTest(E2ETestCase):
         program.wait_event("help-open")
         s.key("grave")
         program.wait_event("level-read-back")
-        s.choose(s.open_menu(program, lambda: s.click(300, 300, button=3)), "Window Management")
+        s.choose(s.open_cover_menu(program, 300, 300), "Window Management")
         s.wait_window("Window Management")  # the 16-bit task library, where there is one
         s.double_click(50, 700)
         program.wait_event("restore")

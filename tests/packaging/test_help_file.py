@@ -20,20 +20,16 @@ class HelpFileTest(unittest.TestCase):
     def setUpClass(cls):
         if not HELP_FILE.exists():
             raise AssertionError(f"{HELP_FILE} is missing: build it with 'make help'")
-        cls.tmp = tempfile.TemporaryDirectory()
-        out = Path(cls.tmp.name)
-        chmls("extractall", str(HELP_FILE), str(out / "files"))
-        chmls("extracttoc", str(HELP_FILE), str(out / "toc.hhc"))
-        chmls("extractindex", str(HELP_FILE), str(out / "index.hhk"))
+        tmp = tempfile.TemporaryDirectory()
+        cls.addClassCleanup(tmp.cleanup)
+        out = Path(tmp.name)
+        for what, name in (("all", "files"), ("toc", "toc.hhc"), ("index", "index.hhk")):
+            chmls("extract" + what, str(HELP_FILE), str(out / name))
         cls.files = {p.relative_to(out / "files").as_posix().lower(): p
                      for p in (out / "files").rglob("*") if p.is_file()}
-        cls.toc = parse((out / "toc.hhc").read_text(errors="replace")).locals
-        cls.index = parse((out / "index.hhk").read_text(errors="replace")).locals
+        cls.toc, cls.index = (parse((out / name).read_text(errors="replace")).locals
+                              for name in ("toc.hhc", "index.hhk"))
         cls.system = chmls("printsystem", str(HELP_FILE))
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.tmp.cleanup()
 
     def topics(self):
         return sorted(name for name in self.files if name.endswith(".htm"))
@@ -48,10 +44,9 @@ class HelpFileTest(unittest.TestCase):
                          "every topic is reachable from the contents")
 
     def test_every_link_inside_points_at_something_inside(self):
-        anchors = {name: parse(path.read_text()).anchors
-                   for name, path in self.files.items() if name.endswith(".htm")}
-        for name in self.topics():
-            for target in parse(self.files[name].read_text()).targets:
+        pages = {name: parse(self.files[name].read_text()) for name in self.topics()}
+        for name, page in pages.items():
+            for target in page.targets:
                 parts = urlsplit(target)
                 if parts.scheme in ("http", "https", "mailto"):
                     continue
@@ -59,7 +54,7 @@ class HelpFileTest(unittest.TestCase):
                 with self.subTest(page=name, link=target):
                     self.assertTrue(path in self.files, f"{target} is not in the help file")
                     if parts.fragment:
-                        self.assertIn(parts.fragment, anchors[path])
+                        self.assertIn(parts.fragment, pages[path].anchors)
 
     def test_the_viewer_finds_title_and_start_page(self):
         self.assertRegex(self.system, r"Title from \[options\]\s*:Veilora Help")

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 
 #include "imaging/dib_section_save.h"
 #include "imaging/imaging_error.h"
@@ -33,12 +34,6 @@ DibSection pattern(int w, int h) {
             p[2] = static_cast<std::uint8_t>(x * 30);
         }
     return d;
-}
-
-std::filesystem::path tempFile(const wchar_t* name) {
-    wchar_t dir[MAX_PATH];
-    GetTempPathW(MAX_PATH, dir);
-    return std::filesystem::path(dir) / name;
 }
 
 TEST(ImagingWin32, PaintPictureAndLoadPictureBltCopyWhereAsked) {
@@ -75,8 +70,7 @@ TEST(ImagingWin32, CreateFromPictureTakesTheBitmapsSizeAndColours) {
     }
     DibSection d;
     ASSERT_TRUE(createFromPicture(d, bitmap.get()));
-    EXPECT_EQ(d.width(), 16);
-    EXPECT_EQ(d.height(), 9);
+    EXPECT_EQ(std::pair(d.width(), d.height()), std::pair(16, 9));
     EXPECT_EQ(rgbAt(d, 0, 0), RGB(0, 0, 255));
     EXPECT_EQ(rgbAt(d, 15, 8), RGB(255, 255, 255));
 
@@ -96,15 +90,14 @@ TEST(ImagingWin32, CopyToClipboardLeavesABitmapOfTheImagesSizeOwnedByTheCaller) 
     auto bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
     BITMAP description{};
     EXPECT_TRUE(bitmap && GetObjectW(bitmap, sizeof description, &description));
-    EXPECT_EQ(description.bmWidth, 11);
-    EXPECT_EQ(description.bmHeight, 4);
+    EXPECT_EQ(std::pair(description.bmWidth, description.bmHeight), std::pair(11L, 4L));
     EmptyClipboard();
     CloseClipboard();
 }
 
 TEST(ImagingWin32, AFileThatCannotBeCreatedIsReportedWithTheSystemsMessage) {
     useSystemMessages();
-    const auto file = tempFile(L"no-such-folder\\veilora.bmp");
+    const auto file = std::filesystem::temp_directory_path() / L"no-such-folder\\veilora.bmp";
     DibSection image = pattern(3, 3);
     try {
         DibSectionSave().save(file, image, OutputColourDepth::TrueColour,
@@ -123,7 +116,7 @@ TEST(ImagingWin32, SavedFilesLoadInWindows) {
                        OutputColourDepth::Colour256, OutputColourDepth::TrueColour}) {
         SCOPED_TRACE(static_cast<int>(depth));
         DibSection d = pattern(13, 7);
-        const auto file = tempFile(L"veilora-imaging-test.bmp");
+        const auto file = std::filesystem::temp_directory_path() / L"veilora-imaging-test.bmp";
         ASSERT_TRUE(DibSectionSave().save(file, d, depth, ColourReductionMethod::None));
         win32::BitmapHandle loaded(static_cast<HBITMAP>(LoadImageW(
             nullptr, file.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));

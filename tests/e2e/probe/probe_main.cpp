@@ -193,19 +193,26 @@ LRESULT CALLBACK plainWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
 }
 
 // A program that stops answering: its window comes to the front, then its only thread sleeps
-// for good (until the test ends it).
-int hang(const std::wstring& title, bool topmost) {
+// for good (until the test ends it). "topmost" makes it a topmost window; "quiet" a topmost
+// window that shows without taking the activation, as a notification does.
+int hang(const std::wstring& title, const std::wstring& how) {
+    const bool quiet = how == L"quiet", topmost = quiet || how == L"topmost";
     WNDCLASSW cls{};
     cls.lpfnWndProc = plainWindowProc;
     cls.hInstance = GetModuleHandleW(nullptr);
     cls.lpszClassName = L"VeiloraProbeHung";
     cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     RegisterClassW(&cls);
-    HWND w = CreateWindowExW(topmost ? WS_EX_TOPMOST : 0, cls.lpszClassName, title.c_str(),
-                             WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+    HWND w = CreateWindowExW((topmost ? WS_EX_TOPMOST : 0) | (quiet ? WS_EX_NOACTIVATE : 0),
+                             cls.lpszClassName, title.c_str(),
+                             WS_OVERLAPPEDWINDOW | (quiet ? 0 : WS_VISIBLE),
                              100, 100, 400, 300, nullptr, nullptr, cls.hInstance, nullptr);
     if (!w) return 2;
-    SetForegroundWindow(w);
+    if (quiet) {
+        ShowWindow(w, SW_SHOWNOACTIVATE);
+    } else {
+        SetForegroundWindow(w);
+    }
     const DWORD until = GetTickCount() + 500;
     MSG msg;
     while (static_cast<LONG>(until - GetTickCount()) > 0) {
@@ -350,7 +357,7 @@ int wmain(int argc, wchar_t** argv) {
     } else if (command == L"new-taskbar" && argc > 2) {
         rc = recreateTaskbar(argv[2]);
     } else if (command == L"hang" && argc > 2) {
-        rc = hang(argv[2], argc > 3 && std::wstring(argv[3]) == L"topmost");
+        rc = hang(argv[2], argc > 3 ? argv[3] : L"");
     } else if (command == L"deny-writes" && argc > 2) {
         rc = denyWrites(argv[2]);
     } else if (command == L"window" && argc > 2) {
@@ -374,7 +381,7 @@ int wmain(int argc, wchar_t** argv) {
         rc = 0;
     } else {
         std::fprintf(stderr, "usage: probe windows [all] | texts TITLE | pids EXE | send CLASS MSG WPARAM LPARAM | "
-                     "keylog FILE | deny-writes KEY | hang TITLE [topmost] | window TITLE [minimized] | holdkey MODS VK | "
+                     "keylog FILE | deny-writes KEY | hang TITLE [topmost|quiet] | window TITLE [minimized] | holdkey MODS VK | "
                      "new-taskbar CLASS | retitle OLD NEW | picture FILE | screen | virtual | held\n");
     }
     std::fflush(stdout);

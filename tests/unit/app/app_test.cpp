@@ -86,8 +86,7 @@ TEST_F(AppTest, MenuItemsAndToggleKeyMoveTheMarksButNeverArmTriggersUnderTheCove
 // Without muting, neither a hide nor a plain double-click nor the end touches the level.
 TEST_F(AppTest, AMinimizeOnlyHideKeepsTheTriggersListeningAndTheDoubleClickRestoresWithoutLevel) {
     App& a = start({{"Hide Method Min", "1"}});
-    play("H");
-    EXPECT_EQ(fake.took(), "stop-monitor, minimize, start-monitor");
+    EXPECT_EQ(steps("H"), "stop-monitor, minimize, start-monitor");
     fake.level = 30000;
     fake.mixer = false;
     play("H");
@@ -95,12 +94,10 @@ TEST_F(AppTest, AMinimizeOnlyHideKeepsTheTriggersListeningAndTheDoubleClickResto
     play("H");
     EXPECT_EQ(a.lvl(), 30000) << "nothing lasting changed: the next hide reads the level afresh";
     start({{"Hide Method Min", "1"}, {"Mute Sound", "1"}});
-    play("H");
-    EXPECT_EQ(fake.took(), "stop-monitor, minimize, set-level 50, start-monitor");
+    EXPECT_EQ(steps("H"), "stop-monitor, minimize, set-level 50, start-monitor");
 
     start({{"Hide Method Scr", "1"}});
-    play("HD");
-    EXPECT_EQ(fake.took(), "stop-monitor, block, show-cover, hide-cover, unblock, start-monitor");
+    EXPECT_EQ(steps("HD"), "stop-monitor, block, show-cover, hide-cover, unblock, start-monitor");
     play("H");
     app->setSavedLevel(20000);  // the volume dialog's choice, kept only for a restore
     fake.log.clear();
@@ -112,21 +109,16 @@ TEST_F(AppTest, AMinimizeOnlyHideKeepsTheTriggersListeningAndTheDoubleClickResto
 TEST_F(AppTest, ACoverThatCannotShowLeavesNothingAndHidingAgainKeepsTheSavedLevelAndOneBlock) {
     start({{"Hide Method Scr", "1"}, {"Hide Method Min", "1"}, {"Mute Sound", "1"}});
     fake.coverShows = false;
-    play("H");
-    EXPECT_EQ(fake.took(), "stop-monitor, minimize, block, show-cover, unblock, start-monitor")
+    EXPECT_EQ(steps("H"), "stop-monitor, minimize, block, show-cover, unblock, start-monitor")
         << "no key block without a cover to double-click, nothing lowered, the triggers on";
     fake.coverShows = true;
-    play("H");
-    EXPECT_EQ(fake.took(), "stop-monitor, minimize, block, show-cover, set-level 50");
-    play("H");
-    EXPECT_EQ(fake.took(), "stop-monitor, minimize, show-cover, set-level 50") << "raised again";
-    play("D");
-    EXPECT_EQ(fake.took(), "hide-cover, unblock, set-level 40000, start-monitor");
+    EXPECT_EQ(steps("H"), "stop-monitor, minimize, block, show-cover, set-level 50");
+    EXPECT_EQ(steps("H"), "stop-monitor, minimize, show-cover, set-level 50") << "raised again";
+    EXPECT_EQ(steps("D"), "hide-cover, unblock, set-level 40000, start-monitor");
 
     // The next hide is a new one: its own block, level and stored level.
     fake.level = 30000;
-    play("H");
-    EXPECT_EQ(fake.took(), "stop-monitor, minimize, block, show-cover, set-level 50");
+    EXPECT_EQ(steps("H"), "stop-monitor, minimize, block, show-cover, set-level 50");
     EXPECT_EQ(storedLevel(), "30000");
 }
 
@@ -157,8 +149,18 @@ TEST_F(AppTest, TheLevelToGiveBackWaitsInTheRegistryUntilItIsWrittenBack) {
     fake.log.clear();
     play("H");
     fake.mixer = true;
-    play("D");
-    EXPECT_EQ(fake.took(), "stop-monitor, block, show-cover, hide-cover, unblock, start-monitor");
+    EXPECT_EQ(steps("D"), "stop-monitor, block, show-cover, hide-cover, unblock, start-monitor");
+    // A lowering that fails stores nothing, and with muting on the double-click still writes
+    // the level; a store that refuses the level does not make a second hide read the lowered one.
+    fake.mixerWrites = false;
+    play("H");
+    EXPECT_EQ(storedLevel(), std::nullopt);
+    fake.mixerWrites = true;
+    fake.log.clear();
+    EXPECT_EQ(steps("D"), "hide-cover, unblock, set-level 20000, start-monitor");
+    registry.writeFails = RegistryRoot::CurrentUser;
+    play("HHD");
+    EXPECT_EQ(fake.level, 20000u);
 }
 
 // Only the tray menu can give it back: the hide key must stay a hide, however often pressed.
@@ -228,12 +230,10 @@ TEST_F(AppTest, WhileThePromptIsOpenTheCoverStaysBelowItAndEndingRestoresNothing
         a.coverMouseUp(MouseButton::Left);
     };
     fake.log.clear();
-    play("D");
-    EXPECT_EQ(fake.took(), "not-topmost, prompt, topmost");
+    EXPECT_EQ(steps("D"), "not-topmost, prompt, topmost");
     fake.duringPrompt = [&] { a.end(); };
     fake.answers = {PromptAnswer{"pw"}};
-    play("DH");
-    EXPECT_EQ(fake.took(), "not-topmost, prompt, hide-cover, unblock, set-level 40000");
+    EXPECT_EQ(steps("DH"), "not-topmost, prompt, hide-cover, unblock, set-level 40000");
 }
 
 // The cover's menu opens on a right release, except the one ending a both-buttons press.
@@ -273,16 +273,13 @@ TEST_F(AppTest, TheWindowsTheHideMinimizedComeBackOnlyWhenAskedAndStillMinimized
     play("H");
     fake.minimized = {4, 3, 1, 9};  // 2 came back meanwhile, 9 was minimized before the hide
     fake.log.clear();
-    play("D");
-    EXPECT_EQ(fake.took(), "hide-cover, unblock, bring-back 1 3 4 active 3, start-monitor");
-    play("HD");
-    EXPECT_EQ(fake.took(), "stop-monitor, minimize, block, show-cover, hide-cover, unblock, "
+    EXPECT_EQ(steps("D"), "hide-cover, unblock, bring-back 1 3 4 active 3, start-monitor");
+    EXPECT_EQ(steps("HD"), "stop-monitor, minimize, block, show-cover, hide-cover, unblock, "
                            "start-monitor") << "each hide keeps its own windows";
 
     fake.shown = {{1, 2}, 2};
     fake.minimized = {1};
-    play("HD");
-    EXPECT_EQ(fake.took(), "stop-monitor, minimize, block, show-cover, hide-cover, unblock, "
+    EXPECT_EQ(steps("HD"), "stop-monitor, minimize, block, show-cover, hide-cover, unblock, "
                            "bring-back 1 active 0, start-monitor")
         << "2 is back already: it is not the one to activate";
 
@@ -290,30 +287,22 @@ TEST_F(AppTest, TheWindowsTheHideMinimizedComeBackOnlyWhenAskedAndStillMinimized
                                 Values{{"Hide Method Min", "1"}, {"Restore Windows", "1"}}}) {
         start(options);
         fake.shown = {{1}, 1};
-        play("HD");
-        EXPECT_EQ(fake.took().find("bring-back"), std::string::npos)
+        EXPECT_EQ(steps("HD").find("bring-back"), std::string::npos)
             << "not asked for, or no cover whose removal would restore";
     }
 }
 
 // ---------------------------------------------------------------- options and capture
 
-TEST_F(AppTest, TheOptionsOpenOnlyAfterThePassword) {
-    App& a = startWithPassword("pw", {{"PW Options", "1"}});
+TEST_F(AppTest, TheOptionsOpenOnlyAfterThePasswordAndAHideEndsTheOpenQuestionsAsRefused) {
+    App& a = startWithPassword("pw", {{"PW Options", "1"}, {"Hide Method Scr", "1"}});
     fake.answers = {PromptAnswer{"wrong"}, std::nullopt};
     EXPECT_FALSE(a.requestOptions());
     fake.answers = {PromptAnswer{"pw"}};
     EXPECT_TRUE(a.requestOptions());
-    fake.duringPrompt = [&] { a.end(); };
-    fake.answers = {PromptAnswer{"pw"}};
-    EXPECT_FALSE(a.requestOptions());
-    EXPECT_EQ(a.state(), AppState::Ending);
-}
 
-// Someone walks up while the user is busy with the program: the hide key covers at once and
-// what was being asked counts as refused, whatever the answer it was about to get.
-TEST_F(AppTest, AHideEndsTheOpenQuestionsAsRefusedAndCoversTheScreen) {
-    App& a = startWithPassword("pw", {{"PW Options", "1"}, {"Hide Method Scr", "1"}});
+    // Someone walks up while the user is busy with the program: the hide key covers at once and
+    // what was being asked counts as refused, whatever the answer it was about to get.
     fake.duringPrompt = [&] {
         EXPECT_FALSE(a.trayMenuAvailable()) << "no second question inside the first";
         play("H");
@@ -355,13 +344,11 @@ TEST_F(AppTest, F11CapturesOnceWhenArmedNeverTheCoverAndOnlyCancelOnTheQuestionD
     play("HFD");
     EXPECT_EQ(fake.count("capture"), 0);
     fake.log.clear();
-    play("FF");
-    EXPECT_EQ(fake.took(), "capture, load-picture, options-again, disarm, "
+    EXPECT_EQ(steps("FF"), "capture, load-picture, options-again, disarm, "
                            "information Screen Capture: Screen captured succesfully.");
     fake.captureFailure = "Access is denied.";
     a.armCapture(true);
-    play("F");
-    EXPECT_EQ(fake.took(),
+    EXPECT_EQ(steps("F"),
               "arm, capture, options-again, disarm, critical Screen Capture: Access is denied.");
 
     a.armCapture(true);

@@ -14,22 +14,16 @@ TEST(ClampToScreen, PointsPastTheEdgeLandOnItAlsoAtTheCornersOfASecondMonitor) {
     const ScreenRect sideBySide{0, 0, 1824, 768};
     // A 1280 x 1024 monitor to the left of the primary, higher up.
     const ScreenRect leftAndAbove{-1280, -256, 2304, 1024};
-    const std::tuple<ScreenRect, ScreenPoint, std::optional<ScreenPoint>> cases[] = {
-        {sideBySide, {-7, 300}, ScreenPoint{0, 300}},
-        {sideBySide, {-40, -25}, ScreenPoint{0, 0}},
-        {sideBySide, {1900, -3}, ScreenPoint{1823, 0}},    // the second monitor's top right
-        {sideBySide, {1830, 599}, ScreenPoint{1823, 599}},  // and its bottom right
-        {sideBySide, {500, 800}, ScreenPoint{500, 767}},
-        {sideBySide, {1023, 767}, ScreenPoint{1023, 767}},  // on screen: as it is
-        {leftAndAbove, {-1300, -300}, ScreenPoint{-1280, -256}},
-        {leftAndAbove, {1100, 800}, ScreenPoint{1023, 767}},
+    using P = ScreenPoint;
+    const std::tuple<ScreenRect, P, std::optional<P>> cases[] = {
+        {sideBySide, {-7, 300}, P{0, 300}}, {sideBySide, {-40, -25}, P{0, 0}},
+        {sideBySide, {1900, -3}, P{1823, 0}}, {sideBySide, {1830, 599}, P{1823, 599}},  // its corners
+        {sideBySide, {500, 800}, P{500, 767}}, {sideBySide, {1023, 767}, P{1023, 767}},  // on screen
+        {leftAndAbove, {-1300, -300}, P{-1280, -256}}, {leftAndAbove, {1100, 800}, P{1023, 767}},
         {sideBySide, {-32000, -32000}, std::nullopt},  // where minimized windows are parked
-        {leftAndAbove, {-32000, 0}, std::nullopt},
-        {ScreenRect{}, {0, 0}, std::nullopt},
-    };
-    for (const auto& [screen, point, expected] : cases) {
+        {leftAndAbove, {-32000, 0}, std::nullopt}, {ScreenRect{}, {0, 0}, std::nullopt}};
+    for (const auto& [screen, point, expected] : cases)
         EXPECT_EQ(clampToScreen(point, screen), expected) << point.x << "," << point.y;
-    }
 }
 
 }  // namespace

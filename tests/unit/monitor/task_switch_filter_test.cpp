@@ -40,8 +40,7 @@ TEST(TaskSwitchFilter, TaskSwitchAndWindowsKeysAreSwallowedAndEachReleaseGoesThe
         // Alt+Esc released after Alt; then a release whose press came before the hook.
         {kDown, kEsc, 0, kAlt, true}, {kUp, kEsc, 0, kNone, true}, {kUp, kEsc, 0, kAlt, false},
         // Tab held alone, then Ctrl+Esc: each release follows its own press.
-        {kDown, kTab, 0, kNone, false}, {kDown, kEsc, 0, kCtrl, true},
-        {kUp, kTab, 0, kCtrl, false},
+        {kDown, kTab, 0, kNone, false}, {kDown, kEsc, 0, kCtrl, true}, {kUp, kTab, 0, kCtrl, false},
         // Either Windows key alone, and with any key: the system never sees the Windows key
         // held, so the filter remembers it; the other key's release follows its press even
         // after the Windows key went up.

@@ -23,20 +23,20 @@ Options on(std::initializer_list<CheckState O::*> boxes, bool passwordStored = f
 // (its exact text is the end-to-end options test's).
 TEST(OptionsOk, TheFirstFailingCheckAnswersWithItsIconAndPointsAtItsControl) {
     using enum MessageIcon;
+    constexpr auto scr = &O::hideMethodScr, min = &O::hideMethodMin;
+    constexpr auto onOptions = &O::pwOptions, onCover = &O::pwHideScreenCap;
     // The options, whether the picture is there, and the refusal's title, icon and focus.
     const std::tuple<Options, bool, std::string_view, MessageIcon, OptionsFocus> cases[] = {
-        {on({&O::hideMethodScr, &O::pwOptions}), false, "Screen Image File Missing", Exclamation,
-         CaptureButton},
-        {on({&O::hideMethodScr, &O::pwOptions}), true, "Attention", Exclamation, Unchanged},
-        {on({&O::hideMethodMin, &O::pwHideScreenCap}), false, "Attention", Exclamation, Unchanged},
-        {on({&O::pwOptions}), false, "Attention", Exclamation, Unchanged},
-        {on({&O::pwHideScreenCap}, true), false, "Error", None, MinimizeAllWindows},
+        {on({scr, onOptions}), false, "Screen Image File Missing", Exclamation, CaptureButton},
+        {on({scr, onOptions}), true, "Attention", Exclamation, Unchanged},
+        {on({min, onCover}), false, "Attention", Exclamation, Unchanged},
+        {on({onOptions}), false, "Attention", Exclamation, Unchanged},
+        {on({onCover}, true), false, "Error", None, MinimizeAllWindows},
         // A grey box is saved as "0": nothing would hide, and no picture is wanted.
-        {on({&O::hideMethodMin, &O::hideMethodScr}, false, CheckState::Grayed), false, "Error",
-         None, MinimizeAllWindows},
-        {on({&O::hideMethodMin, &O::pwHideScreenCap}, true), false, "", None, Unchanged},
-        {on({&O::hideMethodMin, &O::pwOptions}, true), false, "", None, Unchanged},
-        {on({&O::hideMethodScr}), true, "", None, Unchanged},
+        {on({min, scr}, false, CheckState::Grayed), false, "Error", None, MinimizeAllWindows},
+        {on({min, onCover}, true), false, "", None, Unchanged},
+        {on({min, onOptions}, true), false, "", None, Unchanged},
+        {on({scr}), true, "", None, Unchanged},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         const auto& [options, pictureExists, title, icon, focus] = cases[i];

@@ -96,14 +96,9 @@ TEST_F(OptionsTest, HotKeysLoadAsTheDefaultUnlessStoredWhole) {
 // only says where the key sits. The name tells the person which key is meant.
 TEST(HotKeys, RegisterAsTheSystemWantsCompareAsPressedAndReadAsWritten) {
     const std::tuple<HotKeyWord, unsigned, unsigned, const char*> keys[] = {
-        {192, 0, 0xC0, "`"},
-        {581, 2, 'E', "Ctrl+E"},
-        {0x0141, 4, 'A', "Shift+A"},
-        {0x0441, 1, 'A', "Alt+A"},
-        {0x0777, 7, 0x77, "Ctrl+Shift+Alt+F8"},
-        {0x0A25, 2, 0x25, "Ctrl+Left"},
-        {0x00FF, 0, 0xFF, "Key FF"},
-    };
+        {192, 0, 0xC0, "`"}, {581, 2, 'E', "Ctrl+E"}, {0x0141, 4, 'A', "Shift+A"},
+        {0x0441, 1, 'A', "Alt+A"}, {0x0777, 7, 0x77, "Ctrl+Shift+Alt+F8"},
+        {0x0A25, 2, 0x25, "Ctrl+Left"}, {0x00FF, 0, 0xFF, "Key FF"}};
     for (const auto& [word, modifiers, vk, name] : keys) {
         EXPECT_EQ(registrationOf(word).modifiers, modifiers) << name;
         EXPECT_EQ(registrationOf(word).virtualKey, vk) << name;

@@ -87,6 +87,12 @@ class AppTest : public ::testing::Test {
         }
     }
 
+    // The steps logged since the last look, these events' last.
+    std::string steps(std::string_view events) {
+        play(events);
+        return fake.took();
+    }
+
     // How often the program hid: each hide stops the pointer monitor first.
     int hides() const { return fake.count("stop-monitor"); }
     // The level kept in the registry for the next start, without its NUL.
