@@ -22,7 +22,6 @@ class StartupTest(E2ETestCase):
         s.wait_window(PASSWORD_PROMPT)
         s.enter_password("pw")
         s.wait_window(OPTIONS)
-        self.assertTrue(first.running())
 
     def test_the_end_of_the_session_ends_the_program_cleanly(self):
         s = self.session

@@ -7,7 +7,6 @@
 
 #include "sound/endpoint_volume_win32.h"
 #include "win32/com.h"
-#include "win32/system.h"
 
 namespace veilora {
 namespace {
@@ -35,11 +34,8 @@ TEST(EndpointVolume, ReportsWhatTheSystemAnsweredAndARefusedWriteAsAFailure) {
     const std::optional<std::uint32_t> level = endpoint.getMixerControlValue();
     ASSERT_TRUE(level);
     EXPECT_EQ(*level, static_cast<std::uint32_t>(scalar * 65535.0f + 0.5f));
+    // Under Wine a refusal: that the program then keeps to the mixer is the e2e volume test's.
     EXPECT_EQ(endpoint.setMixerControlValue(*level), written == S_OK);
-    if (win32::runningUnderWine()) {
-        EXPECT_EQ(written, E_NOTIMPL) << "Wine's answer changed: the e2e fallback needs a look";
-        EXPECT_FALSE(endpoint.setMixerControlValue(50));
-    }
 }
 
 }  // namespace

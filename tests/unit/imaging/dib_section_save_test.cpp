@@ -111,12 +111,10 @@ TEST(ImagingSave, ReductionMethodsUseTheirPalettes) {
                 << x << ", " << y;
         }
     }
-    // A longer palette gives the table its first 256 colours, and the file is drawn.
-    palette.emplace();
+    palette.emplace();  // longer than the 8-bit table: its first 256 colours, and it is drawn
     for (int i = 0; i < 300; ++i) palette->add(i % 256, i * 7 % 256, i * 13 % 256);
-    DibSection image = photoLike(13, 9, 7);
-    EXPECT_EQ(saved(image, palette, Colour256, ColourReductionMethod::Palette).size(),
-              1078u + 16 * 9);
+    EXPECT_EQ(saved(d, palette, Colour256, ColourReductionMethod::Palette).size(),
+              1078u + 64 * 40);
 
     // Sixteen colours are diffused: a flat grey between two of them comes out mixed.
     DibSection grey = filled(8, 8, 0x606060);
