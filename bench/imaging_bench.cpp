@@ -167,6 +167,9 @@ int main(int argc, char** argv) {
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
+    // The table's last colour reset may still stand at the start of the line: the ratios
+    // begin lines of their own, for scripts.
+    std::printf("\n");
     reporter.ratio("apply_palette_236_diffused_vs_linear", "BM_ApplyPalette236Diffused_Indexed",
                    "BM_ApplyPalette236Diffused_LinearReference", 20);
     reporter.ratio("create_optimal_236_depth6_vs_tree_walk", "BM_CreateOptimal236Depth6",
