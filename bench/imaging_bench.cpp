@@ -1,7 +1,7 @@
 // Imaging speed on a 1920x1080 photograph-like picture: the palette mapping with error
 // diffusion against the plain linear closest-index scan, the capture path's halftone file,
 // and the octree palette against its earlier tree walk. Each comparison ends in one line
-// "ratio NAME VALUE target TARGET met|NOT met" (processor time, both sides in this run).
+// "ratio NAME VALUE target TARGET met|NOT met": both sides in this run, taking turns.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -60,6 +60,13 @@ const img::Palette& optimalPalette() {
     return palette;
 }
 
+// A ratio's two sides take turns (in a random order), seven times each, and each side counts
+// by its mean over them: the machine's speed drifts (other work, frequency), and one run of
+// each, minutes apart, can differ by a fifth for that alone.
+void paired(benchmark::internal::Benchmark* b) {
+    b->Repetitions(7)->DisplayAggregatesOnly(true);
+}
+
 void applyPaletteDiffused(benchmark::State& state, img::ColourReduceDib::Search search) {
     img::ColourReduceDib reducer;
     reducer.setSearch(search);
@@ -81,8 +88,11 @@ void BM_ApplyPalette236Diffused_Indexed(benchmark::State& state) {
 void BM_ApplyPalette236Diffused_LinearReference(benchmark::State& state) {
     applyPaletteDiffused(state, img::ColourReduceDib::Search::Linear);
 }
-BENCHMARK(BM_ApplyPalette236Diffused_Indexed)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ApplyPalette236Diffused_LinearReference)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ApplyPalette236Diffused_Indexed)->Unit(benchmark::kMillisecond)->Apply(paired);
+BENCHMARK(BM_ApplyPalette236Diffused_LinearReference)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Apply(paired);
 
 // The capture path: 8 bits, nearest halftone colour, colours copied back, file written.
 void BM_SaveHalfTone8Bit(benchmark::State& state) {
@@ -111,7 +121,7 @@ void BM_CreateOptimal236Depth6(benchmark::State& state) {
     for (auto _ : state) palette.createOptimal(picture(), 236, 6);
     state.counters["colours"] = palette.count();
 }
-BENCHMARK(BM_CreateOptimal236Depth6)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CreateOptimal236Depth6)->Unit(benchmark::kMillisecond)->Apply(paired);
 
 void BM_CreateOptimal236Depth6_Reference(benchmark::State& state) {
     veilora::test::ReferenceOctree reference;
@@ -119,15 +129,19 @@ void BM_CreateOptimal236Depth6_Reference(benchmark::State& state) {
     for (auto _ : state) palette = reference.createOptimal(picture(), 236, 6);
     state.counters["colours"] = palette.count();
 }
-BENCHMARK(BM_CreateOptimal236Depth6_Reference)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CreateOptimal236Depth6_Reference)->Unit(benchmark::kMillisecond)->Apply(paired);
 
-// The console table as usual, with each run's processor time kept for the ratios.
+// The console table as usual, with each benchmark's processor time kept for the ratios: the
+// mean of its repetitions, or its one run.
 class RatioReporter : public benchmark::ConsoleReporter {
   public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
-            if (!run.error_occurred && run.run_type == Run::RT_Iteration) {
-                cpu_[run.benchmark_name()] = run.GetAdjustedCPUTime();
+            if (run.error_occurred) continue;
+            if (run.run_type == Run::RT_Iteration && run.repetitions <= 1) {
+                cpu_[run.run_name.str()] = run.GetAdjustedCPUTime();
+            } else if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "mean") {
+                cpu_[run.run_name.str()] = run.GetAdjustedCPUTime();
             }
         }
         ConsoleReporter::ReportRuns(runs);
@@ -143,7 +157,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
     }
 
   private:
-    // By name, ignoring a suffix such as "/iterations:3".
+    // By name, ignoring a suffix such as "/iterations:1".
     std::optional<double> find(const std::string& name) const {
         for (const auto& [runName, cpu] : cpu_) {
             if (runName == name || runName.starts_with(name + "/")) return cpu;
@@ -162,6 +176,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "the octree palette differs from the reference's\n");
         return 1;
     }
+    // The repetitions of different benchmarks take turns unless the command line says
+    // otherwise.
+    std::vector<char*> args(argv, argv + argc);
+    static char interleave[] = "--benchmark_enable_random_interleaving=true";
+    args.insert(args.begin() + 1, interleave);
+    argc = static_cast<int>(args.size());
+    argv = args.data();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     RatioReporter reporter;

@@ -60,7 +60,6 @@ inline Bgr addClamped(Bgr a, Bgr b) {
 // zero: 7/16 to the right and 4/16 below, each only when wanted.
 inline void shares(Bgr error, bool right, bool below, Bgr& toRight, Bgr& toBelow) {
     // Both shares at once: the right one in the low lanes, the one below in the high lanes.
-    alignas(16) static constexpr std::int16_t kWeights[8] = {7, 7, 7, 0, 4, 4, 4, 0};
     alignas(16) static constexpr std::int16_t kKeep[4][8] = {
         {0, 0, 0, 0, 0, 0, 0, 0},
         {-1, -1, -1, -1, 0, 0, 0, 0},
@@ -69,7 +68,11 @@ inline void shares(Bgr error, bool right, bool below, Bgr& toRight, Bgr& toBelow
     auto load = [](const std::int16_t* lanes) {
         return _mm_load_si128(reinterpret_cast<const __m128i*>(lanes));
     };
-    const __m128i t = _mm_mullo_epi16(_mm_unpacklo_epi64(error.lanes, error.lanes), load(kWeights));
+    // error x 7 as x 8 - error, error x 4 moved to the high lanes (where the error is 0): by
+    // shifts, as a multiplication would hold up the next pixel longer.
+    const __m128i e = error.lanes;
+    const __m128i t = _mm_or_si128(_mm_sub_epi16(_mm_slli_epi16(e, 3), e),
+                                   _mm_slli_si128(_mm_slli_epi16(e, 2), 8));
     const __m128i bias = _mm_and_si128(_mm_srai_epi16(t, 15), _mm_set1_epi16(15));
     const __m128i both = _mm_and_si128(_mm_srai_epi16(_mm_add_epi16(t, bias), 4),
                                        load(kKeep[int{right} | int{below} << 1]));
@@ -185,6 +188,85 @@ __attribute__((always_inline)) inline bool mapPixel(const std::uint8_t* p, std::
     error = {blue - e.blue, green - e.green, red - e.red};
     return std::abs(error.red) + std::abs(error.green) + std::abs(error.blue) > 3;
 }
+
+struct GridMatcher {
+    const NearestColour* nearest;
+    NearestColour::Match match(std::uint32_t colour, const auto&...) const {
+        return nearest->matchGrid(colour);
+    }
+};
+
+// Rows go in memory order, each a pixel behind the one above it, so that several rows
+// are under way at once: a pixel waits for its left neighbour's error, but not for the
+// pixels of the other rows. A pixel still receives its left neighbour's share before the
+// one from above, as in the column walk: the results are the same to the bit. Shares
+// stay in registers (from the left) and in one line of held shares (from above) instead
+// of going through the image, which receives every pixel's final value once.
+// out receives per pixel its colour (three bytes) or, with kToIndices, its entry (one byte).
+template <bool kToIndices, typename Matcher>
+void diffuse(DibSection& from, std::uint8_t* out, std::ptrdiff_t outStride, Matcher matcher,
+             const Palette& palette) {
+    const int width = from.width(), height = from.height();
+    const std::ptrdiff_t stride = from.bytesPerScanLine();
+    std::uint8_t* const bits = from.dibSectionBitsPtr();
+    std::vector<Bgr> fromAbove(static_cast<std::size_t>(width));
+    Bgr* const held = fromAbove.data();
+    constexpr int kRows = 4;
+    auto step = [&](std::uint8_t* pixels, std::uint8_t* to, Bgr& fromLeft, int i)
+                    __attribute__((always_inline)) {
+        std::uint8_t* p = pixels + 3 * i;
+        const Bgr v = addClamped(addClamped(loadPixel(p), fromLeft), held[i]);
+        const std::uint32_t colour = v.packed();
+        storeColour(p, colour);
+#ifdef __SSE2__
+        const NearestColour::Match m = matcher.match(colour, v.lanes);
+#else
+        const NearestColour::Match m = matcher.match(colour);
+#endif
+        if (m.index == 0) [[unlikely]] noNearestEntry(palette, v.red(), v.green(), v.blue());
+        if constexpr (kToIndices) {
+            to[i] = static_cast<std::uint8_t>(m.index - 1);
+        } else {
+            storeColour(to + 3 * i, m.colour);
+        }
+        // Error goes right (7/16) when more than 3 in all, never into the last column, and
+        // straight down (4/16, nothing for 3 or less), never from the first or last column.
+        // (Bitwise, not &&: whether the error is over 3 follows the picture, and a branch on it
+        // is mispredicted often.)
+        shares(v - Bgr(m.colour), (m.distance > 3) & (i < width - 2), (i >= 1) & (i < width - 1),
+               fromLeft, held[i]);
+    };
+    for (int y0 = 0; y0 < height; y0 += kRows) {
+        const int count = std::min(kRows, height - y0);
+        std::uint8_t* pixels[kRows] = {};
+        std::uint8_t* to[kRows] = {};
+        Bgr left[kRows] = {};
+        for (int k = 0; k < count; ++k) {
+            pixels[k] = bits + (y0 + k) * stride;
+            to[k] = out + (y0 + k) * outStride;
+        }
+        // Row k is at pixel t - k; all rows are within the image from t = kRows - 1 to
+        // width - 1.
+        auto edge = [&](int t) {
+            for (int k = 0; k < count; ++k) {
+                if (t - k >= 0 && t - k < width) step(pixels[k], to[k], left[k], t - k);
+            }
+        };
+        int t = 0;
+        if (count == kRows) {
+            for (; t < kRows - 1; ++t) edge(t);
+            // The rows' shares from the left and their lines in locals, which stay in registers.
+            [&]<std::size_t... k>(std::index_sequence<k...>) __attribute__((always_inline)) {
+                Bgr l[] = {left[k]...};
+                std::uint8_t* const p[] = {pixels[k]...};
+                std::uint8_t* const o[] = {to[k]...};
+                for (; t < width; ++t) (step(p[k], o[k], l[k], t - static_cast<int>(k)), ...);
+                ((left[k] = l[k]), ...);
+            }(std::make_index_sequence<kRows>());
+        }
+        for (; t < width + count - 1; ++t) edge(t);
+    }
+}
 }  // namespace
 
 void ColourReduceDib::applyPalette(DibSection& from, DibSection& to, const Palette& palette,
@@ -270,61 +352,17 @@ void ColourReduceDib::map(DibSection& from, DibSection* to, const EntryIndices* 
         run.complete();
         return;
     }
-    // Rows go in memory order, each a pixel behind the one above it, so that several rows
-    // are under way at once: a pixel waits for its left neighbour's error, but not for the
-    // pixels of the other rows. A pixel still receives its left neighbour's share before the
-    // one from above, as in the column walk: the results are the same to the bit. Shares
-    // stay in registers (from the left) and in one line of held shares (from above) instead
-    // of going through the image, which receives every pixel's final value once.
-    const int width = from.width();
-    std::vector<Bgr> fromAbove(static_cast<std::size_t>(width));
-    constexpr int kRows = 4;
-    struct Row {
-        std::uint8_t* pixels;
-        std::uint8_t* target;   // or null
-        std::uint8_t* indices;  // or null
-        Bgr fromLeft;
-    };
-    std::array<Row, kRows> rows{};
-    auto step = [&](Row& row, int i) __attribute__((always_inline)) {
-        std::uint8_t* p = row.pixels + 3 * i;
-        Bgr& held = fromAbove[static_cast<std::size_t>(i)];
-        const Bgr v = addClamped(addClamped(loadPixel(p), row.fromLeft), held);
-        const std::uint32_t colour = v.packed();
-        storeColour(p, colour);
-        const NearestColour::Match m = nearest.match(colour);
-        if (m.index == 0) noNearestEntry(palette, v.red(), v.green(), v.blue());
-        if (row.target) storeColour(row.target + 3 * i, m.colour);
-        if (row.indices) row.indices[i] = static_cast<std::uint8_t>(m.index - 1);
-        const Bgr error = v - Bgr(m.colour);
-        // Error goes right (7/16) when more than 3 in all, never into the last column, and
-        // straight down (4/16, nothing for 3 or less), never from the first or last column.
-        shares(error, m.distance > 3 && i < width - 2, i >= 1 && i < width - 1, row.fromLeft,
-               held);
-    };
-    for (int y0 = 0; y0 <= lastRow; y0 += kRows) {
-        const int count = std::min(kRows, lastRow - y0 + 1);
-        for (int k = 0; k < count; ++k) {
-            const int y = y0 + k;
-            rows[static_cast<std::size_t>(k)] = {bits + y * stride,
-                                                 toBits ? toBits + y * toStride : nullptr,
-                                                 sink.bits ? sink.bits + y * sink.stride : nullptr,
-                                                 Bgr{}};
+    auto walk = [&](auto matcher) {
+        if (toBits) {
+            diffuse<false>(from, toBits, toStride, matcher, palette);
+        } else {
+            diffuse<true>(from, sink.bits, sink.stride, matcher, palette);
         }
-        // Row k is at pixel t - k; all rows are within the image from t = kRows - 1 to width - 1.
-        auto edge = [&](int t) {
-            for (int k = 0; k < count; ++k) {
-                if (t - k >= 0 && t - k < width) step(rows[static_cast<std::size_t>(k)], t - k);
-            }
-        };
-        int t = 0;
-        if (count == kRows) {
-            for (; t < kRows - 1; ++t) edge(t);
-            [&]<std::size_t... k>(std::index_sequence<k...>) {
-                for (; t < width; ++t) (step(rows[k], t - static_cast<int>(k)), ...);
-            }(std::make_index_sequence<kRows>());
-        }
-        for (; t < width + count - 1; ++t) edge(t);
+    };
+    if (nearest.grid()) {
+        walk(GridMatcher{&nearest});
+    } else {
+        walk(NearestColour::Cubes(nearest));
     }
     for (int x = 0; x <= lastByteColumn; x += 3) run.progress(x);
     run.complete();

@@ -160,6 +160,20 @@ bool NearestColour::keepCandidatesFast(std::uint32_t parent, const int lo[3], in
 #endif
 }
 
+NearestColour::Match NearestColour::matchElsewhere(std::uint32_t cell, int red, int green,
+                                                   int blue) const {
+    if (cell & kSingle) {
+        const Colour& c = colours_[cell & ~kSingle];
+        return {static_cast<int>(c.index),
+                std::abs(red - c.red) + std::abs(green - c.green) + std::abs(blue - c.blue),
+                c.packed};
+    }
+    const nearest_detail::Best best = scan(cell, red, green, blue);
+    if (best.distance >= 765) return {0, 0, 0};
+    const Colour& c = colours_[best.position];
+    return {static_cast<int>(c.index), best.distance, c.packed};
+}
+
 NearestColour::Match NearestColour::matchGrid(int red, int green, int blue) const {
     const Colour& c = gridColour(red, green, blue);
     const int distance =

@@ -28,8 +28,9 @@ struct Best {
     std::uint32_t position = 0;
 };
 
+// The group's nearest lane as distance x 8 + lane.
 template <bool kAbsolute>
-inline void scanGroupScalar(const auto& g, int red, int green, int blue, Best& best) {
+inline int keyOfScalar(const auto& g, int red, int green, int blue) {
     int key = INT_MAX;
     for (int lane = 0; lane < 8; ++lane) {
         const int dr = red - g.red[lane], dg = green - g.green[lane], db = blue - g.blue[lane];
@@ -37,6 +38,12 @@ inline void scanGroupScalar(const auto& g, int red, int green, int blue, Best& b
             kAbsolute ? std::abs(dr) + std::abs(dg) + std::abs(db) : dr * dr + dg * dg + db * db;
         key = std::min(key, d * 8 + lane);
     }
+    return key;
+}
+
+template <bool kAbsolute>
+inline void scanGroupScalar(const auto& g, int red, int green, int blue, Best& best) {
+    const int key = keyOfScalar<kAbsolute>(g, red, green, blue);
     if (key / 8 < best.distance) best = {key / 8, g.position[key % 8]};
 }
 
@@ -46,16 +53,14 @@ struct Spread {
     __m128i red, green, blue;
 };
 
-// Of a colour given as blue | green << 8 | red << 16.
-inline Spread spread(std::uint32_t colour) {
-    const __m128i lanes =
-        _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(colour)), _mm_setzero_si128());
+// Of a colour given as 16-bit blue, green and red in the low lanes.
+inline Spread spread(__m128i lanes) {
     return {_mm_shuffle_epi32(_mm_shufflelo_epi16(lanes, 0xAA), 0),
             _mm_shuffle_epi32(_mm_shufflelo_epi16(lanes, 0x55), 0),
             _mm_shuffle_epi32(_mm_shufflelo_epi16(lanes, 0x00), 0)};
 }
 
-inline void scanGroupAbsolute(const auto& g, const Spread& c, Best& best) {
+inline int keyOfAbsolute(const auto& g, const Spread& c) {
     const __m128i zero = _mm_setzero_si128();
     auto absDiff = [&](__m128i v, const std::int16_t* lanes) {
         const __m128i d =
@@ -65,10 +70,14 @@ inline void scanGroupAbsolute(const auto& g, const Spread& c, Best& best) {
     const __m128i d = _mm_add_epi16(
         _mm_add_epi16(absDiff(c.red, g.red), absDiff(c.green, g.green)), absDiff(c.blue, g.blue));
     __m128i key = _mm_add_epi16(_mm_slli_epi16(d, 3), _mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7));
-    key = _mm_min_epi16(key, _mm_srli_si128(key, 8));
-    key = _mm_min_epi16(key, _mm_srli_si128(key, 4));
-    key = _mm_min_epi16(key, _mm_srli_si128(key, 2));
-    const int k = _mm_cvtsi128_si32(key) & 0xFFFF;
+    key = _mm_min_epi16(key, _mm_shuffle_epi32(key, 0x4E));
+    key = _mm_min_epi16(key, _mm_shufflelo_epi16(key, 0x4E));
+    key = _mm_min_epi16(key, _mm_shufflelo_epi16(key, 0xB1));
+    return _mm_cvtsi128_si32(key) & 0xFFFF;
+}
+
+inline void scanGroupAbsolute(const auto& g, const Spread& c, Best& best) {
+    const int k = keyOfAbsolute(g, c);
     if (k / 8 < best.distance) best = {k / 8, g.position[k % 8]};
 }
 #endif
@@ -112,40 +121,17 @@ class NearestColour {
         int distance;          // the sum of absolute differences
         std::uint32_t colour;  // blue | green << 8 | red << 16
     };
-    // Of a colour given as blue | green << 8 | red << 16. Inline, as it runs once per pixel.
-    __attribute__((always_inline)) Match match(std::uint32_t colour) {
-        const auto red = static_cast<std::uint8_t>(colour >> 16);
-        const auto green = static_cast<std::uint8_t>(colour >> 8);
-        const auto blue = static_cast<std::uint8_t>(colour);
-        if (grid_) return matchGrid(red, green, blue);
-        constexpr unsigned shift = 8 - kLevels;
-        constexpr std::uint32_t mask = (1u << kLevels) - 1;
-        const std::uint32_t at = (colour >> (16 + shift - 2 * kLevels) & mask << (2 * kLevels)) |
-                                 (colour >> (8 + shift - kLevels) & mask << kLevels) |
-                                 (colour >> shift & mask);
-        std::uint32_t cell = cells_[kLevels][at];
-        if (cell == kUnbuilt) cell = build(kLevels, at);
-        if (cell & kSingle) {
-            const Colour& c = colours_[cell & ~kSingle];
-            return {static_cast<int>(c.index),
-                    std::abs(red - c.red) + std::abs(green - c.green) + std::abs(blue - c.blue),
-                    c.packed};
-        }
-        nearest_detail::Best best;
-        if ((cell & 0xFF) == 1) {  // one group, as in most cubes of a photograph
-#ifdef __SSE2__
-            nearest_detail::scanGroupAbsolute(groups_[cell >> 8], nearest_detail::spread(colour),
-                                              best);
-#else
-            nearest_detail::scanGroupAbsolute(groups_[cell >> 8], red, green, blue, best);
-#endif
-        } else {
-            best = scan(cell, red, green, blue);
-        }
-        if (best.distance >= 765) return {0, 0, 0};
-        const Colour& c = colours_[best.position];
-        return {static_cast<int>(c.index), best.distance, c.packed};
+    // Of a colour given as blue | green << 8 | red << 16.
+    Match match(std::uint32_t colour);
+    Match matchGrid(std::uint32_t colour) const {
+        return matchGrid(static_cast<std::uint8_t>(colour >> 16),
+                         static_cast<std::uint8_t>(colour >> 8), static_cast<std::uint8_t>(colour));
     }
+
+    // match for a list that is not a grid, for a loop that runs once per pixel: a local
+    // Cubes keeps the tables' addresses in registers, where the list's own members would be
+    // read again after every byte the loop writes (a byte may alias anything).
+    class Cubes;
 
     // For a grid list, answers without any search: per channel (red, green, blue) the
     // nearest level's place in the list and its value. Null for other lists.
@@ -215,6 +201,8 @@ class NearestColour {
         return static_cast<int>(c.index);
     }
     Match matchGrid(int red, int green, int blue) const;
+    // match for a cell of one colour or of several groups.
+    Match matchElsewhere(std::uint32_t cell, int red, int green, int blue) const;
     std::uint32_t build(int level, std::uint32_t at);
     // Into scratch_, the colours of a parent list that can be nearest somewhere in the cube
     // from lo, size wide, and their bound; false when there is no quicker way than build's.
@@ -238,5 +226,62 @@ class NearestColour {
     bool grid_ = false;
     Grid gridTables_{};
 };
+
+class NearestColour::Cubes {
+  public:
+    explicit Cubes(NearestColour& nearest) : nearest_(&nearest) { refresh(); }
+
+    __attribute__((always_inline)) Match match(std::uint32_t colour) {
+#ifdef __SSE2__
+        return match(colour, _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(colour)),
+                                               _mm_setzero_si128()));
+    }
+    // The same, with the colour also as 16-bit blue, green and red in the low lanes, when the
+    // caller has it so.
+    __attribute__((always_inline)) Match match(std::uint32_t colour, __m128i lanes) {
+#endif
+        const auto red = static_cast<std::uint8_t>(colour >> 16);
+        const auto green = static_cast<std::uint8_t>(colour >> 8);
+        const auto blue = static_cast<std::uint8_t>(colour);
+        constexpr unsigned shift = 8 - kLevels;
+        constexpr std::uint32_t mask = (1u << kLevels) - 1;
+        const std::uint32_t at =
+            (colour >> (16 + shift - 2 * kLevels) & mask << (2 * kLevels)) |
+            (colour >> (8 + shift - kLevels) & mask << kLevels) | (colour >> shift & mask);
+        std::uint32_t cell = cells_[at];
+        if (cell == kUnbuilt) [[unlikely]] {
+            cell = nearest_->build(kLevels, at);
+            refresh();  // the groups may have moved
+        }
+        if ((cell & (kSingle | 0xFF)) == 1) [[likely]] {  // one group, as in most cubes
+            const Group& g = groups_[cell >> 8];
+#ifdef __SSE2__
+            const int key = nearest_detail::keyOfAbsolute(g, nearest_detail::spread(lanes));
+#else
+            const int key = nearest_detail::keyOfScalar<true>(g, red, green, blue);
+#endif
+            const Colour& c = colours_[g.position[key % 8]];
+            if (key / 8 >= 765) [[unlikely]] return {0, 0, 0};
+            return {static_cast<int>(c.index), key / 8, c.packed};
+        }
+        return nearest_->matchElsewhere(cell, red, green, blue);
+    }
+
+  private:
+    void refresh() {
+        cells_ = nearest_->cells_[kLevels].data();
+        groups_ = nearest_->groups_.data();
+        colours_ = nearest_->colours_.data();
+    }
+    NearestColour* nearest_;
+    const std::uint32_t* cells_;
+    const Group* groups_;
+    const Colour* colours_;
+};
+
+
+inline NearestColour::Match NearestColour::match(std::uint32_t colour) {
+    return grid_ ? matchGrid(colour) : Cubes(*this).match(colour);
+}
 
 }  // namespace veilora::imaging
