@@ -191,9 +191,7 @@ __attribute__((always_inline)) inline bool mapPixel(const std::uint8_t* p, std::
 
 struct GridMatcher {
     const NearestColour* nearest;
-    NearestColour::Match match(std::uint32_t colour, const auto&...) const {
-        return nearest->matchGrid(colour);
-    }
+    NearestColour::Match match(std::uint32_t colour) const { return nearest->matchGrid(colour); }
 };
 
 // Rows go in memory order, each a pixel behind the one above it, so that several rows
@@ -218,11 +216,7 @@ void diffuse(DibSection& from, std::uint8_t* out, std::ptrdiff_t outStride, Matc
         const Bgr v = addClamped(addClamped(loadPixel(p), fromLeft), held[i]);
         const std::uint32_t colour = v.packed();
         storeColour(p, colour);
-#ifdef __SSE2__
-        const NearestColour::Match m = matcher.match(colour, v.lanes);
-#else
         const NearestColour::Match m = matcher.match(colour);
-#endif
         if (m.index == 0) [[unlikely]] noNearestEntry(palette, v.red(), v.green(), v.blue());
         if constexpr (kToIndices) {
             to[i] = static_cast<std::uint8_t>(m.index - 1);

@@ -53,8 +53,10 @@ struct Spread {
     __m128i red, green, blue;
 };
 
-// Of a colour given as 16-bit blue, green and red in the low lanes.
-inline Spread spread(__m128i lanes) {
+// Of a colour given as blue | green << 8 | red << 16.
+inline Spread spread(std::uint32_t colour) {
+    const __m128i lanes =
+        _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(colour)), _mm_setzero_si128());
     return {_mm_shuffle_epi32(_mm_shufflelo_epi16(lanes, 0xAA), 0),
             _mm_shuffle_epi32(_mm_shufflelo_epi16(lanes, 0x55), 0),
             _mm_shuffle_epi32(_mm_shufflelo_epi16(lanes, 0x00), 0)};
@@ -162,12 +164,19 @@ class NearestColour {
     static constexpr std::uint32_t kSingle = 0x80000000;
     static constexpr std::uint32_t kAll = 0x7FFFFFFF;
 
+    // The smallest cube of a colour given as blue | green << 8 | red << 16: its place in
+    // cells_[kLevels].
+    static std::uint32_t cubeOf(std::uint32_t colour) {
+        constexpr unsigned shift = 8 - kLevels;
+        constexpr std::uint32_t mask = (1u << kLevels) - 1;
+        return (colour >> (16 + shift - 2 * kLevels) & mask << (2 * kLevels)) |
+               (colour >> (8 + shift - kLevels) & mask << kLevels) | (colour >> shift & mask);
+    }
+
     // The smallest cube's cell of a colour, built when first met.
     std::uint32_t cellOf(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
-        constexpr unsigned shift = 8 - kLevels;
-        const std::uint32_t at = (std::uint32_t{red} >> shift) << (2 * kLevels) |
-                                 (std::uint32_t{green} >> shift) << kLevels |
-                                 std::uint32_t{blue} >> shift;
+        const std::uint32_t at =
+            cubeOf(std::uint32_t{red} << 16 | std::uint32_t{green} << 8 | blue);
         const std::uint32_t cell = cells_[kLevels][at];
         return cell == kUnbuilt ? build(kLevels, at) : cell;
     }
@@ -232,22 +241,10 @@ class NearestColour::Cubes {
     explicit Cubes(NearestColour& nearest) : nearest_(&nearest) { refresh(); }
 
     __attribute__((always_inline)) Match match(std::uint32_t colour) {
-#ifdef __SSE2__
-        return match(colour, _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(colour)),
-                                               _mm_setzero_si128()));
-    }
-    // The same, with the colour also as 16-bit blue, green and red in the low lanes, when the
-    // caller has it so.
-    __attribute__((always_inline)) Match match(std::uint32_t colour, __m128i lanes) {
-#endif
         const auto red = static_cast<std::uint8_t>(colour >> 16);
         const auto green = static_cast<std::uint8_t>(colour >> 8);
         const auto blue = static_cast<std::uint8_t>(colour);
-        constexpr unsigned shift = 8 - kLevels;
-        constexpr std::uint32_t mask = (1u << kLevels) - 1;
-        const std::uint32_t at =
-            (colour >> (16 + shift - 2 * kLevels) & mask << (2 * kLevels)) |
-            (colour >> (8 + shift - kLevels) & mask << kLevels) | (colour >> shift & mask);
+        const std::uint32_t at = cubeOf(colour);
         std::uint32_t cell = cells_[at];
         if (cell == kUnbuilt) [[unlikely]] {
             cell = nearest_->build(kLevels, at);
@@ -256,7 +253,7 @@ class NearestColour::Cubes {
         if ((cell & (kSingle | 0xFF)) == 1) [[likely]] {  // one group, as in most cubes
             const Group& g = groups_[cell >> 8];
 #ifdef __SSE2__
-            const int key = nearest_detail::keyOfAbsolute(g, nearest_detail::spread(lanes));
+            const int key = nearest_detail::keyOfAbsolute(g, nearest_detail::spread(colour));
 #else
             const int key = nearest_detail::keyOfScalar<true>(g, red, green, blue);
 #endif
@@ -278,7 +275,6 @@ class NearestColour::Cubes {
     const Group* groups_;
     const Colour* colours_;
 };
-
 
 inline NearestColour::Match NearestColour::match(std::uint32_t colour) {
     return grid_ ? matchGrid(colour) : Cubes(*this).match(colour);
