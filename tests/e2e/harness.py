@@ -746,6 +746,13 @@ class Session:
         """Types `text` into the password prompt once its field has the keyboard (on a busy
         machine keys come sooner and are lost), and presses Enter."""
         wait_for(lambda: self.focused(PASSWORD_PROMPT) == 102, 10, "the password field's focus")
+        # After a cover was removed, Wine (with no window manager) may leave X's keyboard
+        # focus on the taskbar's X window, which had it before, while the prompt is the
+        # foreground window with the field focused: every key typed would be lost, and a click
+        # does not move X's focus. The X focus is put where Windows already has it.
+        prompt = self.find_windows(PASSWORD_PROMPT)
+        if prompt and self.xdotool("getwindowfocus", check=False).strip() != prompt[0]:
+            self.xdotool("windowfocus", "--sync", prompt[0])
         self.enter(text)
 
     # ------------------------------------------------------------------ menus and the tray

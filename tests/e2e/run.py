@@ -25,9 +25,9 @@ if __name__ == "__main__":
         sys.exit(1)
     ok = run.result.wasSuccessful()
     if not ok:
-        # Under load Wine now and then stops delivering keys for good after a cover was
-        # removed (seen with earlier versions of the program too, mostly with the 32-bit one):
-        # a test that failed runs once more, alone, and the first failure stays in the output.
+        # Under load Wine now and then stops delivering keys after a cover was removed (X's
+        # keyboard focus left on the taskbar; enter_password mends that for the prompt): a
+        # test that failed runs once more, alone, and the first failure stays in the output.
         failed = [test.id() for test, _ in run.result.failures + run.result.errors]
         print(f"RETRYING once for the {harness.BITS}-bit program: {', '.join(failed)}",
               flush=True)
